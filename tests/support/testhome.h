@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace orv::test {
+
+// Points HOME, the XDG folders and TMPDIR at a new empty folder for the lifetime of the object, so a
+// test sees a first start on a fresh machine. The previous values come back on destruction.
+class TestHome
+{
+public:
+    TestHome();
+    ~TestHome();
+    TestHome(const TestHome &) = delete;
+    TestHome &operator=(const TestHome &) = delete;
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString configHome() const { return m_dir.path() + QStringLiteral("/.config"); }
+    QString tempPath() const { return m_dir.path() + QStringLiteral("/tmp"); }
+
+private:
+    QTemporaryDir m_dir;
+    QList<QPair<QByteArray, QByteArray>> m_saved;
+};
+
+// Writes bytes to a file, creating parent folders; false on failure.
+bool writeFile(const QString &path, const QByteArray &bytes);
+QByteArray readFile(const QString &path);
+
+}  // namespace orv::test
