@@ -16,6 +16,7 @@ struct ParsedLine
     LineKind kind = LineKind::Other;
     QString name;   // section or key name, trimmed
     QString value;  // entry value, trimmed and unquoted
+    bool hasValue = false;
 };
 
 QString unquoted(const QString &value)
@@ -42,7 +43,8 @@ ParsedLine parseLine(const QString &raw)
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     out.kind = LineKind::Entry;
     out.name = (eq < 0 ? line : line.left(eq)).trimmed();
-    if (eq >= 0)
+    out.hasValue = eq >= 0;
+    if (out.hasValue)
         out.value = unquoted(line.mid(eq + 1).trimmed());
     return out;
 }
@@ -104,6 +106,33 @@ PrivateProfile::PrivateProfile(QString path) : m_path(std::move(path)) {}
 
 QStringList PrivateProfile::readLines() const
 {
+    return m_batch ? *m_batch : readFileLines();
+}
+
+bool PrivateProfile::writeLines(const QStringList &lines)
+{
+    if (!m_batch)
+        return writeFileLines(lines);
+    m_batch = lines;
+    return true;
+}
+
+void PrivateProfile::beginBatch()
+{
+    m_batch = readFileLines();
+}
+
+bool PrivateProfile::commitBatch()
+{
+    if (!m_batch)
+        return true;
+    const QStringList lines = std::move(*m_batch);
+    m_batch.reset();
+    return writeFileLines(lines);
+}
+
+QStringList PrivateProfile::readFileLines() const
+{
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -117,7 +146,7 @@ QStringList PrivateProfile::readLines() const
     return lines;
 }
 
-bool PrivateProfile::writeLines(const QStringList &lines)
+bool PrivateProfile::writeFileLines(const QStringList &lines)
 {
     QSaveFile file(m_path);
     QByteArray bytes = lines.join(QLatin1Char('\n')).toUtf8();
@@ -138,7 +167,11 @@ QString PrivateProfile::readString(const QString &section, const QString &key, c
     if (!range.found())
         return defaultValue;
     const qsizetype at = findKey(lines, range, key);
-    return at < 0 ? defaultValue : parseLine(lines[at]).value;
+    if (at < 0)
+        return defaultValue;
+    // A key line without "=" is listed as a key but has no value of its own.
+    const ParsedLine entry = parseLine(lines[at]);
+    return entry.hasValue ? entry.value : defaultValue;
 }
 
 int PrivateProfile::readInt(const QString &section, const QString &key, int defaultValue) const

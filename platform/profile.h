@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace orv {
 
 // An INI file read and written with the rules of the Windows private-profile functions: section and key
@@ -31,12 +33,20 @@ public:
     // The reason of the last failed write, for the message that names the file.
     const QString &lastError() const { return m_lastError; }
 
+    // Between beginBatch and commitBatch, reads and writes work on a copy in memory and the file is
+    // replaced once, so a save of many keys either lands whole or leaves the old file as it was.
+    void beginBatch();
+    bool commitBatch();
+
 private:
     QStringList readLines() const;
+    QStringList readFileLines() const;
     bool writeLines(const QStringList &lines);
+    bool writeFileLines(const QStringList &lines);
 
     QString m_path;
     QString m_lastError;
+    std::optional<QStringList> m_batch;
 };
 
 }  // namespace orv

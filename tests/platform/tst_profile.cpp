@@ -30,6 +30,7 @@ private Q_SLOTS:
     void missingFileReadsDefaults();
     void failedWriteLeavesFileIntact();
     void writeIntoMissingFolderFails();
+    void batchWritesOnceAtCommit();
 };
 
 void TestProfile::readString_data()
@@ -52,6 +53,7 @@ void TestProfile::readString_data()
     QTest::newRow("key in other section not found") << QByteArray("[A]\n[B]\nk=v\n") << "A" << "k" << "dflt";
     QTest::newRow("missing key gives default") << QByteArray("[A]\nx=v\n") << "A" << "k" << "dflt";
     QTest::newRow("empty value is empty, not default") << QByteArray("[A]\nk=\n") << "A" << "k" << "";
+    QTest::newRow("key without equals sign gives default") << QByteArray("[A]\nk\n") << "A" << "k" << "dflt";
     QTest::newRow("value keeps later equals signs") << QByteArray("[A]\nk=a=b\n") << "A" << "k" << "a=b";
     QTest::newRow("comment line is not a key") << QByteArray("[A]\n;k=1\nk=2\n") << "A" << "k" << "2";
     QTest::newRow("CRLF line ends") << QByteArray("[A]\r\nk=v\r\n") << "A" << "k" << "v";
@@ -184,6 +186,20 @@ void TestProfile::writeIntoMissingFolderFails()
     PrivateProfile profile(m_dir.filePath(QStringLiteral("missing/t.ini")));
     QVERIFY(!profile.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v")));
     QVERIFY(!profile.lastError().isEmpty());
+}
+
+void TestProfile::batchWritesOnceAtCommit()
+{
+    QVERIFY(writeFile(iniPath(), "[A]\nk=1\n"));
+    PrivateProfile profile(iniPath());
+    profile.beginBatch();
+    QVERIFY(profile.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")));
+    QVERIFY(profile.deleteSection(QStringLiteral("A")));
+    QVERIFY(profile.writeString(QStringLiteral("B"), QStringLiteral("j"), QStringLiteral("3")));
+    QCOMPARE(profile.readString(QStringLiteral("B"), QStringLiteral("j"), QString()), QStringLiteral("3"));
+    QCOMPARE(readFile(iniPath()), QByteArray("[A]\nk=1\n"));
+    QVERIFY(profile.commitBatch());
+    QCOMPARE(readFile(iniPath()), QByteArray("[B]\nj=3\n"));
 }
 
 QTEST_GUILESS_MAIN(TestProfile)
