@@ -4,11 +4,37 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdlib>
+
 namespace orv::test {
 
 namespace {
+
 const char *const kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"};
-}
+
+// A test started by hand, outside ctest, would otherwise write the framework profile and the settings
+// file of the real user: before main() runs, such a test gets a home of its own.
+struct SandboxGuard
+{
+    SandboxGuard()
+    {
+        if (std::getenv("ORV_TEST_SANDBOX"))
+            return;
+        char pattern[] = "/tmp/orvtest-XXXXXX";
+        const char *home = mkdtemp(pattern);
+        if (!home)
+            std::abort();
+        const QByteArray base(home);
+        qputenv("HOME", base);
+        qputenv("XDG_CONFIG_HOME", base + "/.config");
+        qputenv("XDG_DATA_HOME", base + "/.local/share");
+        qputenv("XDG_CACHE_HOME", base + "/.cache");
+        qputenv("XDG_RUNTIME_DIR", base);
+        qputenv("ORV_TEST_SANDBOX", base);
+    }
+} g_sandboxGuard;
+
+}  // namespace
 
 TestHome::TestHome()
 {

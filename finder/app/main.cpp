@@ -1,0 +1,7 @@
+#include "finder/app/application.h"
+
+int main(int argc, char **argv)
+{
+    orv::COrvelZipFinderApp app(argc, argv);
+    return app.run();
+}

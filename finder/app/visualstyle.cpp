@@ -1,0 +1,88 @@
+#include "visualstyle.h"
+
+#include "finder/app/commandids.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+
+namespace orv {
+
+namespace {
+
+QString g_platformStyle;
+
+struct Look
+{
+    QColor window;
+    QColor base;
+    QColor highlight;
+    QColor text;
+};
+
+// The tones of the four coloured looks: window and panel background, list background, selection, text.
+Look lookColours(int look)
+{
+    switch (look) {
+    case Cmd::StyleBlue:
+        return {QColor(0xD5, 0xE4, 0xF2), QColor(0xFF, 0xFF, 0xFF), QColor(0x33, 0x77, 0xCC), QColor(0x15, 0x42, 0x8B)};
+    case Cmd::StyleBlack:
+        return {QColor(0x53, 0x53, 0x53), QColor(0x3A, 0x3A, 0x3A), QColor(0xE8, 0x8A, 0x1A), QColor(0xF0, 0xF0, 0xF0)};
+    case Cmd::StyleSilver:
+        return {QColor(0xE3, 0xE6, 0xEB), QColor(0xFF, 0xFF, 0xFF), QColor(0x6E, 0x80, 0x9A), QColor(0x26, 0x2E, 0x3A)};
+    default:
+        break;
+    }
+    return {QColor(0xDC, 0xEB, 0xF5), QColor(0xFF, 0xFF, 0xFF), QColor(0x2B, 0x8C, 0xC8), QColor(0x10, 0x30, 0x50)};
+}
+
+QPalette paletteFor(const Look &look)
+{
+    QPalette p;
+    p.setColor(QPalette::Window, look.window);
+    p.setColor(QPalette::Button, look.window);
+    p.setColor(QPalette::Base, look.base);
+    p.setColor(QPalette::AlternateBase, look.window.lighter(106));
+    p.setColor(QPalette::Highlight, look.highlight);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::WindowText, look.text);
+    p.setColor(QPalette::ButtonText, look.text);
+    p.setColor(QPalette::Text, look.base.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black));
+    p.setColor(QPalette::ToolTipBase, look.base);
+    p.setColor(QPalette::ToolTipText, look.text);
+    return p;
+}
+
+bool isColouredLook(int look)
+{
+    return look >= Cmd::StyleBlue && look <= Cmd::StyleAqua;
+}
+
+}  // namespace
+
+void CVisualStyle::rememberPlatformStyle()
+{
+    if (g_platformStyle.isEmpty() && qApp && qApp->style())
+        g_platformStyle = qApp->style()->name();
+}
+
+QString CVisualStyle::nameOf(int look)
+{
+    if (look == Cmd::StyleWindows)
+        return g_platformStyle.isEmpty() ? QStringLiteral("fusion") : g_platformStyle;
+    return QStringLiteral("fusion");
+}
+
+void CVisualStyle::apply(int look)
+{
+    if (!qApp)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setStyle(QStyleFactory::create(nameOf(look)));
+    QApplication::setPalette(isColouredLook(look) ? paletteFor(lookColours(look))
+                                                  : QApplication::style()->standardPalette());
+    QApplication::restoreOverrideCursor();
+}
+
+}  // namespace orv

@@ -1,0 +1,245 @@
+#include "finder/app/application.h"
+#include "finder/app/commandids.h"
+#include "finder/app/mainframe.h"
+#include "finder/app/visualstyle.h"
+#include "platform/prompts.h"
+#include "tests/support/testhome.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QtTest>
+
+using orv::CMainFrame;
+using orv::test::TestHome;
+
+namespace {
+
+class StopCounter : public QObject
+{
+public:
+    QList<int> received;
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() < QEvent::User)
+            return QObject::event(e);
+        received << static_cast<int>(e->type());
+        return true;
+    }
+};
+
+QStringList menuTitles(const QMenuBar *bar)
+{
+    QStringList titles;
+    for (const QAction *a : bar->actions())
+        titles << a->text();
+    return titles;
+}
+
+}  // namespace
+
+class TestMainFrame : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void firstStartWritesSettingsAndShowsBothPanes();
+    void commandsCarryTheirNumbersAndTexts_data();
+    void commandsCarryTheirNumbersAndTexts();
+    void closeIsRefusedWhileBusy_data();
+    void closeIsRefusedWhileBusy();
+    void styleSwitchingRewritesApplicationLook_data();
+    void styleSwitchingRewritesApplicationLook();
+    void splitterWidthsSurviveARestart();
+    void temporaryFolderIsEmptiedAtStart();
+};
+
+void TestMainFrame::initTestCase()
+{
+    orv::COrvelZipFinderApp::setIdentity();
+    orv::CVisualStyle::rememberPlatformStyle();
+}
+
+void TestMainFrame::init()
+{
+    QSettings().clear();
+}
+
+void TestMainFrame::firstStartWritesSettingsAndShowsBothPanes()
+{
+    TestHome home;
+    const QString ini = home.configHome() + "/Orvel Systems/Orvel-ZIP Finder/orvfind.ini";
+    QVERIFY(!QFile::exists(ini));
+
+    CMainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+
+    QVERIFY(QFile::exists(ini));
+    QCOMPARE(frame.settings().filePath(), ini);
+    QVERIFY(orv::test::readFile(ini).endsWith("VideosUserFolder=Empty\n"));
+    QCOMPARE(frame.windowTitle(), QStringLiteral("Orvel-ZIP Finder"));
+    QCOMPARE(frame.archivePane()->dock()->caption(), QStringLiteral("Archive Browser"));
+    QCOMPARE(frame.filePane()->dock()->caption(), QStringLiteral("Found Files"));
+    QCOMPARE(frame.archivePane()->dock()->controlId(), 42001);
+    QCOMPARE(frame.filePane()->dock()->controlId(), 42002);
+    QVERIFY(frame.archivePane()->isVisible() && frame.filePane()->isVisible());
+
+    auto *splitter = qobject_cast<QSplitter *>(frame.centralWidget());
+    QVERIFY(splitter);
+    QCOMPARE(splitter->widget(0), frame.archivePane());
+    const QList<int> sizes = splitter->sizes();
+    QVERIFY2(qAbs(sizes[0] - sizes[1]) <= 2, qPrintable(QStringLiteral("%1 %2").arg(sizes[0]).arg(sizes[1])));
+
+    QCOMPARE(menuTitles(frame.menuBar()),
+             (QStringList{"&File", "&Edit", "&View", "&Bookmarks", "&Tools", "&Help"}));
+    QVERIFY(frame.statusBar()->isVisible());
+    QCOMPARE(frame.applicationLook(), 218);
+    QVERIFY(frame.commands().action(218)->isChecked());
+}
+
+void TestMainFrame::commandsCarryTheirNumbersAndTexts_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("exit") << 57665 << "E&xit" << true;
+    QTest::newRow("about") << 57664 << "&About Orvel-ZIP Finder" << true;
+    QTest::newRow("windows style") << 219 << "Windows" << true;
+    QTest::newRow("aqua style") << 218 << "&Aqua" << true;
+    QTest::newRow("black style") << 216 << "B&lack" << true;
+    QTest::newRow("back, later") << 32784 << "&Back\tCtrl+Left Arrow" << false;
+    QTest::newRow("clear history, later") << 32786 << "&Clear History" << false;
+    QTest::newRow("options, later") << 32791 << "&Options..." << false;
+    QTest::newRow("bookmarks manager, later") << 32799 << "&Archive Bookmarks Manager..." << false;
+    QTest::newRow("split, later") << 32834 << "Split File..." << false;
+    QTest::newRow("merge, later") << 32835 << "Merge Files..." << false;
+    QTest::newRow("sort by date, later") << 32815 << "Sort by Da&te" << false;
+    QTest::newRow("show selected always, later") << 32824 << "Show Selected &Always" << false;
+    QTest::newRow("export to word, later") << 32832 << "Export to &Word" << false;
+}
+
+void TestMainFrame::commandsCarryTheirNumbersAndTexts()
+{
+    QFETCH(int, id);
+    QFETCH(QString, text);
+    QFETCH(bool, enabled);
+    TestHome home;
+    CMainFrame frame;
+    QAction *action = frame.commands().action(id);
+    QVERIFY(action);
+    QCOMPARE(action->text(), text);
+    QCOMPARE(action->isEnabled(), enabled);
+    QCOMPARE(action->data().toInt(), id);
+}
+
+void TestMainFrame::closeIsRefusedWhileBusy_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("stopEvent");
+
+    QTest::newRow("unpack") << int(orv::CBusyFlags::Unpack) << 1125;
+    QTest::newRow("pack") << int(orv::CBusyFlags::Pack) << 1128;
+    QTest::newRow("search") << int(orv::CBusyFlags::Search) << 1130;
+    QTest::newRow("split or merge") << int(orv::CBusyFlags::SplitMerge) << 1134;
+}
+
+void TestMainFrame::closeIsRefusedWhileBusy()
+{
+    QFETCH(int, operation);
+    QFETCH(int, stopEvent);
+    TestHome home;
+    CMainFrame frame;
+    frame.show();
+    StopCounter progress;
+    const auto op = static_cast<orv::CBusyFlags::Operation>(operation);
+    frame.busyFlags().setRunning(op, &progress);
+
+    QVERIFY(!frame.close());
+    QVERIFY(frame.isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(progress.received, QList<int>{stopEvent});
+
+    frame.busyFlags().clear(op);
+    QVERIFY(frame.close());
+    QCoreApplication::processEvents();
+    QCOMPARE(progress.received.size(), 1);
+}
+
+void TestMainFrame::styleSwitchingRewritesApplicationLook_data()
+{
+    QTest::addColumn<int>("look");
+    QTest::addColumn<bool>("coloured");
+
+    QTest::newRow("blue") << 215 << true;
+    QTest::newRow("black") << 216 << true;
+    QTest::newRow("silver") << 217 << true;
+    QTest::newRow("windows") << 219 << false;
+}
+
+void TestMainFrame::styleSwitchingRewritesApplicationLook()
+{
+    QFETCH(int, look);
+    QFETCH(bool, coloured);
+    TestHome home;
+    CMainFrame frame;
+    const QColor aquaWindow = QApplication::palette().color(QPalette::Window);
+
+    frame.commands().action(look)->trigger();
+
+    QCOMPARE(frame.applicationLook(), look);
+    QCOMPARE(QSettings().value("ApplicationLook").toInt(), look);
+    QVERIFY(frame.commands().action(look)->isChecked());
+    QVERIFY(!frame.commands().action(218)->isChecked());
+    QCOMPARE(QApplication::palette().color(QPalette::Window) != aquaWindow, true);
+    QCOMPARE(QApplication::style()->name(), coloured ? QStringLiteral("fusion") : orv::CVisualStyle::nameOf(219));
+
+    CMainFrame restarted;
+    QCOMPARE(restarted.applicationLook(), look);
+}
+
+void TestMainFrame::splitterWidthsSurviveARestart()
+{
+    TestHome home;
+    {
+        CMainFrame frame;
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        auto *splitter = qobject_cast<QSplitter *>(frame.centralWidget());
+        const QList<int> sizes = splitter->sizes();
+        splitter->setSizes({300, sizes[0] + sizes[1] - 300});
+        QVERIFY(frame.close());
+    }
+    const QString saved = QSettings().value("SplitterPos/View_0").toString();
+    QVERIFY2(saved.startsWith("-1 300 -1 "), qPrintable(saved));
+
+    CMainFrame again;
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(qobject_cast<QSplitter *>(again.centralWidget())->sizes().value(0), 300);
+}
+
+void TestMainFrame::temporaryFolderIsEmptiedAtStart()
+{
+    TestHome home;
+    const QString temp = QDir::tempPath() + "/Orvel-ZIP Finder.Temp";
+    QVERIFY(orv::test::writeFile(temp + "/old/left-over.txt", "x"));
+    CMainFrame frame;
+    QCOMPARE(frame.temporaryFolder(), temp);
+    QVERIFY(QDir(temp).exists());
+    QVERIFY(QDir(temp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+}
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"
