@@ -1,0 +1,214 @@
+#include "unpack/common/extractpaths.h"
+#include "unpack/common/outputfile.h"
+
+#include "tests/support/testhome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+enum class Rule { File, Folder, Archive };
+
+bool makeLink(const QString &target, const QString &link)
+{
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()) == 0;
+}
+
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Rule)
+
+class TestExtractPaths : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_target = m_dir->filePath(QStringLiteral("target"));
+        m_outside = m_dir->filePath(QStringLiteral("outside"));
+        QVERIFY(QDir().mkpath(m_target));
+        QVERIFY(QDir().mkpath(m_outside));
+    }
+
+    void rules_data()
+    {
+        QTest::addColumn<Rule>("rule");
+        QTest::addColumn<bool>("withoutPaths");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("file with paths") << Rule::File << false << "a/b/x.txt" << "" << "a/b/x.txt";
+        QTest::newRow("file without paths") << Rule::File << true << "a/b/x.txt" << "" << "x.txt";
+        QTest::newRow("folder with paths") << Rule::Folder << false << "a/b/c/x.txt" << "a/b" << "a/b/c/x.txt";
+        QTest::newRow("folder keeps its own name") << Rule::Folder << true << "a/b/c/x.txt" << "a/b" << "b/c/x.txt";
+        QTest::newRow("the folder entry itself") << Rule::Folder << true << "a/b" << "a/b" << "b";
+        QTest::newRow("top-level folder unchanged") << Rule::Folder << true << "a/x.txt" << "a" << "a/x.txt";
+        QTest::newRow("folder case ignored") << Rule::Folder << true << "A/B/x" << "a/b" << "B/x";
+        QTest::newRow("archive with paths") << Rule::Archive << false << "a/b/x.txt" << "" << "a/b/x.txt";
+        QTest::newRow("archive flat") << Rule::Archive << true << "a/b/x.txt" << "" << "x.txt";
+    }
+    void rules()
+    {
+        QFETCH(Rule, rule);
+        QFETCH(bool, withoutPaths);
+        QFETCH(QString, item);
+        QFETCH(QString, folder);
+        QFETCH(QString, expected);
+        QString relative;
+        switch (rule) {
+        case Rule::File:
+            relative = orv::ExtractPaths::forFile(item, withoutPaths);
+            break;
+        case Rule::Folder:
+            relative = orv::ExtractPaths::forFolderItem(item, folder, withoutPaths);
+            break;
+        case Rule::Archive:
+            relative = orv::ExtractPaths::forArchiveItem(item, withoutPaths);
+            break;
+        }
+        QCOMPARE(relative, expected);
+    }
+
+    void hostile_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("expected");  // "-" when refused
+        QTest::newRow("plain") << "a/b.txt" << "a/b.txt";
+        QTest::newRow("empty components dropped") << "a//b/./c" << "a/b/c";
+        QTest::newRow("backslash separators") << "a\\b.txt" << "a/b.txt";
+        QTest::newRow("absolute") << "/etc/passwd" << "-";
+        QTest::newRow("absolute with backslash") << "\\etc\\passwd" << "-";
+        QTest::newRow("climbing") << "../x" << "-";
+        QTest::newRow("climbing later") << "a/b/../../../x" << "-";
+        QTest::newRow("climbing inside is refused too") << "a/../b" << "-";
+        QTest::newRow("climbing with backslashes") << "a\\..\\..\\x" << "-";
+        QTest::newRow("bare dot-dot") << ".." << "-";
+        QTest::newRow("NUL inside") << QStringLiteral("a") + QChar(0) + QStringLiteral("/../../x") << "-";
+        QTest::newRow("empty") << "" << "-";
+        QTest::newRow("only dots and slashes") << "././/" << "-";
+        QTest::newRow("dots in a name are fine") << "a/..b/c.." << "a/..b/c..";
+    }
+    void hostile()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, expected);
+        QCOMPARE(orv::safeRelativePath(entry).value_or(QStringLiteral("-")), expected);
+        if (expected == QLatin1String("-")) {
+            orv::OutputFile file;
+            QVERIFY(!file.open(m_target, entry));
+            QCOMPARE(file.error(), orv::OutputFile::Error::OutsideTarget);
+            QVERIFY(entriesOf(m_target).isEmpty());
+            QVERIFY(entriesOf(m_dir->path()).size() == 2);
+        } else {
+            QCOMPARE(*orv::safeOutputPath(m_target + QStringLiteral("//"), entry), m_target + '/' + expected);
+        }
+    }
+
+    void writesAndCreatesFolders()
+    {
+        QStringList created;
+        orv::OutputFile file;
+        QVERIFY(file.open(m_target, QStringLiteral("a/b/x.txt"), [&](const QString &p) { created << p; }));
+        QVERIFY(file.write("hello", 5));
+        file.setModificationTime(1000000000);
+        QVERIFY(file.commit());
+        const QString path = m_target + QStringLiteral("/a/b/x.txt");
+        QCOMPARE(file.path(), path);
+        QCOMPARE(created, QStringList({m_target + QStringLiteral("/a"), m_target + QStringLiteral("/a/b")}));
+        QCOMPARE(orv::test::readFile(path), QByteArray("hello"));
+        QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), qint64(1000000000));
+        QCOMPARE(entriesOf(m_target + QStringLiteral("/a/b")), QStringList({QStringLiteral("x.txt")}));
+    }
+
+    void unfinishedFileLeavesTheOldOne()
+    {
+        const QString path = m_target + QStringLiteral("/x.txt");
+        QVERIFY(orv::test::writeFile(path, "old"));
+        {
+            orv::OutputFile file;
+            QVERIFY(file.open(m_target, QStringLiteral("x.txt")));
+            QVERIFY(file.write("partial", 7));
+        }
+        QCOMPARE(orv::test::readFile(path), QByteArray("old"));
+        QCOMPARE(entriesOf(m_target), QStringList({QStringLiteral("x.txt")}));
+    }
+
+    void linkedFolderInsideTargetNotFollowed()
+    {
+        QVERIFY(makeLink(m_outside, m_target + QStringLiteral("/docs")));
+        orv::OutputFile file;
+        QVERIFY(!file.open(m_target, QStringLiteral("docs/x.txt")));
+        QCOMPARE(file.error(), orv::OutputFile::Error::OutsideTarget);
+        QVERIFY(entriesOf(m_outside).isEmpty());
+    }
+
+    void linkAtTheOutputPathReplaced()
+    {
+        const QString victim = m_outside + QStringLiteral("/victim.txt");
+        QVERIFY(orv::test::writeFile(victim, "precious"));
+        const QString path = m_target + QStringLiteral("/x.txt");
+        QVERIFY(makeLink(victim, path));
+        orv::OutputFile file;
+        QVERIFY(file.open(m_target, QStringLiteral("x.txt")));
+        QVERIFY(file.write("new", 3));
+        QVERIFY(file.commit());
+        QCOMPARE(orv::test::readFile(victim), QByteArray("precious"));
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QCOMPARE(orv::test::readFile(path), QByteArray("new"));
+    }
+
+    void targetItselfMayBeALink()
+    {
+        const QString linkedTarget = m_dir->filePath(QStringLiteral("chosen"));
+        QVERIFY(makeLink(m_target, linkedTarget));
+        orv::OutputFile file;
+        QVERIFY(file.open(linkedTarget, QStringLiteral("x.txt")));
+        QVERIFY(file.commit());
+        QVERIFY(QFileInfo::exists(m_target + QStringLiteral("/x.txt")));
+    }
+
+    void folderInTheWay()
+    {
+        QVERIFY(QDir().mkpath(m_target + QStringLiteral("/x.txt/inner")));
+        orv::OutputFile file;
+        QVERIFY(file.open(m_target, QStringLiteral("x.txt")));
+        QVERIFY(!file.commit());
+        QCOMPARE(file.error(), orv::OutputFile::Error::FolderInTheWay);
+        QVERIFY(QFileInfo(m_target + QStringLiteral("/x.txt/inner")).isDir());
+        QCOMPARE(entriesOf(m_target), QStringList({QStringLiteral("x.txt")}));
+    }
+
+    void archivedModeApplied()
+    {
+        orv::OutputFile file;
+        QVERIFY(file.open(m_target, QStringLiteral("run.sh")));
+        file.setAttributes((0100750u << 16) | 0x8000u);
+        QVERIFY(file.commit());
+        struct stat st{};
+        QCOMPARE(::stat(QFile::encodeName(file.path()).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0750);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_target;
+    QString m_outside;
+};
+
+QTEST_GUILESS_MAIN(TestExtractPaths)
+#include "tst_extractpaths.moc"

@@ -1,0 +1,78 @@
+#include "extractpaths.h"
+
+#include "unpack/common/records.h"
+
+#include <QStringList>
+
+namespace orv {
+
+namespace ExtractPaths {
+
+QString forFile(const QString &itemPath, bool withoutPaths)
+{
+    return withoutPaths ? entryName(itemPath) : itemPath;
+}
+
+QString forFolderItem(const QString &itemPath, const QString &folderPath, bool withoutPaths)
+{
+    if (!withoutPaths)
+        return itemPath;
+    const QString above = entryParent(folderPath);
+    if (above.isEmpty())
+        return itemPath;
+    const qsizetype prefix = above.size() + 1;
+    if (itemPath.size() > prefix && itemPath.at(above.size()) == QLatin1Char('/')
+        && itemPath.startsWith(above, Qt::CaseInsensitive))
+        return itemPath.mid(prefix);
+    return itemPath;
+}
+
+QString forArchiveItem(const QString &itemPath, bool withoutPaths)
+{
+    return withoutPaths ? entryName(itemPath) : itemPath;
+}
+
+}  // namespace ExtractPaths
+
+std::optional<QString> safeRelativePath(const QString &entryPath)
+{
+    if (entryPath.contains(QChar(0)))
+        return std::nullopt;
+    QString unified = entryPath;
+    unified.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (unified.startsWith(QLatin1Char('/')))
+        return std::nullopt;
+    QStringList kept;
+    for (const QString &component : unified.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (component == QLatin1String(".."))
+            return std::nullopt;
+        if (component != QLatin1String("."))
+            kept << component;
+    }
+    if (kept.isEmpty())
+        return std::nullopt;
+    return kept.join(QLatin1Char('/'));
+}
+
+std::optional<QString> safeOutputPath(const QString &targetFolder, const QString &entryPath)
+{
+    const std::optional<QString> relative = safeRelativePath(entryPath);
+    if (!relative)
+        return std::nullopt;
+    QString base = targetFolder;
+    while (base.size() > 1 && base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    if (base == QLatin1String("/"))
+        return base + *relative;
+    return base + QLatin1Char('/') + *relative;
+}
+
+QString outsideTargetMessage(const QString &entryPath)
+{
+    QString shown = entryPath;
+    shown.replace(QChar(0), QLatin1Char('?'));
+    return QStringLiteral("The item \"%1\" would be written outside the target folder and was not unpacked.")
+        .arg(shown);
+}
+
+}  // namespace orv

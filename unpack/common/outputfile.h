@@ -1,0 +1,59 @@
+#pragma once
+
+#include "unpack/common/safefs.h"
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace orv {
+
+// Writes one extracted file below a target folder. The data goes to a hidden temporary file beside the
+// final name and replaces it only on commit, so a failed or cancelled extraction leaves neither a partial
+// file nor a damaged old one. No symbolic link below the target is followed, and a link at the final name
+// is replaced, never written through. Anything not committed is removed by the destructor.
+class OutputFile
+{
+public:
+    enum class Error { None, OutsideTarget, CannotCreate, CannotWrite, FolderInTheWay };
+
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    // entryPath is relative to the target folder; the folders above it are made when missing and each is
+    // reported through created.
+    bool open(const QString &targetFolder, const QString &entryPath, const safefs::FolderCreated &created = {});
+    bool write(const void *data, std::size_t size);
+    void setModificationTime(std::int64_t secondsSince1970) { m_modified = secondsSince1970; }
+    // An attribute word as the archive records it, applied as far as it maps here.
+    void setAttributes(std::uint32_t attributes) { m_attributes = attributes; }
+    bool commit();
+    void discard();
+
+    bool isOpen() const { return m_file.valid(); }
+    // The final full path (known once open succeeded, or once the entry was refused).
+    const QString &path() const { return m_path; }
+    Error error() const { return m_error; }
+    std::uint64_t written() const { return m_written; }
+
+private:
+    bool fail(Error error);
+    bool createTemporary();
+    bool finishData();
+
+    safefs::Fd m_folder;
+    safefs::Fd m_file;
+    QByteArray m_name;
+    QByteArray m_temporaryName;
+    QString m_path;
+    std::optional<std::int64_t> m_modified;
+    std::optional<std::uint32_t> m_attributes;
+    std::uint64_t m_written = 0;
+    Error m_error = Error::None;
+};
+
+}  // namespace orv

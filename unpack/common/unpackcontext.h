@@ -1,0 +1,91 @@
+#pragma once
+
+#include "unpack/common/outputfile.h"
+#include "unpack/common/records.h"
+#include "unpack/common/replaceconfirmer.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+class QObject;
+
+namespace orv {
+
+class StopWatcher;
+
+// The state every unpacker keeps while it extracts: the settings and Yes To All answers, the two windows
+// it reports to, and the cancel and stop-request flags. The unpacker classes hold one and let it do the
+// parts of an extraction that do not depend on the format.
+class UnpackContext
+{
+public:
+    UnpackContext();
+    ~UnpackContext();
+    UnpackContext(const UnpackContext &other);
+    UnpackContext &operator=(const UnpackContext &other);
+
+    void setIni(const INIUNPACK &ini) { m_ini = ini; }
+    const INIUNPACK &ini() const { return m_ini; }
+    void setYesToAll(const INIYESTOALL &answers) { m_yesToAll = answers; }
+    const INIYESTOALL &yesToAll() const { return m_yesToAll; }
+    // Every open of an archive forgets the answers given for the previous one.
+    void resetYesToAll() { m_yesToAll = INIYESTOALL{}; }
+
+    // Told about every folder created and every file written (event PathCreated); may be null.
+    void setFileTree(QObject *fileTree) { m_fileTree = fileTree; }
+    QObject *fileTree() const { return m_fileTree; }
+    // Receives progress (event UnpackProgress) and may ask to stop (event UnpackStop); may be null.
+    void setProgressReceiver(QObject *receiver);
+    QObject *progressReceiver() const { return m_progress; }
+
+    // Starts an extraction call: an earlier cancel or unanswered stop request no longer counts.
+    void beginOperation();
+    bool isCancelled() const { return m_cancelled; }
+    void cancel() { m_cancelled = true; }
+    bool isStopRequested() const { return m_stopRequested; }
+    void requestStop() { m_stopRequested = true; }
+
+    // Creates a folder and any missing parents, reporting each one created; true when the path is a
+    // folder afterwards. For the target folder the user chose; entries below it use createEntryFolder.
+    bool createFolder(const QString &path);
+    static bool fileExists(const QString &path);
+
+    void updateProgress(std::uint64_t done, std::uint64_t total, const QString &name);
+    void updateFileTree(const QString &path);
+    // Lets the windows work; when a stop was requested asks whether to interrupt. False once cancelled.
+    bool doEvents();
+
+    // The replace question for an existing output file; Cancel also cancels the running extraction.
+    ReplaceDecision confirmReplace(const QString &outputPath, const ArchivedFile &item);
+
+    // A folder entry below the target folder. A path that leaves the target is reported and refused.
+    bool createEntryFolder(const QString &targetFolder, const QString &entryPath);
+    // Everything before the data of one file: the path check (a refused entry is reported by name), the
+    // replace question, the folders above it and the output file. True when the file is open for the
+    // data; false when the item is skipped or failed, and then isCancelled() tells whether to go on.
+    bool beginFile(OutputFile &file, const QString &targetFolder, const QString &entryPath,
+                   const ArchivedFile &item);
+    // Commits a written file and reports it to the file tree.
+    bool finishFile(OutputFile &file);
+
+    // The folder just created or the file being written.
+    const QString &currentOutputPath() const { return m_outputPath; }
+
+private:
+    void watchProgressReceiver();
+    bool refuseOutside(const QString &entryPath);
+
+    INIUNPACK m_ini;
+    INIYESTOALL m_yesToAll;
+    QPointer<QObject> m_fileTree;
+    QPointer<QObject> m_progress;
+    std::unique_ptr<StopWatcher> m_watcher;
+    QString m_outputPath;
+    bool m_cancelled = false;
+    bool m_stopRequested = false;
+};
+
+}  // namespace orv
