@@ -105,8 +105,11 @@ void UnpackContext::beginOperation()
     m_stopRequested = false;
 }
 
-bool UnpackContext::createFolder(const QString &path)
+bool UnpackContext::createFolder(const QString &requested)
 {
+    QString path = requested;
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
     if (path.isEmpty())
         return false;
     const QByteArray native = QFile::encodeName(path);

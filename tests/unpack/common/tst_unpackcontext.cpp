@@ -269,6 +269,8 @@ private slots:
             paths << r.text.mid(target.size());
         }
         QCOMPARE(paths, QStringList({"", "/a", "/a/b", "/a/c", "/a/c/x.txt"}));
+        QVERIFY(context.createFolder(target + QStringLiteral("/n/")));
+        QCOMPARE(tree.events.back().text, target + QStringLiteral("/n"));
         QVERIFY(!context.createFolder(QString()));
         QVERIFY(!context.createFolder(target + QStringLiteral("/a/c/x.txt")));
     }
