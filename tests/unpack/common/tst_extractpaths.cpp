@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -172,16 +171,6 @@ private slots:
         QCOMPARE(orv::test::readFile(path), QByteArray("new"));
     }
 
-    void targetItselfMayBeALink()
-    {
-        const QString linkedTarget = m_dir->filePath(QStringLiteral("chosen"));
-        QVERIFY(makeLink(m_target, linkedTarget));
-        orv::OutputFile file;
-        QVERIFY(file.open(linkedTarget, QStringLiteral("x.txt")));
-        QVERIFY(file.commit());
-        QVERIFY(QFileInfo::exists(m_target + QStringLiteral("/x.txt")));
-    }
-
     void folderInTheWay()
     {
         QVERIFY(QDir().mkpath(m_target + QStringLiteral("/x.txt/inner")));
@@ -191,17 +180,6 @@ private slots:
         QCOMPARE(file.error(), orv::OutputFile::Error::FolderInTheWay);
         QVERIFY(QFileInfo(m_target + QStringLiteral("/x.txt/inner")).isDir());
         QCOMPARE(entriesOf(m_target), QStringList({QStringLiteral("x.txt")}));
-    }
-
-    void archivedModeApplied()
-    {
-        orv::OutputFile file;
-        QVERIFY(file.open(m_target, QStringLiteral("run.sh")));
-        file.setAttributes((0100750u << 16) | 0x8000u);
-        QVERIFY(file.commit());
-        struct stat st{};
-        QCOMPARE(::stat(QFile::encodeName(file.path()).constData(), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), 0750);
     }
 
 private:
