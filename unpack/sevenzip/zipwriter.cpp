@@ -318,10 +318,11 @@ bool ZipWriter::commit(const ProgressFn &progress)
         return fail(QStringLiteral("The 7-Zip library cannot write ZIP archives."));
 
     PropertyList properties;
-    // Level 0 means stored; with a method named the library would still compress.
-    if (m_options.level > 0 && m_options.method != 0)
+    // Level 0 alone means stored: with a method named, the library would still compress.
+    const bool store = m_options.level <= 0 || m_options.method == 0;
+    if (!store)
         properties.addString(L"m", *method);
-    properties.addUInt32(L"x", static_cast<UInt32>(std::clamp(m_options.level, 0, 9)));
+    properties.addUInt32(L"x", store ? 0u : static_cast<UInt32>(std::min(m_options.level, 9)));
     if (m_options.encryption != ZipEncryption::None)
         properties.addString(L"em", encryptionName(m_options.encryption));
     properties.addBool(L"mt", false);
