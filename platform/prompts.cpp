@@ -34,12 +34,12 @@ StderrPrompter g_fallback;
 IPrompter *g_current = nullptr;
 
 template <typename T>
-T takeFront(std::vector<T> &queue, const T &fallback)
+T takeFront(std::deque<T> &queue, const T &fallback)
 {
     if (queue.empty())
         return fallback;
-    T value = std::move(queue.front());
-    queue.erase(queue.begin());
+    T value = queue.front();
+    queue.pop_front();
     return value;
 }
 
@@ -104,7 +104,12 @@ std::optional<QString> ScriptedPrompter::password(const QString &archivePath)
 {
     m_records.push_back({Record::Password, archivePath, QStringLiteral("Enter Password"), MsgIcon::None,
                          MsgButtons::OkCancel});
-    return takeFront(m_passwords, m_defaultPassword);
+    if (m_passwords.empty())
+        return m_defaultPassword;
+    const QString answer = takeFront(m_passwords, QString());
+    if (answer.isNull())
+        return std::nullopt;
+    return answer;
 }
 
 }  // namespace orv

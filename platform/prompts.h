@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -73,7 +74,7 @@ public:
     // Queued answers are used in order; when a queue is empty the default answer is given.
     void queueMessageAnswer(MsgAnswer answer) { m_messageAnswers.push_back(answer); }
     void queueReplaceAnswer(ReplaceAnswer answer) { m_replaceAnswers.push_back(answer); }
-    void queuePassword(std::optional<QString> password) { m_passwords.push_back(std::move(password)); }
+    void queuePassword(const std::optional<QString> &password) { m_passwords.push_back(password.value_or(QString())); }
     void setDefaultMessageAnswer(MsgAnswer answer) { m_defaultMessage = answer; }
     void setDefaultReplaceAnswer(ReplaceAnswer answer) { m_defaultReplace = answer; }
     void setDefaultPassword(std::optional<QString> password) { m_defaultPassword = std::move(password); }
@@ -89,9 +90,9 @@ public:
 private:
     IPrompter *m_previous;
     std::vector<Record> m_records;
-    std::vector<MsgAnswer> m_messageAnswers;
-    std::vector<ReplaceAnswer> m_replaceAnswers;
-    std::vector<std::optional<QString>> m_passwords;
+    std::deque<MsgAnswer> m_messageAnswers;
+    std::deque<ReplaceAnswer> m_replaceAnswers;
+    std::deque<QString> m_passwords;  // a null string stands for Cancel
     MsgAnswer m_defaultMessage = MsgAnswer::Ok;
     ReplaceAnswer m_defaultReplace = ReplaceAnswer::No;
     std::optional<QString> m_defaultPassword;
