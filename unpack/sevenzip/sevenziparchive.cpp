@@ -108,7 +108,7 @@ SevenZipArchive::~SevenZipArchive() { close(); }
 
 bool SevenZipArchive::close()
 {
-    if (!m_handler)
+    if (!m_handler || m_busy)
         return false;
     m_handler->Close();
     m_handler.reset();
@@ -132,6 +132,8 @@ bool SevenZipArchive::open(const QString &path, const OpenOptions &options)
 
 bool SevenZipArchive::openVolumes(const QStringList &volumePaths, const OpenOptions &options)
 {
+    if (m_busy)
+        return fail(OpenStatus::Failed, QStringLiteral("Another operation on the archive is still running."));
     close();
     m_password.reset();
     m_provider = options.passwordProvider;
@@ -328,12 +330,20 @@ ExtractResult SevenZipArchive::runSelected(const std::vector<quint32> &indices, 
 ExtractResult SevenZipArchive::run(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink,
                                    const ProgressFn &progress)
 {
+    if (m_busy)
+        return {ExtractStatus::Failed, 0, QStringLiteral("Another operation on the archive is still running.")};
+    m_busy = true;
+    const ExtractResult result = runGuarded(indices, count, test, sink, progress);
+    m_busy = false;
+    return result;
+}
+
+ExtractResult SevenZipArchive::runGuarded(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink,
+                                          const ProgressFn &progress)
+{
     auto passwords = std::make_shared<PasswordSource>(adaptProvider(m_provider), m_password);
-    // Keep the handler alive even if a callback closes this archive from inside the extraction.
-    const ComPtr<IInArchive> handler = m_handler;
-    const ComPtr<FileInStream> stream = m_stream;
     auto callback = makeCom<ExtractCallback>(sink, progress, passwords);
-    const HRESULT code = handler->Extract(indices, count, test ? 1 : 0, callback.get());
+    const HRESULT code = m_handler->Extract(indices, count, test ? 1 : 0, callback.get());
     callback->abandonCurrent(code == hr::abort ? ItemResult::Stopped : ItemResult::Failed);
 
     ExtractResult result;

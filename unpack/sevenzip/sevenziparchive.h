@@ -89,8 +89,10 @@ public:
     bool open(const QString &path, const OpenOptions &options = {});
     // The volumes of a split set in order, read as one stream.
     bool openVolumes(const QStringList &volumePaths, const OpenOptions &options = {});
-    // False when nothing was open.
+    // False when nothing was open, or while an extraction runs (closing then would pull the archive from
+    // under the library); opening fails then, too.
     bool close();
+    bool isBusy() const { return m_busy; }
 
     bool isOpen() const { return static_cast<bool>(m_handler); }
     OpenStatus openStatus() const { return m_status; }
@@ -125,6 +127,8 @@ private:
     bool fail(OpenStatus status, const QString &text);
     ExtractResult runSelected(const std::vector<quint32> &indices, bool test, ExtractSink &sink, const ProgressFn &progress);
     ExtractResult run(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink, const ProgressFn &progress);
+    ExtractResult runGuarded(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink,
+                             const ProgressFn &progress);
 
     ComPtr<IInArchive> m_handler;
     ComPtr<FileInStream> m_stream;
@@ -135,6 +139,9 @@ private:
     QString m_errorText;
     std::optional<std::u16string> m_password;
     PasswordProvider m_provider;
+    // Set while the library runs an extraction, during which events pumped by the caller may try to
+    // close, reopen or extract again.
+    bool m_busy = false;
 };
 
 QString openStatusText(OpenStatus status, const QString &path);

@@ -96,6 +96,8 @@ private slots:
     void failedItemKeepsExistingFile();
     void callbacksStayOnCallingThread();
     void invalidIndexIsRefused();
+    void unwritableTargetFails();
+    void callsFromInsideAnExtractionAreRefused();
     void missingLibrary_data();
     void missingLibrary();
     void volumeNames_data();
@@ -458,6 +460,51 @@ void TestSevenZipArchive::invalidIndexIsRefused()
     QCOMPARE(archive.extract({0, archive.itemCount()}, sink).status, ExtractStatus::InvalidIndex);
     QCOMPARE(sink.finishedCalls, 0);
     QVERIFY(archive.extract({}, sink).ok());
+}
+
+void TestSevenZipArchive::unwritableTargetFails()
+{
+    sz::SevenZipArchive archive;
+    QVERIFY(openFixture(archive, QStringLiteral("zip deflate")));
+    // No folders are made for the items: the first file has nowhere to go.
+    struct Sink : RecordingSink
+    {
+        using RecordingSink::RecordingSink;
+        sz::ItemTarget target(quint32) override { return sz::ItemTarget::file(QStringLiteral("/nonexistent/x/out.txt")); }
+    } sink(archive);
+    const sz::ExtractResult result = archive.extractAll(sink);
+    QCOMPARE(result.status, ExtractStatus::Failed);
+    QVERIFY2(result.errorText.contains(QStringLiteral("/nonexistent/x/out.txt")), qPrintable(result.errorText));
+    QCOMPARE(sink.finishedCalls, 1);
+    QCOMPARE(sink.outcomes.begin()->result, ItemResult::WriteFailed);
+    QCOMPARE(sink.outcomes.begin()->systemError, ENOENT);
+}
+
+// The caller pumps events during an extraction; a command run from there must not close or reuse the
+// archive under the library.
+void TestSevenZipArchive::callsFromInsideAnExtractionAreRefused()
+{
+    sz::SevenZipArchive archive;
+    QVERIFY(openFixture(archive, QStringLiteral("7z")));
+    struct Sink : RecordingSink
+    {
+        using RecordingSink::RecordingSink;
+        sz::SevenZipArchive *archive = nullptr;
+        QList<bool> answers;
+        sz::ItemTarget target(quint32 index) override
+        {
+            RecordingSink inner(*archive);
+            answers << archive->close() << archive->open(QStringLiteral("/nonexistent"))
+                    << archive->extract({index}, inner).ok();
+            return sz::ItemTarget::memory();
+        }
+    } sink(archive);
+    sink.archive = &archive;
+    QVERIFY(archive.extractAll(sink).ok());
+    QVERIFY(!sink.answers.isEmpty());
+    QVERIFY(!sink.answers.contains(true));
+    QVERIFY(archive.isOpen());
+    QVERIFY(archive.close());
 }
 
 void TestSevenZipArchive::missingLibrary_data()
