@@ -191,9 +191,7 @@ bool SevenZipArchive::openStream(ComPtr<FileInStream> stream, const QString &fir
 bool SevenZipArchive::tryFormat(const Guid &classId, const ComPtr<FileInStream> &stream, const QString &firstPath,
                                 const OpenOptions &options, const std::shared_ptr<PasswordSource> &passwords)
 {
-    const Library *library = Library::instance(nullptr);
-    HRESULT created = hr::ok;
-    ComPtr<IInArchive> handler = library->createInArchive(classId, &created);
+    ComPtr<IInArchive> handler = Library::instance(nullptr)->createInArchive(classId);
     if (!handler) {
         m_status = OpenStatus::Failed;
         return false;

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include <sys/stat.h>
+#include <stdio.h>
 #include <unistd.h>
 
 namespace orv::sz {
