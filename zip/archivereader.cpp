@@ -1,0 +1,199 @@
+#include "archivereader.h"
+
+#include <QFile>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cerrno>
+
+namespace orv::zip {
+
+namespace {
+
+constexpr std::size_t ReadBlockSize = 64 * 1024;
+
+QString entryText(const char *utf8, const char *local)
+{
+    if (utf8)
+        return QString::fromUtf8(utf8);
+    if (local)
+        return QFile::decodeName(local);
+    return {};
+}
+
+StreamHeader::Type typeOf(archive_entry *entry)
+{
+    if (archive_entry_hardlink(entry))
+        return StreamHeader::Type::HardLink;
+    switch (archive_entry_filetype(entry)) {
+    case AE_IFREG:
+        return StreamHeader::Type::File;
+    case AE_IFDIR:
+        return StreamHeader::Type::Folder;
+    case AE_IFLNK:
+        return StreamHeader::Type::SymbolicLink;
+    default:
+        return StreamHeader::Type::Other;
+    }
+}
+
+void fillHeader(archive_entry *entry, StreamHeader &header)
+{
+    header.rawPath = entryText(archive_entry_pathname_utf8(entry), archive_entry_pathname(entry));
+    header.type = typeOf(entry);
+    if (header.type == StreamHeader::Type::HardLink)
+        header.linkTarget = entryText(archive_entry_hardlink_utf8(entry), archive_entry_hardlink(entry));
+    else if (header.type == StreamHeader::Type::SymbolicLink)
+        header.linkTarget = entryText(archive_entry_symlink_utf8(entry), archive_entry_symlink(entry));
+    else
+        header.linkTarget.clear();
+    header.sizeKnown = archive_entry_size_is_set(entry) != 0;
+    const la_int64_t size = archive_entry_size(entry);
+    header.size = header.sizeKnown && size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    header.modifiedKnown = archive_entry_mtime_is_set(entry) != 0;
+    header.modified = header.modifiedKnown ? static_cast<std::int64_t>(archive_entry_mtime(entry)) : 0;
+    header.mode = static_cast<std::uint32_t>(archive_entry_mode(entry));
+}
+
+}  // namespace
+
+void ArchiveReader::Free::operator()(archive *handle) const
+{
+    archive_read_free(handle);
+}
+
+bool ArchiveReader::open(const QString &path, Formats formats)
+{
+    m_error.clear();
+    m_handle.reset(archive_read_new());
+    if (!m_handle) {
+        m_error = QStringLiteral("Out of memory.");
+        return false;
+    }
+    archive *a = m_handle.get();
+    archive_read_support_filter_all(a);
+    if (formats == Formats::Tar)
+        archive_read_support_format_tar(a);
+    else
+        archive_read_support_format_raw(a);
+    if (archive_read_open_filename(a, QFile::encodeName(path).constData(), ReadBlockSize) != ARCHIVE_OK) {
+        fail("Cannot open the file.");
+        m_handle.reset();
+        return false;
+    }
+    return true;
+}
+
+bool ArchiveReader::openTarFrom(ArchiveReader &source)
+{
+    m_error.clear();
+    m_failed = false;
+    m_delivered = 0;
+    m_source = &source;
+    m_handle.reset(archive_read_new());
+    if (!m_handle)
+        return false;
+    archive_read_support_format_tar(m_handle.get());
+    if (archive_read_open(m_handle.get(), this, nullptr, &ArchiveReader::pull, nullptr) != ARCHIVE_OK) {
+        fail("The data is no tar archive.");
+        m_handle.reset();
+        return false;
+    }
+    return true;
+}
+
+long ArchiveReader::pull(archive *handle, void *client, const void **buffer)
+{
+    auto *self = static_cast<ArchiveReader *>(client);
+    const void *data = nullptr;
+    std::size_t size = 0;
+    std::int64_t offset = 0;
+    for (;;) {
+        switch (self->m_source->readBlock(data, size, offset)) {
+        case Step::Ok:
+            if (size == 0)
+                continue;
+            *buffer = data;
+            self->m_delivered += size;
+            return static_cast<long>(size);
+        case Step::End:
+            return 0;
+        case Step::Failed:
+            archive_set_error(handle, EIO, "%s", self->m_source->errorText().toUtf8().constData());
+            return -1;
+        }
+    }
+}
+
+std::optional<std::uint64_t> ArchiveReader::skipData()
+{
+    const void *data = nullptr;
+    std::size_t size = 0;
+    std::int64_t offset = 0;
+    std::uint64_t total = 0;
+    for (;;) {
+        switch (readBlock(data, size, offset)) {
+        case Step::Ok:
+            total += size;
+            continue;
+        case Step::End:
+            return total;
+        case Step::Failed:
+            return std::nullopt;
+        }
+    }
+}
+
+ArchiveReader::Step ArchiveReader::fail(const char *fallback)
+{
+    const char *text = m_handle ? archive_error_string(m_handle.get()) : nullptr;
+    m_error = QString::fromUtf8(text ? text : fallback);
+    m_failed = true;
+    return Step::Failed;
+}
+
+ArchiveReader::Step ArchiveReader::next(StreamHeader &header)
+{
+    if (!m_handle)
+        return Step::Failed;
+    archive_entry *entry = nullptr;
+    switch (archive_read_next_header(m_handle.get(), &entry)) {
+    case ARCHIVE_OK:
+    case ARCHIVE_WARN:
+        fillHeader(entry, header);
+        return Step::Ok;
+    case ARCHIVE_EOF:
+        return Step::End;
+    default:
+        return fail("The archive is damaged.");
+    }
+}
+
+ArchiveReader::Step ArchiveReader::readBlock(const void *&data, std::size_t &size, std::int64_t &offset)
+{
+    if (!m_handle)
+        return Step::Failed;
+    la_int64_t at = 0;
+    switch (archive_read_data_block(m_handle.get(), &data, &size, &at)) {
+    case ARCHIVE_OK:
+    case ARCHIVE_WARN:
+        offset = static_cast<std::int64_t>(at);
+        return Step::Ok;
+    case ARCHIVE_EOF:
+        return Step::End;
+    default:
+        return fail("The archive is damaged.");
+    }
+}
+
+int ArchiveReader::outerFilter() const
+{
+    if (!m_handle)
+        return ARCHIVE_FILTER_NONE;
+    // The last filter is the plain file reader; the one before it met the bytes on disk first.
+    const int count = archive_filter_count(m_handle.get());
+    return count >= 2 ? archive_filter_code(m_handle.get(), count - 2) : ARCHIVE_FILTER_NONE;
+}
+
+}  // namespace orv::zip

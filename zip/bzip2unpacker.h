@@ -1,0 +1,60 @@
+#pragma once
+
+#include "zip/zipfamilyrecords.h"
+
+#include <QString>
+
+#include <memory>
+
+class QObject;
+
+namespace orv {
+
+namespace zip {
+class StreamUnpacker;
+}
+
+// Reads a bzip2 file: one item named after the file, or a tar inside it.
+class CBZip2Unpacker
+{
+public:
+    CBZip2Unpacker();
+    virtual ~CBZip2Unpacker();
+    CBZip2Unpacker(const CBZip2Unpacker &) = delete;
+    CBZip2Unpacker &operator=(const CBZip2Unpacker &) = delete;
+
+    void SetIni(const INIUNPACK &ini);
+    void SetIniYesToAll(const INIYESTOALL &answers);
+    void GetIniYesToAll(INIYESTOALL &answers) const;
+    void SetWndFileTree(QObject *window);
+    void SetHandleDialogProgress(QObject *window);
+
+    bool OpenArchive(const QString &path);
+    bool CloseArchive();
+    // True when the decompressed stream holds a tar: item 0 is then the tar itself and the tar's items
+    // follow.
+    bool IsTarInside() const;
+    // Why the last open or extraction failed.
+    QString GetLastErrorText() const;
+
+    // FindNextFileW makes the next item current and answers whether another one follows it.
+    bool FindFile();
+    bool FindNextFileW();
+    bool GetFileShortInfo(BZIP2FILESHORTINFO &record) const;
+    bool GetFileFullInfo(BZIP2FILEFULLINFO &record) const;
+
+    bool IsFolder(const QString &path) const;
+    QString GetFileOutputInfo(const QString &path) const;
+    QString GetFolderOutputInfo(const QString &path) const;
+    QString GetArchiveOutputInfo() const;
+
+    bool UnpackFile(const QString &path, const QString &targetFolder);
+    bool UnpackFolder(const QString &path, const QString &targetFolder);
+    bool UnpackArchive(const QString &targetFolder);
+    bool UnpackCurrentFile(const QString &name, const QString &targetFolder);
+
+private:
+    std::unique_ptr<zip::StreamUnpacker> m_impl;
+};
+
+}  // namespace orv

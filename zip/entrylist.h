@@ -1,0 +1,65 @@
+#pragma once
+
+#include "zip/archivereader.h"
+
+#include <QHash>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace orv::zip {
+
+// One item as listed at open, kept so that the cursor, the texts and the choice of what to extract need
+// no further pass over the file.
+struct ArchiveEntry
+{
+    using Type = StreamHeader::Type;
+
+    QString path;        // normalised, "/"-separated
+    QString storedPath;  // as the archive stores it, for the check against the target folder
+    QString linkTarget;
+    Type type = Type::File;
+    std::uint64_t size = 0;
+    std::uint64_t packed = 0;
+    std::int64_t modified = 0;
+    std::uint32_t mode = 0;
+    int stream = -1;     // position of its header in the stream; -1 when no header stands for it
+    int source = -1;     // for a hard link: the index of the file it names, -1 when none does
+    bool implied = false;  // a folder no header names, implied by the paths below it
+
+    bool isFolder() const { return type == Type::Folder; }
+    // Whether extracting it writes data: files, and hard links (as copies of the file they name).
+    bool carriesData() const { return type == Type::File || type == Type::HardLink; }
+};
+
+class EntryList
+{
+public:
+    void clear();
+    // A hard link is tied here to the last file before it with the path it names, and takes its size.
+    void add(ArchiveEntry entry);
+    // Adds a folder entry, once, for every folder that the paths of the items imply but no header names.
+    // Called after the last real entry: the implied folders follow the real ones.
+    void addImpliedFolders(std::int64_t modified);
+
+    int size() const { return static_cast<int>(m_entries.size()); }
+    const ArchiveEntry &at(int index) const { return m_entries[static_cast<std::size_t>(index)]; }
+    ArchiveEntry &at(int index) { return m_entries[static_cast<std::size_t>(index)]; }
+
+    // The item with this path, compared without regard to case; when several have it, the last one (the
+    // one an extraction of the whole archive leaves on disk).
+    std::optional<int> find(const QString &path) const;
+    std::optional<int> findFolder(const QString &path) const;
+
+private:
+    static QString key(const QString &path) { return path.toCaseFolded(); }
+
+    std::vector<ArchiveEntry> m_entries;
+    QHash<QString, int> m_byPath;    // case-folded path -> last index
+    QHash<QString, int> m_folders;   // case-folded folder path -> last index
+    QHash<QString, int> m_lastFile;  // exact path -> index of the last file with it, for hard links
+};
+
+}  // namespace orv::zip
