@@ -49,7 +49,7 @@ private:
 // The format says ISO 8859-1, but gzip on a UTF-8 system stores the bytes of the file name as they are.
 QString decodeName(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
