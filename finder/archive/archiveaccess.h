@@ -1,0 +1,134 @@
+#pragma once
+
+#include "finder/archive/archivekind.h"
+#include "finder/archive/unpackerregistry.h"
+#include "unpack/common/records.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QObject;
+
+namespace orv {
+
+struct SettingsValues;
+
+// Told before and after every open of a reader, so that the owner of a password cache can preset a
+// password and remember the one the user entered. The layer itself keeps no passwords.
+class IArchiveOpenObserver
+{
+public:
+    virtual ~IArchiveOpenObserver() = default;
+    virtual void beforeOpen(const QString &archivePath, ArchiveKindCode kind, IUnpacker &unpacker) = 0;
+    virtual void afterOpen(const QString &archivePath, ArchiveKindCode kind, IUnpacker &unpacker, bool opened) = 0;
+};
+
+enum class UnpackItem { File, Folder, Archive };
+
+// The one layer between a path and the reader of its archive: tells the kind of an archive from its
+// name (and, for executables, from probing), holds the one open reader, and forwards every operation to
+// it in the order the readers expect. No archive stays open between two user actions.
+class CArchiveAccess
+{
+    Q_DECLARE_TR_FUNCTIONS(CArchiveAccess)
+
+public:
+    explicit CArchiveAccess(UnpackerCreator creator = createUnpackerOfKind);
+    ~CArchiveAccess();
+    CArchiveAccess(const CArchiveAccess &) = delete;
+    CArchiveAccess &operator=(const CArchiveAccess &) = delete;
+
+    // The enabled type names (upper case, "ZIP" first); their order is the probing order for "EXE".
+    void SetArchiveExtensions(const QStringList &upperExtensions) { m_extensions = upperExtensions; }
+    const QStringList &GetArchiveExtensions() const { return m_extensions; }
+    // Entries "description#EXT=flag".
+    void SetCustomArchives(const QStringList &entries) { m_customArchives = entries; }
+    void SetUnpackIni(const INIUNPACK &ini) { m_ini = ini; }
+    const INIUNPACK &GetUnpackIni() const { return m_ini; }
+    // Type lists, custom entries and the four "Unpack" values.
+    void ApplySettings(const SettingsValues &values);
+
+    // The window told about every folder and file written, unless an unpack call is quiet.
+    void SetWndFileTree(QObject *window) { m_fileTree = window; }
+    void SetOpenObserver(IArchiveOpenObserver *observer) { m_observer = observer; }
+    // While set, a failed open shows nothing (an archive is being created).
+    void SetSuppressOpenErrors(bool suppress) { m_suppressOpenErrors = suppress; }
+
+    ArchiveKindCode GetArchiveKind(const QString &path);
+    QString GetArchivePath(const QString &path);
+    bool IsArchiveFile(const QString &path);
+    ArchiveKindCode GetSelfExtractingKind(const QString &exePath);
+    bool IsCustomArchive(const QString &upperExtension) const;
+
+    bool OpenArchiveOfKind(const QString &archivePath, ArchiveKindCode kind);
+    bool IsFolderOfKind(const QString &innerPath, ArchiveKindCode kind);
+    bool CloseArchiveOfKind(ArchiveKindCode kind);
+    bool UnpackFileOfKind(const QString &innerPath, const QString &destination, ArchiveKindCode kind,
+                          QObject *progress, bool quiet);
+    bool UnpackFolderOfKind(const QString &innerPath, const QString &destination, ArchiveKindCode kind,
+                            QObject *progress, bool quiet);
+    bool UnpackArchiveOfKind(const QString &destination, ArchiveKindCode kind, QObject *progress, bool quiet);
+    QString GetDetailedErrorOfKind(ArchiveKindCode kind);
+
+    // The open reader of that kind, null when none is open or the kind differs.
+    IUnpacker *CurrentUnpacker(ArchiveKindCode kind);
+    const QString &CurrentArchivePath() const { return m_currentPath; }
+
+    // The yes-to-all carry of a batch: while on, the answers go to each reader before an unpack call and
+    // come back after it.
+    void BeginYesToAllCarry();
+    void EndYesToAllCarry() { m_carryYesToAll = false; }
+    bool IsYesToAllCarryOn() const { return m_carryYesToAll; }
+    const INIYESTOALL &YesToAllCarried() const { return m_yesToAll; }
+
+    // The messages of this layer. The detailed reader text is added only when asked for and the kind is
+    // read by the ZIP reader.
+    void ShowOpenError(ArchiveKindCode kind, bool withDetail);
+    void ShowUnpackError(UnpackItem item, const QString &name, ArchiveKindCode kind, bool withDetail);
+
+    // Both answers of one walk, so that an executable is probed once.
+    struct Located
+    {
+        QString path;
+        ArchiveKindCode kind = ArchiveKind::None;
+    };
+    Located locateArchive(const QString &path);
+
+private:
+    ArchiveKindCode kindOfArchiveFile(const QString &path);
+    ArchiveKindCode kindOfExtension(const QString &upperExtension, const QString &path);
+    bool probe(const QString &path, ArchiveKindCode kind);
+    bool openWith(IUnpacker &unpacker, const QString &path, ArchiveKindCode kind);
+    template <typename Call>
+    bool dispatchUnpack(ArchiveKindCode kind, QObject *progress, bool quiet, Call call);
+    QString detailText(ArchiveKindCode kind);
+
+    UnpackerCreator m_creator;
+    QStringList m_extensions{QStringLiteral("ZIP")};
+    QStringList m_customArchives;
+    INIUNPACK m_ini;
+    QPointer<QObject> m_fileTree;
+    IArchiveOpenObserver *m_observer = nullptr;
+    bool m_suppressOpenErrors = false;
+
+    std::unique_ptr<IUnpacker> m_unpacker;
+    ArchiveKindCode m_currentKind = ArchiveKind::None;
+    QString m_currentPath;
+    // Kept after a failed open only for its detailed error text.
+    std::unique_ptr<IUnpacker> m_failedUnpacker;
+
+    bool m_carryYesToAll = false;
+    INIYESTOALL m_yesToAll;
+};
+
+// The upper-cased text after the last "." of the file name; empty when the name has none.
+QString upperExtensionOf(const QString &path);
+// The part of a virtual path below its archive: "docs/x.txt" for ("/a/b.zip/docs/x.txt", "/a/b.zip");
+// empty when the path is the archive itself.
+QString innerPathOf(const QString &virtualPath, const QString &archivePath);
+
+}  // namespace orv

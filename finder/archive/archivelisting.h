@@ -1,0 +1,23 @@
+#pragma once
+
+#include "finder/archive/unpackerinterface.h"
+
+#include <functional>
+
+namespace orv {
+
+enum class TarNames {
+    AsListed,   // entries as the reader lists them
+    UnderTar,   // in a compressed tar, every entry after the tar itself is shown below the tar's name
+};
+
+// Walks every entry of an open archive through the reader's cursor; the visitor returns false to stop.
+// Ends early when the reader has no record for the current entry (the end of a RAR archive shows so).
+// Returns the number of entries visited.
+qint64 forEachEntry(IUnpacker &unpacker, TarNames names, const std::function<bool(const ArchiveEntry &)> &visit);
+
+// Whether an entry path is the given inner path or lies below it, without regard to case, as the
+// readers locate items. An empty inner path holds everything.
+bool entryIsAtOrBelow(const QString &entryPath, const QString &innerPath);
+
+}  // namespace orv

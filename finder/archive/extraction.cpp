@@ -1,0 +1,79 @@
+#include "extraction.h"
+
+#include "finder/archive/archiveaccess.h"
+#include "platform/prompts.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace orv {
+
+bool CArchiveExtraction::ExtractPath(const QString &selectedPath, const QString &destination, QObject *progress)
+{
+    return extractOne(selectedPath, destination, progress) == Outcome::Done;
+}
+
+bool CArchiveExtraction::ExtractItems(const QStringList &paths, const QString &destination, bool separateFolders,
+                                      QObject *progress)
+{
+    bool allDone = true;
+    m_access.BeginYesToAllCarry();
+    for (const QString &path : paths) {
+        const QString archive = m_access.GetArchivePath(path);
+        if (archive.isEmpty())
+            continue;
+        QString target = destination;
+        if (separateFolders) {
+            target = destination + QLatin1Char('/') + QFileInfo(archive).fileName();
+            // The item is still tried: the unpacker reports what it cannot write.
+            CreateDestination(target, false);
+        }
+        if (extractOne(path, target, progress) != Outcome::Done)
+            allDone = false;
+    }
+    m_access.EndYesToAllCarry();
+    return allDone;
+}
+
+CArchiveExtraction::Outcome CArchiveExtraction::extractOne(const QString &selectedPath, const QString &destination,
+                                                           QObject *progress)
+{
+    const auto [archive, kind] = m_access.locateArchive(selectedPath);
+    if (archive.isEmpty())
+        return Outcome::NoArchive;
+    if (!m_access.OpenArchiveOfKind(archive, kind)) {
+        m_access.ShowOpenError(kind, false);
+        return Outcome::OpenFailed;
+    }
+    const QString inner = innerPathOf(selectedPath, archive);
+    UnpackItem item = UnpackItem::Archive;
+    bool done = false;
+    if (inner.isEmpty()) {
+        done = m_access.UnpackArchiveOfKind(destination, kind, progress, true);
+    } else if (m_access.IsFolderOfKind(inner, kind)) {
+        item = UnpackItem::Folder;
+        done = m_access.UnpackFolderOfKind(inner, destination, kind, progress, true);
+    } else {
+        item = UnpackItem::File;
+        done = m_access.UnpackFileOfKind(inner, destination, kind, progress, true);
+    }
+    if (!done)
+        m_access.ShowUnpackError(item, inner.isEmpty() ? archive : inner, kind, false);
+    m_access.CloseArchiveOfKind(kind);
+    return done ? Outcome::Done : Outcome::UnpackFailed;
+}
+
+bool CArchiveExtraction::CreateDestination(const QString &folder, bool asError)
+{
+    if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
+        return true;
+    const QString text = tr("Cannot create the folder:\n\n") + folder;
+    const QString caption = QStringLiteral("Orvel-ZIP Finder");
+    if (asError)
+        showError(text, caption);
+    else
+        showInformation(text, caption);
+    return false;
+}
+
+}  // namespace orv
