@@ -1,0 +1,37 @@
+#pragma once
+
+// Archives made at test time with the 7z and zip tools, and their verdicts as the oracle.
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace orv::test {
+
+struct Tool
+{
+    int exitCode = -1;
+    QByteArray output;
+    bool ok() const { return exitCode == 0; }
+};
+
+// Runs a tool with no input, in UTC and a UTF-8 locale; exitCode -1 when it could not start or finish.
+Tool runTool(const QString &program, const QStringList &arguments, const QString &workingFolder = {});
+
+// Files of a small tree: text, incompressible and empty files, nested folders; plus the empty folder
+// "sub/emptydir". Paths relative to root.
+QMap<QString, QByteArray> sampleTree();
+bool writeTree(const QString &root, const QMap<QString, QByteArray> &files);
+// Every regular file below root, by relative path.
+QMap<QString, QByteArray> readTree(const QString &root);
+
+// "7z t" with the password (an empty one when none is given); true when every item tests OK.
+bool sevenZipTests(const QString &archive, const QString &password = {});
+// The "7z l -slt" records, one map per item, keyed by property name.
+QList<QMap<QString, QString>> sevenZipListing(const QString &archive, const QString &password = {});
+
+// Replaces every occurrence of from by to (same length) in a file.
+bool patchFile(const QString &path, const QByteArray &from, const QByteArray &to);
+
+}  // namespace orv::test

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "unpack/common/records.h"
+#include "zip/entrylist.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace orv::sz {
+class SevenZipArchive;
+struct ItemInfo;
+}
+
+namespace orv::zip {
+
+// What a ZIP entry records beyond the common entry fields.
+struct ZipFacts
+{
+    std::uint32_t index = 0;  // the entry's number in the archive
+    std::optional<std::uint32_t> crc;
+    std::optional<std::uint32_t> attributes;
+    bool hasTime = false;
+    QString method;
+    bool encrypted = false;
+    bool zipCryptoWithDescriptor = false;
+};
+
+// The listing of an open ZIP archive: the real entries in archive order (entry i is item i of the
+// archive), then the folders that only their contents imply, which ZIP files often leave out.
+class ZipCatalog
+{
+public:
+    void build(const sz::SevenZipArchive &archive, std::int64_t impliedFolderTime);
+    void clear();
+
+    const EntryList &entries() const { return m_entries; }
+    int size() const { return m_entries.size(); }
+    const ArchiveEntry &at(int index) const { return m_entries.at(index); }
+    // None for implied folders.
+    const ZipFacts *facts(int index) const;
+
+    // A file (not a folder) with that path, without regard to case.
+    std::optional<int> findFile(const QString &path) const;
+    std::optional<int> findFolder(const QString &path) const { return m_entries.findFolder(normaliseEntryPath(path)); }
+
+private:
+    EntryList m_entries;
+    std::vector<ZipFacts> m_facts;
+};
+
+// The path 7z.so gives for an item, in the form the listing shows: the UTF-8 flag honoured, other names
+// read as the archiver wrote them.
+QString displayPath(const sz::ItemInfo &item, bool utf8Locale);
+
+}  // namespace orv::zip
