@@ -301,6 +301,13 @@ QString CArchiveAccess::GetDetailedErrorOfKind(ArchiveKindCode kind)
     return m_failedUnpacker ? m_failedUnpacker->detailedErrorMessage() : QString();
 }
 
+QString CArchiveAccess::LastReaderError() const
+{
+    if (m_unpacker)
+        return m_unpacker->lastErrorText();
+    return m_failedUnpacker ? m_failedUnpacker->lastErrorText() : QString();
+}
+
 QString CArchiveAccess::detailText(ArchiveKindCode kind)
 {
     if (!isZipGroup(kind))

@@ -73,6 +73,8 @@ public:
                             QObject *progress, bool quiet);
     bool UnpackArchiveOfKind(const QString &destination, ArchiveKindCode kind, QObject *progress, bool quiet);
     QString GetDetailedErrorOfKind(ArchiveKindCode kind);
+    // The reason the open reader, or the one whose open just failed, gives for its last failure.
+    QString LastReaderError() const;
 
     // The open reader of that kind, null when none is open or the kind differs.
     IUnpacker *CurrentUnpacker(ArchiveKindCode kind);

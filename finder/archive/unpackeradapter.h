@@ -168,6 +168,14 @@ public:
             return {};
     }
 
+    QString lastErrorText() override
+    {
+        if constexpr (requires(T &t) { t.GetLastErrorText(); })
+            return m_object.GetLastErrorText();
+        else
+            return {};
+    }
+
 private:
     T m_object;
 };

@@ -57,6 +57,8 @@ public:
     virtual bool isTarInside() = 0;
     virtual bool isDetailedError() = 0;
     virtual QString detailedErrorMessage() = 0;
+    // Why the last open or extraction failed, in the reader's words; empty when it does not say.
+    virtual QString lastErrorText() = 0;
 };
 
 }  // namespace orv

@@ -1,0 +1,322 @@
+#include "clicommand.h"
+
+#include "finder/archive/archiveaccess.h"
+#include "finder/archive/archivelisting.h"
+#include "finder/archive/extraction.h"
+#include "finder/cli/interruptbridge.h"
+#include "finder/settings/settings.h"
+
+#include <QDir>
+
+#include <ctime>
+#include <string>
+#include <unistd.h>
+
+namespace orv {
+
+namespace {
+
+using Command = CliRequest::Command;
+
+std::optional<Command> commandNamed(const QString &name)
+{
+    if (name == QLatin1String("list"))
+        return Command::List;
+    if (name == QLatin1String("info"))
+        return Command::Info;
+    if (name == QLatin1String("extract"))
+        return Command::Extract;
+    return std::nullopt;
+}
+
+std::optional<OverwritePolicy> policyNamed(const QString &name)
+{
+    if (name == QLatin1String("ask"))
+        return OverwritePolicy::Ask;
+    if (name == QLatin1String("always"))
+        return OverwritePolicy::Always;
+    if (name == QLatin1String("never"))
+        return OverwritePolicy::Never;
+    return std::nullopt;
+}
+
+// Takes the value of an option given as "--name VALUE" or "--name=VALUE".
+bool takeValue(const QStringList &arguments, qsizetype &index, const QString &inlineValue, bool hasInline,
+               QString &value)
+{
+    if (hasInline) {
+        value = inlineValue;
+        return true;
+    }
+    if (index + 1 >= arguments.size())
+        return false;
+    value = arguments.at(++index);
+    return true;
+}
+
+bool applyOption(CliRequest &request, const QStringList &arguments, qsizetype &index, QString &error)
+{
+    const QString argument = arguments.at(index);
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
+    const QString name = equals < 0 ? argument : argument.left(equals);
+    const QString inlineValue = equals < 0 ? QString() : argument.mid(equals + 1);
+    const bool hasInline = equals >= 0;
+    QString value;
+    if (name == QLatin1String("--password")) {
+        if (!takeValue(arguments, index, inlineValue, hasInline, value))
+            return error = QStringLiteral("--password needs a value"), false;
+        request.password = value;
+    } else if (name == QLatin1String("--overwrite")) {
+        if (!takeValue(arguments, index, inlineValue, hasInline, value) || !policyNamed(value))
+            return error = QStringLiteral("--overwrite takes ask, always or never"), false;
+        request.overwrite = policyNamed(value);
+    } else if (argument == QLatin1String("--files-without-paths")) {
+        request.filesWithoutPaths = true;
+    } else if (argument == QLatin1String("--folders-without-paths")) {
+        request.foldersWithoutPaths = true;
+    } else if (argument == QLatin1String("--archives-without-paths")) {
+        request.archivesWithoutPaths = true;
+    } else {
+        return error = QStringLiteral("unknown option ") + argument, false;
+    }
+    return true;
+}
+
+bool optionAllowed(Command command, const QString &argument)
+{
+    if (argument.startsWith(QLatin1String("--password")))
+        return true;
+    return command == Command::Extract;
+}
+
+void appendTwo(std::string &out, int value)
+{
+    out += char('0' + value / 10 % 10);
+    out += char('0' + value % 10);
+}
+
+void appendListingTime(std::string &out, const std::optional<std::int64_t> &seconds)
+{
+    if (!seconds)
+        return;
+    const std::time_t t = std::time_t(*seconds);
+    std::tm parts{};
+    if (!::localtime_r(&t, &parts))
+        return;
+    out += std::to_string(parts.tm_year + 1900);
+    out += '-';
+    appendTwo(out, parts.tm_mon + 1);
+    out += '-';
+    appendTwo(out, parts.tm_mday);
+    out += ' ';
+    appendTwo(out, parts.tm_hour);
+    out += ':';
+    appendTwo(out, parts.tm_min);
+    out += ':';
+    appendTwo(out, parts.tm_sec);
+}
+
+void appendLine(std::string &out, const ArchiveEntry &entry)
+{
+    out += entry.folder ? "D\t\t" : "F\t";
+    if (!entry.folder) {
+        out += std::to_string(entry.size);
+        out += '\t';
+    }
+    appendListingTime(out, entry.modified);
+    out += '\t';
+    out += entry.path.toStdString();
+    out += '\n';
+}
+
+QString absolutePath(const QString &path)
+{
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+}  // namespace
+
+std::optional<CliRequest> parseCliArguments(const QStringList &arguments, QString &error)
+{
+    if (arguments.isEmpty())
+        return error = QStringLiteral("no command given"), std::nullopt;
+    const std::optional<Command> command = commandNamed(arguments.first());
+    if (!command)
+        return error = QStringLiteral("unknown command ") + arguments.first(), std::nullopt;
+    CliRequest request;
+    request.command = *command;
+    QStringList positional;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1String("--"))) {
+            if (!optionAllowed(*command, argument))
+                return error = QStringLiteral("option not valid here: ") + argument, std::nullopt;
+            if (!applyOption(request, arguments, i, error))
+                return std::nullopt;
+        } else {
+            positional << argument;
+        }
+    }
+    const qsizetype wanted = *command == Command::Extract ? 2 : 1;
+    if (positional.size() != wanted || positional.contains(QString()))
+        return error = QStringLiteral("wrong number of paths"), std::nullopt;
+    request.path = positional.at(0);
+    request.destination = positional.value(1);
+    return request;
+}
+
+QString CCliCommand::UsageText()
+{
+    return QStringLiteral(
+        "usage: orvfind-cli list [--password P] PATH\n"
+        "       orvfind-cli info PATH\n"
+        "       orvfind-cli extract [--password P] [--overwrite ask|always|never] [--files-without-paths]\n"
+        "                           [--folders-without-paths] [--archives-without-paths] PATH DEST\n"
+        "PATH is an archive or a path inside one, such as /home/u/a.zip/docs/x.txt.\n");
+}
+
+void CCliCommand::error(const QString &text)
+{
+    const QByteArray bytes = (QStringLiteral("orvfind-cli: ") + text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_err);
+}
+
+int CCliCommand::Run(const QStringList &arguments)
+{
+    QString reason;
+    const std::optional<CliRequest> request = parseCliArguments(arguments, reason);
+    if (!request) {
+        error(reason);
+        const QByteArray usage = UsageText().toUtf8();
+        std::fwrite(usage.constData(), 1, std::size_t(usage.size()), m_err);
+        return UsageError;
+    }
+    CConsolePrompter prompts(m_err, ::isatty(STDIN_FILENO) == 1);
+    if (request->password)
+        prompts.setPassword(*request->password);
+    CSettings settings;
+    settings.LoadSettings();
+    CArchiveAccess access;
+    access.ApplySettings(settings.values());
+    switch (request->command) {
+    case Command::List:
+        return runList(access, *request);
+    case Command::Info:
+        return runInfo(access, *request);
+    case Command::Extract:
+        return runExtract(access, *request, prompts);
+    }
+    return UsageError;
+}
+
+void CCliCommand::reportOpenFailure(CArchiveAccess &access, ArchiveKindCode kind)
+{
+    access.ShowOpenError(kind, true);
+    if (const QString reason = access.LastReaderError(); !reason.isEmpty() && !isZipGroup(kind))
+        error(reason);
+}
+
+ArchiveKindCode CCliCommand::openArchiveOf(CArchiveAccess &access, const QString &path, QString &archive)
+{
+    const CArchiveAccess::Located located = access.locateArchive(path);
+    archive = located.path;
+    if (archive.isEmpty()) {
+        error(tr("not an archive, nor a path inside one: %1").arg(path));
+        return ArchiveKind::None;
+    }
+    if (!access.OpenArchiveOfKind(archive, located.kind)) {
+        reportOpenFailure(access, located.kind);
+        return ArchiveKind::None;
+    }
+    return located.kind;
+}
+
+int CCliCommand::runList(CArchiveAccess &access, const CliRequest &request)
+{
+    const QString path = absolutePath(request.path);
+    QString archive;
+    const ArchiveKindCode kind = openArchiveOf(access, path, archive);
+    if (kind == ArchiveKind::None)
+        return Failure;
+    const QString inner = innerPathOf(path, archive);
+    std::string buffer;
+    constexpr std::size_t kFlushAt = 1 << 20;
+    qint64 shown = 0;
+    forEachEntry(*access.CurrentUnpacker(kind), TarNames::UnderTar, [&](const ArchiveEntry &entry) {
+        if (!entryIsAtOrBelow(entry.path, inner))
+            return true;
+        appendLine(buffer, entry);
+        ++shown;
+        if (buffer.size() >= kFlushAt) {
+            std::fwrite(buffer.data(), 1, buffer.size(), m_out);
+            buffer.clear();
+        }
+        return true;
+    });
+    std::fwrite(buffer.data(), 1, buffer.size(), m_out);
+    std::fflush(m_out);
+    access.CloseArchiveOfKind(kind);
+    if (shown == 0 && !inner.isEmpty()) {
+        error(tr("no such item in the archive: %1").arg(inner));
+        return Failure;
+    }
+    return Success;
+}
+
+int CCliCommand::runInfo(CArchiveAccess &access, const CliRequest &request)
+{
+    const QString path = absolutePath(request.path);
+    QString archive;
+    const ArchiveKindCode kind = openArchiveOf(access, path, archive);
+    if (kind == ArchiveKind::None)
+        return Failure;
+    IUnpacker &unpacker = *access.CurrentUnpacker(kind);
+    const QString inner = innerPathOf(path, archive);
+    QString text;
+    if (inner.isEmpty())
+        text = unpacker.archiveOutputInfo();
+    else if (access.IsFolderOfKind(inner, kind))
+        text = unpacker.folderOutputInfo(inner);
+    else
+        text = unpacker.fileOutputInfo(inner);
+    access.CloseArchiveOfKind(kind);
+    if (text.isEmpty()) {
+        error(tr("no such item in the archive: %1").arg(inner));
+        return Failure;
+    }
+    const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), m_out);
+    std::fflush(m_out);
+    return Success;
+}
+
+int CCliCommand::runExtract(CArchiveAccess &access, const CliRequest &request, CConsolePrompter &prompts)
+{
+    const QString path = absolutePath(request.path);
+    const QString destination = absolutePath(request.destination);
+    INIUNPACK ini = access.GetUnpackIni();
+    ini.bUnpackFilesWithoutPaths |= request.filesWithoutPaths ? 1 : 0;
+    ini.bUnpackFoldersWithoutPaths |= request.foldersWithoutPaths ? 1 : 0;
+    ini.bUnpackArchivesWithoutPaths |= request.archivesWithoutPaths ? 1 : 0;
+    if (request.overwrite) {
+        ini.bAskBeforeOverwriting = *request.overwrite == OverwritePolicy::Always ? 0 : 1;
+        prompts.setOverwritePolicy(*request.overwrite);
+    }
+    access.SetUnpackIni(ini);
+    if (access.GetArchivePath(path).isEmpty()) {
+        error(tr("not an archive, nor a path inside one: %1").arg(path));
+        return Failure;
+    }
+    if (!CArchiveExtraction::CreateDestination(destination, true))
+        return Failure;
+    QObject progress;
+    CInterruptBridge bridge(&progress);
+    QObject::connect(&bridge, &CInterruptBridge::interrupted, &bridge,
+                     [&prompts] { prompts.setInterruptRequested(); });
+    return CArchiveExtraction(access).ExtractPath(path, destination, &progress) ? Success : Failure;
+}
+
+}  // namespace orv
