@@ -82,11 +82,13 @@ bool applyOption(CliRequest &request, const QStringList &arguments, qsizetype &i
     return true;
 }
 
+// Every command takes a password; the options that shape the output on disk belong to extract.
 bool optionAllowed(Command command, const QString &argument)
 {
-    if (argument.startsWith(QLatin1String("--password")))
-        return true;
-    return command == Command::Extract;
+    static const QStringList extractOnly{QStringLiteral("--overwrite"), QStringLiteral("--files-without-paths"),
+                                         QStringLiteral("--folders-without-paths"),
+                                         QStringLiteral("--archives-without-paths")};
+    return command == Command::Extract || !extractOnly.contains(argument.section(QLatin1Char('='), 0, 0));
 }
 
 void appendTwo(std::string &out, int value)

@@ -1,0 +1,242 @@
+#include "tests/support/testhome.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The command-line companion run as a real process on archives that tar makes, with its own settings
+// folder per run.
+class TestCliRun : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    const QDateTime m_time{QDate(2021, 3, 4), QTime(5, 6, 7)};
+
+    QString at(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+
+    struct Result
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Result run(const QStringList &arguments, const QByteArray &settings = {})
+    {
+        QTemporaryDir config;
+        if (!settings.isEmpty())
+            orv::test::writeFile(config.path() + "/Orvel Systems/Orvel-ZIP Finder/orvfind.ini", settings);
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", config.path());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(ORVFIND_CLI), arguments);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(120000))
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    void makeFile(const QString &relative, const QByteArray &bytes)
+    {
+        QVERIFY(orv::test::writeFile(at(relative), bytes));
+    }
+
+    void tar(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setWorkingDirectory(at("src"));
+        process.start(QStringLiteral("tar"), arguments);
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        makeFile("src/docs/x.txt", "hello\n");
+        makeFile("src/docs/sub/y.bin", QByteArray(3000, '\x7f'));
+        makeFile("src/top.txt", "abc");
+        // Every item gets the same local time, folders included.
+        const QStringList items{"--mtime=" + m_time.toString("yyyy-MM-dd hh:mm:ss"), "--no-recursion", "docs",
+                                "docs/sub", "docs/sub/y.bin", "docs/x.txt", "top.txt"};
+        tar(QStringList{"-cf", at("a.tar")} + items);
+        tar(QStringList{"-czf", at("a.tar.gz")} + items);
+        QVERIFY(orv::test::writeFile(at("damaged.tar.gz"), orv::test::readFile(at("a.tar.gz")).left(60)));
+        QVERIFY(orv::test::writeFile(at("garbage.tar"), QByteArray(700, '\x01')));
+        QVERIFY(orv::test::writeFile(at("notes.txt"), "plain text"));
+    }
+
+    void listLines_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("lines");
+        const QString t = QStringLiteral("2021-03-04 05:06:07");
+
+        QTest::newRow("whole tar") << "a.tar"
+                                   << QStringList{"D\t\t" + t + "\tdocs", "D\t\t" + t + "\tdocs/sub",
+                                                  "F\t3000\t" + t + "\tdocs/sub/y.bin", "F\t6\t" + t + "\tdocs/x.txt",
+                                                  "F\t3\t" + t + "\ttop.txt"};
+        QTest::newRow("folder inside") << "a.tar/docs/sub"
+                                       << QStringList{"D\t\t" + t + "\tdocs/sub", "F\t3000\t" + t + "\tdocs/sub/y.bin"};
+        QTest::newRow("file inside, other case") << "a.tar/TOP.txt" << QStringList{"F\t3\t" + t + "\ttop.txt"};
+        QTest::newRow("tar inside gzip") << "a.tar.gz/a.tar/docs/sub"
+                                         << QStringList{"D\t\t" + t + "\ta.tar/docs/sub",
+                                                        "F\t3000\t" + t + "\ta.tar/docs/sub/y.bin"};
+    }
+
+    void listLines()
+    {
+        QFETCH(QString, path);
+        QFETCH(QStringList, lines);
+        const Result result = run({"list", path});
+        QCOMPARE(result.err, QString());
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), lines);
+    }
+
+    void info_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("archive") << "a.tar" << "Files - 3, Folders - 2, Size - 3 009 bytes";
+        QTest::newRow("folder") << "a.tar/docs" << "Files - 2, Folders - 1, Size - 3 006 bytes";
+    }
+
+    void info()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, line);
+        const Result result = run({"info", path});
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.out, line + '\n');
+    }
+
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+
+        QTest::newRow("no command") << QStringList{} << 2 << "usage:";
+        QTest::newRow("unknown command") << QStringList{"show", "a.tar"} << 2 << "unknown command show";
+        QTest::newRow("unknown option") << QStringList{"list", "--fast", "a.tar"} << 2 << "unknown option --fast";
+        QTest::newRow("extract option on list") << QStringList{"list", "--files-without-paths", "a.tar"} << 2
+                                                << "not valid here";
+        QTest::newRow("bad overwrite value") << QStringList{"extract", "--overwrite", "maybe", "a.tar", "out"} << 2
+                                             << "--overwrite";
+        QTest::newRow("extract without target") << QStringList{"extract", "a.tar"} << 2 << "usage:";
+        QTest::newRow("missing file") << QStringList{"list", "nothing.tar"} << 1 << "not an archive";
+        QTest::newRow("not an archive kind") << QStringList{"list", "notes.txt"} << 1 << "not an archive";
+        QTest::newRow("damaged gzip") << QStringList{"list", "damaged.tar.gz"} << 1 << "Cannot open the archive.";
+        QTest::newRow("garbage tar") << QStringList{"info", "garbage.tar"} << 1 << "Cannot open the archive.";
+        QTest::newRow("damaged, extract") << QStringList{"extract", "damaged.tar.gz", "out-damaged"} << 1
+                                          << "Cannot open the archive.";
+        QTest::newRow("missing item") << QStringList{"info", "a.tar/docs/none.txt"} << 1 << "no such item";
+        QTest::newRow("missing item, extract") << QStringList{"extract", "a.tar/none.txt", "out-none"} << 1
+                                               << "Cannot unpack the file none.txt.";
+        QTest::newRow("options after paths") << QStringList{"list", "a.tar", "--password", "x"} << 0 << "";
+    }
+
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Result result = run(arguments);
+        QCOMPARE(result.exitCode, exitCode);
+        if (message.isEmpty())
+            QCOMPARE(result.err, QString());
+        else
+            QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    }
+
+    void extractBytes_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("files");
+
+        const QByteArray withPaths = "[Unpack]\nUnpackFilesWithoutPaths=No\nUnpackFoldersWithoutPaths=No\n";
+        QTest::newRow("whole archive") << QStringList{} << "a.tar" << QByteArray()
+                                       << QStringList{"docs/sub/y.bin", "docs/x.txt", "top.txt"};
+        QTest::newRow("whole compressed tar") << QStringList{} << "a.tar.gz" << QByteArray()
+                                              << QStringList{"docs/sub/y.bin", "docs/x.txt", "top.txt"};
+        QTest::newRow("archive without paths") << QStringList{"--archives-without-paths"} << "a.tar" << QByteArray()
+                                               << QStringList{"top.txt", "x.txt", "y.bin"};
+        QTest::newRow("file, new settings drop its path") << QStringList{} << "a.tar/docs/x.txt" << QByteArray()
+                                                          << QStringList{"x.txt"};
+        QTest::newRow("file, settings keep paths") << QStringList{} << "a.tar/docs/x.txt" << withPaths
+                                                   << QStringList{"docs/x.txt"};
+        QTest::newRow("option overrides settings") << QStringList{"--files-without-paths"} << "a.tar/docs/x.txt"
+                                                   << withPaths << QStringList{"x.txt"};
+        QTest::newRow("folder, settings keep paths") << QStringList{} << "a.tar/docs/sub" << withPaths
+                                                     << QStringList{"docs/sub/y.bin"};
+        QTest::newRow("folder without the path above") << QStringList{"--folders-without-paths"} << "a.tar/docs/sub"
+                                                       << withPaths << QStringList{"sub/y.bin"};
+    }
+
+    void extractBytes()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, files);
+        const QString target = at(QStringLiteral("out/") + QTest::currentDataTag());
+        const Result result = run(QStringList{"extract"} + options + QStringList{path, target + "/new/level"}, settings);
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QHash<QString, QString> sources{
+            {"top.txt", "src/top.txt"}, {"x.txt", "src/docs/x.txt"}, {"y.bin", "src/docs/sub/y.bin"}};
+        QDir root(target + "/new/level");
+        for (const QString &file : files) {
+            QVERIFY2(root.exists(file), qPrintable(file));
+            QCOMPARE(orv::test::readFile(root.filePath(file)), orv::test::readFile(at(sources[file.section('/', -1)])));
+        }
+        QDirIterator all(root.path(), QDir::Files, QDirIterator::Subdirectories);
+        int count = 0;
+        for (; all.hasNext(); all.next())
+            ++count;
+        QCOMPARE(count, files.size());
+    }
+
+    void overwrite_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("exitCode");
+
+        QTest::newRow("never") << QStringList{"--overwrite", "never"} << QByteArray() << QByteArray("old") << 1;
+        QTest::newRow("always") << QStringList{"--overwrite=always"} << QByteArray() << QByteArray("abc") << 0;
+        QTest::newRow("ask without a terminal keeps the file") << QStringList{} << QByteArray() << QByteArray("old")
+                                                               << 1;
+        QTest::newRow("settings do not ask") << QStringList{} << QByteArray("[Unpack]\nAskBeforeOverwriting=No\n")
+                                             << QByteArray("abc") << 0;
+    }
+
+    void overwrite()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, settings);
+        QFETCH(QByteArray, content);
+        QFETCH(int, exitCode);
+        const QString target = at(QStringLiteral("over/") + QTest::currentDataTag());
+        QVERIFY(orv::test::writeFile(target + "/top.txt", "old"));
+        const Result result = run(QStringList{"extract"} + options + QStringList{"a.tar/top.txt", target}, settings);
+        QCOMPARE(result.exitCode, exitCode);
+        QCOMPARE(orv::test::readFile(target + "/top.txt"), content);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliRun)
+#include "tst_clirun.moc"
