@@ -168,6 +168,21 @@ public:
             return {};
     }
 
+    void presetPassword(const QString &password) override
+    {
+        if constexpr (requires(T &t) { t.SetPassword(password); t.SetUsePassword(true); }) {
+            m_object.SetPassword(password);
+            m_object.SetUsePassword(true);
+        }
+    }
+    std::optional<QString> enteredPassword() override
+    {
+        if constexpr (requires(T &t) { t.IsPasswordEntered(); t.GetPassword(); }) {
+            if (m_object.IsPasswordEntered())
+                return m_object.GetPassword();
+        }
+        return std::nullopt;
+    }
     QString lastErrorText() override
     {
         if constexpr (requires(T &t) { t.GetLastErrorText(); })

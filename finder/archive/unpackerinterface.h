@@ -57,6 +57,10 @@ public:
     virtual bool isTarInside() = 0;
     virtual bool isDetailedError() = 0;
     virtual QString detailedErrorMessage() = 0;
+    // The password cache's side of a reader that takes passwords (the others ignore both): a password to
+    // try at the next open, and the one the user typed for the last successful open.
+    virtual void presetPassword(const QString &password) = 0;
+    virtual std::optional<QString> enteredPassword() = 0;
     // Why the last open or extraction failed, in the reader's words; empty when it does not say.
     virtual QString lastErrorText() = 0;
 };

@@ -1,16 +1,28 @@
 #include "unpackerregistry.h"
 
 #include "finder/archive/unpackeradapter.h"
+#include "unpack/7z/sevenzipunpacker.h"
 #include "zip/bzip2unpacker.h"
 #include "zip/gzipunpacker.h"
 #include "zip/tarunpacker.h"
 #include "zip/xzunpacker.h"
+#include "zip/zipunpacker.h"
 
 namespace orv {
 
 std::unique_ptr<IUnpacker> createUnpackerOfKind(ArchiveKindCode kind)
 {
     switch (kind) {
+    case ArchiveKind::Zip:
+    case ArchiveKind::Jar:
+    case ArchiveKind::Xap:
+    case ArchiveKind::Custom:
+    case ArchiveKind::SelfExtractingZip:
+        return makeUnpacker<CZipUnpacker>();
+    case ArchiveKind::SevenZip:
+        return makeUnpacker<C7zUnpacker, OpenBy::Archive, FolderBy::EitherFlag>();
+    case ArchiveKind::SevenZipVolumes:
+        return makeUnpacker<C7zUnpacker, OpenBy::MultiVolume, FolderBy::EitherFlag>();
     case ArchiveKind::GZip:
         return makeUnpacker<CGZipUnpacker>();
     case ArchiveKind::Tar:

@@ -48,6 +48,9 @@ private:
     void makeFile(const QString &relative, const QByteArray &bytes)
     {
         QVERIFY(orv::test::writeFile(at(relative), bytes));
+        QFile file(at(relative));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(m_time, QFileDevice::FileModificationTime));
     }
 
     void tar(const QStringList &arguments)
@@ -71,6 +74,13 @@ private slots:
                                 "docs/sub", "docs/sub/y.bin", "docs/x.txt", "top.txt"};
         tar(QStringList{"-cf", at("a.tar")} + items);
         tar(QStringList{"-czf", at("a.tar.gz")} + items);
+        QProcess zip;
+        zip.setWorkingDirectory(at("src"));
+        zip.start(QStringLiteral("zip"), {"-q", "-X", at("a.zip"), "top.txt"});
+        QVERIFY(zip.waitForFinished());
+        const QByteArray stub(4096, 'M');
+        QVERIFY(orv::test::writeFile(at("setup.exe"), stub + orv::test::readFile(at("a.zip"))));
+        QVERIFY(orv::test::writeFile(at("plain.exe"), stub));
         QVERIFY(orv::test::writeFile(at("damaged.tar.gz"), orv::test::readFile(at("a.tar.gz")).left(60)));
         QVERIFY(orv::test::writeFile(at("garbage.tar"), QByteArray(700, '\x01')));
         QVERIFY(orv::test::writeFile(at("notes.txt"), "plain text"));
@@ -207,6 +217,32 @@ private slots:
         for (; all.hasNext(); all.next())
             ++count;
         QCOMPARE(count, files.size());
+    }
+
+    void selfExtracting_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("exitCode");
+        const QByteArray exeOn = "[Additional archives]\nEXE=1\n";
+        QTest::newRow("zip inside, EXE enabled") << "setup.exe" << exeOn << 0;
+        QTest::newRow("zip inside, EXE disabled as in a new file") << "setup.exe" << QByteArray() << 1;
+        QTest::newRow("no archive inside") << "plain.exe" << exeOn << 1;
+        QTest::newRow("plain zip") << "a.zip" << QByteArray() << 0;
+    }
+
+    void selfExtracting()
+    {
+        QFETCH(QString, path);
+        QFETCH(QByteArray, settings);
+        QFETCH(int, exitCode);
+        const Result result = run({"list", path}, settings);
+        QCOMPARE(result.exitCode, exitCode);
+        // DOS times keep even seconds; zip rounds the odd second up.
+        if (exitCode == 0)
+            QCOMPARE(result.out.section('\t', 1), QStringLiteral("3\t2021-03-04 05:06:08\ttop.txt\n"));
+        else
+            QVERIFY(result.err.contains("not an archive"));
     }
 
     void overwrite_data()
