@@ -50,8 +50,11 @@ bool CIsoUnpacker::UnpackArchive(const QString &targetFolder)
 {
     m_context.beginOperation();
     const bool withoutPaths = m_context.ini().bUnpackArchivesWithoutPaths != 0;
-    bool ok = m_image.isOpen() && m_context.createFolder(targetFolder);
-    for (std::size_t i = 0; ok && i < m_items.size() && !m_context.isCancelled(); ++i) {
+    if (!m_image.isOpen() || !m_context.createFolder(targetFolder))
+        return false;
+    bool ok = true;
+    // One item that fails does not stop the others; a cancel does.
+    for (std::size_t i = 0; i < m_items.size() && !m_context.isCancelled(); ++i) {
         if (withoutPaths && m_items[i].directory)
             continue;
         ok = extractItem(i, targetFolder, ExtractPaths::forArchiveItem(m_items[i].path, withoutPaths)) && ok;

@@ -323,9 +323,18 @@ private:
                 one[one.size() - 1] = 'x';
             data += one;
         }
-        if (m_o.loop && n.parent == &m_root && &n == m_root.children.front().get())
+        if (m_o.loop && n.parent == &m_root && &n == firstFolder())
             data += fid(0x02, name(QStringLiteral("again")), m_root.icb, n.dataBlock);
         return data;
+    }
+
+    const Node *firstFolder() const
+    {
+        for (const auto &c : m_root.children) {
+            if (c->folder)
+                return c.get();
+        }
+        return nullptr;
     }
 
     std::uint32_t blocksFor(qsizetype bytes) const { return std::uint32_t((bytes + m_s - 1) / m_s); }
