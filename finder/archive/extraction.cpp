@@ -10,7 +10,8 @@ namespace orv {
 
 bool CArchiveExtraction::ExtractPath(const QString &selectedPath, const QString &destination, QObject *progress)
 {
-    return extractOne(selectedPath, destination, progress) == Outcome::Done;
+    const CArchiveAccess::Located archive = m_access.locateArchive(selectedPath);
+    return !archive.path.isEmpty() && extractOne(selectedPath, archive, destination, progress);
 }
 
 bool CArchiveExtraction::ExtractItems(const QStringList &paths, const QString &destination, bool separateFolders,
@@ -19,31 +20,29 @@ bool CArchiveExtraction::ExtractItems(const QStringList &paths, const QString &d
     bool allDone = true;
     m_access.BeginYesToAllCarry();
     for (const QString &path : paths) {
-        const QString archive = m_access.GetArchivePath(path);
-        if (archive.isEmpty())
+        const CArchiveAccess::Located archive = m_access.locateArchive(path);
+        if (archive.path.isEmpty())
             continue;
         QString target = destination;
         if (separateFolders) {
-            target = destination + QLatin1Char('/') + QFileInfo(archive).fileName();
+            target = destination + QLatin1Char('/') + QFileInfo(archive.path).fileName();
             // The item is still tried: the unpacker reports what it cannot write.
             CreateDestination(target, false);
         }
-        if (extractOne(path, target, progress) != Outcome::Done)
+        if (!extractOne(path, archive, target, progress))
             allDone = false;
     }
     m_access.EndYesToAllCarry();
     return allDone;
 }
 
-CArchiveExtraction::Outcome CArchiveExtraction::extractOne(const QString &selectedPath, const QString &destination,
-                                                           QObject *progress)
+bool CArchiveExtraction::extractOne(const QString &selectedPath, const CArchiveAccess::Located &located,
+                                    const QString &destination, QObject *progress)
 {
-    const auto [archive, kind] = m_access.locateArchive(selectedPath);
-    if (archive.isEmpty())
-        return Outcome::NoArchive;
+    const auto &[archive, kind] = located;
     if (!m_access.OpenArchiveOfKind(archive, kind)) {
         m_access.ShowOpenError(kind, false);
-        return Outcome::OpenFailed;
+        return false;
     }
     const QString inner = innerPathOf(selectedPath, archive);
     UnpackItem item = UnpackItem::Archive;
@@ -60,7 +59,7 @@ CArchiveExtraction::Outcome CArchiveExtraction::extractOne(const QString &select
     if (!done)
         m_access.ShowUnpackError(item, inner.isEmpty() ? archive : inner, kind, false);
     m_access.CloseArchiveOfKind(kind);
-    return done ? Outcome::Done : Outcome::UnpackFailed;
+    return done;
 }
 
 bool CArchiveExtraction::CreateDestination(const QString &folder, bool asError)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "finder/archive/archiveaccess.h"
+
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
@@ -7,8 +9,6 @@
 class QObject;
 
 namespace orv {
-
-class CArchiveAccess;
 
 // Extraction of an item of an archive, a folder inside it or the whole archive, as the Archive menu and
 // the found-files list run it. The destination folders are made by the callers; the progress receiver
@@ -35,8 +35,8 @@ public:
     static bool CreateDestination(const QString &folder, bool asError);
 
 private:
-    enum class Outcome { NoArchive, OpenFailed, UnpackFailed, Done };
-    Outcome extractOne(const QString &selectedPath, const QString &destination, QObject *progress);
+    bool extractOne(const QString &selectedPath, const CArchiveAccess::Located &archive, const QString &destination,
+                    QObject *progress);
 
     CArchiveAccess &m_access;
 };

@@ -54,6 +54,12 @@ bool takeValue(const QStringList &arguments, qsizetype &index, const QString &in
     return true;
 }
 
+bool refuse(QString &error, const QString &reason)
+{
+    error = reason;
+    return false;
+}
+
 bool applyOption(CliRequest &request, const QStringList &arguments, qsizetype &index, QString &error)
 {
     const QString argument = arguments.at(index);
@@ -64,11 +70,11 @@ bool applyOption(CliRequest &request, const QStringList &arguments, qsizetype &i
     QString value;
     if (name == QLatin1String("--password")) {
         if (!takeValue(arguments, index, inlineValue, hasInline, value))
-            return error = QStringLiteral("--password needs a value"), false;
+            return refuse(error, QStringLiteral("--password needs a value"));
         request.password = value;
     } else if (name == QLatin1String("--overwrite")) {
         if (!takeValue(arguments, index, inlineValue, hasInline, value) || !policyNamed(value))
-            return error = QStringLiteral("--overwrite takes ask, always or never"), false;
+            return refuse(error, QStringLiteral("--overwrite takes ask, always or never"));
         request.overwrite = policyNamed(value);
     } else if (argument == QLatin1String("--files-without-paths")) {
         request.filesWithoutPaths = true;
@@ -77,7 +83,7 @@ bool applyOption(CliRequest &request, const QStringList &arguments, qsizetype &i
     } else if (argument == QLatin1String("--archives-without-paths")) {
         request.archivesWithoutPaths = true;
     } else {
-        return error = QStringLiteral("unknown option ") + argument, false;
+        return refuse(error, QStringLiteral("unknown option ") + argument);
     }
     return true;
 }
@@ -136,15 +142,21 @@ QString absolutePath(const QString &path)
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
+std::optional<CliRequest> refused(QString &error, const QString &reason)
+{
+    error = reason;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<CliRequest> parseCliArguments(const QStringList &arguments, QString &error)
 {
     if (arguments.isEmpty())
-        return error = QStringLiteral("no command given"), std::nullopt;
+        return refused(error, QStringLiteral("no command given"));
     const std::optional<Command> command = commandNamed(arguments.first());
     if (!command)
-        return error = QStringLiteral("unknown command ") + arguments.first(), std::nullopt;
+        return refused(error, QStringLiteral("unknown command ") + arguments.first());
     CliRequest request;
     request.command = *command;
     QStringList positional;
@@ -155,7 +167,7 @@ std::optional<CliRequest> parseCliArguments(const QStringList &arguments, QStrin
             optionsEnded = true;
         } else if (!optionsEnded && argument.startsWith(QLatin1String("--"))) {
             if (!optionAllowed(*command, argument))
-                return error = QStringLiteral("option not valid here: ") + argument, std::nullopt;
+                return refused(error, QStringLiteral("option not valid here: ") + argument);
             if (!applyOption(request, arguments, i, error))
                 return std::nullopt;
         } else {
@@ -164,7 +176,7 @@ std::optional<CliRequest> parseCliArguments(const QStringList &arguments, QStrin
     }
     const qsizetype wanted = *command == Command::Extract ? 2 : 1;
     if (positional.size() != wanted || positional.contains(QString()))
-        return error = QStringLiteral("wrong number of paths"), std::nullopt;
+        return refused(error, QStringLiteral("wrong number of paths"));
     request.path = positional.at(0);
     request.destination = positional.value(1);
     return request;
