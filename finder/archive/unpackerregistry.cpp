@@ -2,6 +2,7 @@
 
 #include "finder/archive/unpackeradapter.h"
 #include "unpack/7z/sevenzipunpacker.h"
+#include "unpack/iso/isounpacker.h"
 #include "zip/bzip2unpacker.h"
 #include "zip/gzipunpacker.h"
 #include "zip/tarunpacker.h"
@@ -31,6 +32,8 @@ std::unique_ptr<IUnpacker> createUnpackerOfKind(ArchiveKindCode kind)
         return makeUnpacker<CBZip2Unpacker>();
     case ArchiveKind::Xz:
         return makeUnpacker<CXzUnpacker>();
+    case ArchiveKind::Iso:
+        return makeUnpacker<CIsoUnpacker>();
     default:
         return nullptr;
     }
