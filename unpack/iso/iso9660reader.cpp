@@ -205,9 +205,13 @@ void Iso9660Scanner::addItem(ByteView record, const QString &parent, int depth)
     item.extent = record.le32(Rec::Extent);
     item.dataLength = record.le32(Rec::DataLength);
     item.modified = GetISO9660FileTime(record, m_scanTime);
-    m_items.push_back(item);
-    if (item.directory)
-        InitScanISO9660(item.extent, item.dataLength, item.path, depth + 1);
+    const bool directory = item.directory;
+    const std::uint32_t extent = item.extent;
+    const std::uint32_t length = item.dataLength;
+    const QString path = item.path;  // the list may move while the directory below is scanned
+    m_items.push_back(std::move(item));
+    if (directory)
+        InitScanISO9660(extent, length, path, depth + 1);
 }
 
 }  // namespace orv::iso
