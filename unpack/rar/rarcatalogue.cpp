@@ -1,0 +1,142 @@
+#include "rarcatalogue.h"
+
+#include "platform/numbers.h"
+#include "unpack/common/records.h"
+#include "unpack/rar/rarvolumes.h"
+#include "unpack/sevenzip/sevenziparchive.h"
+#include "unpack/sevenzip/szvalue.h"
+
+#include <QRegularExpression>
+
+namespace orv::rar {
+
+namespace {
+
+// Item properties beyond the ones the 7-Zip glue reads for every format.
+namespace rarpid {
+constexpr sz::PROPID solid = 13;
+constexpr sz::PROPID splitBefore = 16;
+constexpr sz::PROPID splitAfter = 17;
+constexpr sz::PROPID unpackVersion = 33;
+constexpr sz::PROPID numVolumes = 39;
+constexpr sz::PROPID symLink = 54;
+constexpr sz::PROPID hardLink = 90;
+}  // namespace rarpid
+
+QString textOf(const sz::PropVariant &value)
+{
+    const std::u16string text = value.toUtf16().value_or(u"");
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class ItemReader
+{
+public:
+    ItemReader(const sz::SevenZipArchive &archive, bool rar5) : m_handler(archive.handler()), m_rar5(rar5) {}
+
+    RarHeader header(const sz::ItemInfo &item, quint32 index)
+    {
+        RarHeader header;
+        header.fileName = normaliseEntryPath(item.path);
+        header.flags = flagsOf(item, index);
+        header.method = methodFromText(item.method);
+        header.unpVer = m_rar5 ? rar5VersionFromMethod(item.method) : get(index, rarpid::unpackVersion).toUInt32().value_or(0);
+        header.modified = item.mTime;
+        header.fileTime = item.mTime ? secondsToDosDateTime(*item.mTime) : 0;
+        header.crcKnown = item.crc.has_value();
+        header.fileCrc = item.crc.value_or(0);
+        header.packSize = item.packSize.value_or(0);
+        header.unpSize = item.size.value_or(0);
+        header.fileAttr = item.attrib.value_or(0);
+        header.symlinkTarget = textOf(get(index, rarpid::symLink));
+        header.hardlinkTarget = normaliseEntryPath(textOf(get(index, rarpid::hardLink)));
+        return header;
+    }
+
+private:
+    const sz::PropVariant &get(quint32 index, sz::PROPID id)
+    {
+        m_handler->GetProperty(index, id, m_value.out());
+        return m_value;
+    }
+
+    std::uint32_t flagsOf(const sz::ItemInfo &item, quint32 index)
+    {
+        std::uint32_t flags = 0;
+        if (get(index, rarpid::splitBefore).toBool().value_or(false))
+            flags |= HeaderFlag::SplitBefore;
+        if (get(index, rarpid::splitAfter).toBool().value_or(false))
+            flags |= HeaderFlag::SplitAfter;
+        if (item.encrypted)
+            flags |= HeaderFlag::Encrypted;
+        if (get(index, rarpid::solid).toBool().value_or(false))
+            flags |= HeaderFlag::Solid;
+        if (item.isDir)
+            flags |= HeaderFlag::Directory;
+        return flags;
+    }
+
+    sz::ComPtr<sz::IInArchive> m_handler;
+    bool m_rar5;
+    sz::PropVariant m_value;
+};
+
+CatalogueStatus statusOf(sz::OpenStatus status)
+{
+    switch (status) {
+    case sz::OpenStatus::Ok: return CatalogueStatus::Ok;
+    case sz::OpenStatus::LibraryMissing:
+    case sz::OpenStatus::FormatMissing: return CatalogueStatus::LibraryMissing;
+    case sz::OpenStatus::CannotReadFile: return CatalogueStatus::CannotRead;
+    case sz::OpenStatus::NotArchive: return CatalogueStatus::NotRar;
+    case sz::OpenStatus::NeedsPassword:
+    case sz::OpenStatus::PasswordCancelled: return CatalogueStatus::NeedsPassword;
+    case sz::OpenStatus::WrongPassword: return CatalogueStatus::WrongPassword;
+    case sz::OpenStatus::Damaged:
+    case sz::OpenStatus::Stopped:
+    case sz::OpenStatus::Failed: break;
+    }
+    return CatalogueStatus::Damaged;
+}
+
+}  // namespace
+
+std::uint32_t rar5VersionFromMethod(const QString &method)
+{
+    static const QRegularExpression pattern(QStringLiteral("^v(\\d+)"));
+    const QRegularExpressionMatch match = pattern.match(method);
+    // 7-Zip counts the algorithm from 6: algorithm 0 is RAR 5.0's, algorithm 1 that of RAR 7.0.
+    if (match.hasMatch() && match.captured(1).toUInt() >= 7)
+        return 70;
+    return 50;
+}
+
+std::uint32_t methodFromText(const QString &method)
+{
+    static const QRegularExpression pattern(QStringLiteral("(?:^|:)m([0-5])"));
+    const QRegularExpressionMatch match = pattern.match(method);
+    return 0x30 + (match.hasMatch() ? match.captured(1).toUInt() : 0);
+}
+
+CatalogueResult readCatalogue(const QString &path, bool rar5, bool stubAllowed, const std::optional<QString> &password)
+{
+    sz::SevenZipArchive archive;
+    sz::ArchiveOpenOptions options;
+    options.formats = QStringList{rar5 ? QStringLiteral("Rar5") : QStringLiteral("Rar")};
+    options.knownPassword = password;
+    options.maxStartOffset = stubAllowed ? std::nullopt : std::optional<quint64>(0);
+    if (!archive.open(path, options))
+        return {statusOf(archive.openStatus()), archive.errorText(), nullptr};
+    auto catalogue = std::make_shared<Catalogue>();
+    catalogue->rar5 = rar5;
+    const auto volumes = archive.archiveUInt64(rarpid::numVolumes);
+    catalogue->volumes = volumeSet(path, volumes ? static_cast<int>(std::min<quint64>(*volumes, 1u << 30)) : 1);
+    ItemReader reader(archive, rar5);
+    const quint32 count = archive.itemCount();
+    catalogue->headers.reserve(count);
+    for (quint32 i = 0; i < count; ++i)
+        catalogue->headers.push_back(reader.header(archive.item(i), i));
+    return {CatalogueStatus::Ok, {}, std::move(catalogue)};
+}
+
+}  // namespace orv::rar
