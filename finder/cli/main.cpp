@@ -6,6 +6,10 @@
 
 int main(int argc, char **argv)
 {
+    // Without TZ the C library looks at /etc/localtime again on every local-time conversion, twice per
+    // listed entry; naming the same file once keeps the meaning and drops the 200,000 file lookups.
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orvel Systems"));
     QCoreApplication::setApplicationName(QStringLiteral("Orvel-ZIP Finder"));
