@@ -346,27 +346,6 @@ private slots:
         QCOMPARE(seen, lines);
         QVERIFY(timed);
     }
-
-    void atOrBelow_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("inner");
-        QTest::addColumn<bool>("below");
-        QTest::newRow("everything") << "docs/x" << "" << true;
-        QTest::newRow("itself") << "docs" << "docs" << true;
-        QTest::newRow("child") << "docs/x" << "docs" << true;
-        QTest::newRow("other case") << "Docs/X" << "docs" << true;
-        QTest::newRow("sibling sharing a prefix") << "docs2/x" << "docs" << false;
-        QTest::newRow("parent") << "docs" << "docs/x" << false;
-    }
-
-    void atOrBelow()
-    {
-        QFETCH(QString, entry);
-        QFETCH(QString, inner);
-        QFETCH(bool, below);
-        QCOMPARE(entryIsAtOrBelow(entry, inner), below);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestArchiveAccess)

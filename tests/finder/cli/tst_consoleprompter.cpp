@@ -10,8 +10,6 @@
 
 using namespace orv;
 
-Q_DECLARE_METATYPE(orv::OverwritePolicy)
-Q_DECLARE_METATYPE(orv::ReplaceAnswer)
 Q_DECLARE_METATYPE(orv::MsgAnswer)
 
 namespace {
@@ -48,29 +46,6 @@ class TestConsolePrompter : public QObject
     Q_OBJECT
 
 private slots:
-    void replaceAnswers_data()
-    {
-        QTest::addColumn<OverwritePolicy>("policy");
-        QTest::addColumn<bool>("interrupted");
-        QTest::addColumn<ReplaceAnswer>("answer");
-        QTest::newRow("never") << OverwritePolicy::Never << false << ReplaceAnswer::No;
-        QTest::newRow("always") << OverwritePolicy::Always << false << ReplaceAnswer::Yes;
-        QTest::newRow("ask without a terminal") << OverwritePolicy::Ask << false << ReplaceAnswer::No;
-        QTest::newRow("always even while stopping") << OverwritePolicy::Always << true << ReplaceAnswer::Yes;
-    }
-
-    void replaceAnswers()
-    {
-        QFETCH(OverwritePolicy, policy);
-        QFETCH(bool, interrupted);
-        QFETCH(ReplaceAnswer, answer);
-        CConsolePrompter prompts(stderr, false);
-        prompts.setOverwritePolicy(policy);
-        if (interrupted)
-            prompts.setInterruptRequested();
-        QCOMPARE(prompter().confirmReplace(ReplaceQuestion{}), answer);
-    }
-
     void messages_data()
     {
         QTest::addColumn<bool>("interrupted");
