@@ -3,6 +3,7 @@
 #include "finder/archive/unpackeradapter.h"
 #include "unpack/7z/sevenzipunpacker.h"
 #include "unpack/iso/isounpacker.h"
+#include "unpack/rar/rarunpacker.h"
 #include "zip/bzip2unpacker.h"
 #include "zip/gzipunpacker.h"
 #include "zip/tarunpacker.h"
@@ -20,6 +21,8 @@ std::unique_ptr<IUnpacker> createUnpackerOfKind(ArchiveKindCode kind)
     case ArchiveKind::Custom:
     case ArchiveKind::SelfExtractingZip:
         return makeUnpacker<CZipUnpacker>();
+    case ArchiveKind::Rar:
+        return makeUnpacker<CRarUnpacker, OpenBy::Archive, FolderBy::EitherFlag>();
     case ArchiveKind::SevenZip:
         return makeUnpacker<C7zUnpacker, OpenBy::Archive, FolderBy::EitherFlag>();
     case ArchiveKind::SevenZipVolumes:
