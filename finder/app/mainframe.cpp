@@ -46,6 +46,7 @@ void CMainFrame::createClientArea()
 {
     const int clientWidth = width();
     m_settings.LoadSettings();
+    m_places = ResolvePlaceRoots(m_settings.values(), m_settings.programFolder());
 
     m_splitter = new COrvelSplitter(kSplitterView, this);
     m_archivePane = new CArchiveView(m_splitter);

@@ -4,6 +4,7 @@
 #include "finder/app/frameprofile.h"
 #include "finder/app/framemenus.h"
 #include "finder/app/panes.h"
+#include "finder/places/placeroots.h"
 #include "finder/settings/settings.h"
 
 #include <QMainWindow>
@@ -30,6 +31,7 @@ public:
     CBusyFlags &busyFlags() { return m_busy; }
     CFrameCommands &commands() { return *m_commands; }
     const QString &temporaryFolder() const { return m_tempFolder; }
+    const PlaceRoots &places() const { return m_places; }
     QLabel *statusText() const { return m_statusText; }
 
     int applicationLook() const { return m_look; }
@@ -52,6 +54,7 @@ private:
 
     FrameProfile m_profile;
     CSettings m_settings;
+    PlaceRoots m_places;
     CBusyFlags m_busy;
     CFrameCommands *m_commands;
     COrvelSplitter *m_splitter = nullptr;
