@@ -54,15 +54,6 @@ void TestDrivesButton::fillsDrivesThenRoots()
     QCOMPARE(f.button.currentIndex(), 1);
     QCOMPARE(f.button.GetSelectedText(), QStringLiteral("File System (/)"));
     QCOMPARE(f.button.itemData(3).toString(), QStringLiteral("/home/u/Dropbox"));
-
-    QSignalSpy chosen(&f.button, &CDrivesButton::placeChosen);
-    f.button.Reset();
-    QCOMPARE(f.button.count(), 0);
-    QCOMPARE(f.button.GetSelectedText(), QString());
-    f.button.Fill();
-    emit f.button.activated(3);
-    QCOMPARE(chosen.count(), 1);
-    QCOMPARE(chosen.first().first().toString(), QStringLiteral("/home/u/Dropbox"));
 }
 
 void TestDrivesButton::arrivalRebuildsAndKeepsTheChoice()

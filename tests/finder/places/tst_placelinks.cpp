@@ -66,13 +66,10 @@ class TestPlaceLinks : public QObject
 
 private Q_SLOTS:
     void enablingMakesLinksAndValues();
-    void disablingRemovesOnlyLinks();
     void neverTouchesWhatItDidNotMake_data();
     void neverTouchesWhatItDidNotMake();
     void sugarSyncLinksPerFolder();
     void rootsInNameOrder();
-    void rootsSkipWhatIsGone_data();
-    void rootsSkipWhatIsGone();
 };
 
 void TestPlaceLinks::enablingMakesLinksAndValues()
@@ -97,28 +94,19 @@ void TestPlaceLinks::enablingMakesLinksAndValues()
     QVERIFY(again.problems.isEmpty());
     QCOMPARE(linkTarget(f.cloud + "/Dropbox"), dropbox);
 
-    // A new folder replaces the link (not the old folder).
+    // A new folder replaces the link, not the old folder.
     const QString moved = f.folder("Dropbox2");
+    QVERIFY(writeFile(dropbox + "/keep.txt", "data"));
     ApplyPlaceOptions(values, f.program, choose({{Place::Dropbox, moved}, {Place::Music, music}}));
     QCOMPARE(linkTarget(f.cloud + "/Dropbox"), moved);
-    QVERIFY(QFileInfo(dropbox).isDir());
-}
 
-void TestPlaceLinks::disablingRemovesOnlyLinks()
-{
-    Fixture f;
-    SettingsValues values;
-    const QString box = f.folder("Box");
-    writeFile(box + "/keep.txt", "data");
-    ApplyPlaceOptions(values, f.program, choose({{Place::Box, box}}));
-    QVERIFY(QFileInfo(f.cloud + "/Box").isSymLink());
-
-    const auto result = ApplyPlaceOptions(values, f.program, PlaceChoices{});
-    QCOMPARE(result.changed, QList<Place>{Place::Box});
-    QVERIFY(!values.bEnableBox);
-    QCOMPARE(values.strBoxUserFolder, QStringLiteral("Empty"));
-    QVERIFY(!QFileInfo::exists(f.cloud + "/Box") && !QFileInfo(f.cloud + "/Box").isSymLink());
-    QCOMPARE(orv::test::readFile(box + "/keep.txt"), QByteArray("data"));
+    const auto off = ApplyPlaceOptions(values, f.program, choose({{Place::Dropbox, moved}}));
+    QCOMPARE(off.changed, QList<Place>{Place::Music});
+    QVERIFY(!values.bEnableMusic);
+    QCOMPARE(values.strMusicUserFolder, QStringLiteral("Empty"));
+    QVERIFY(!QFileInfo(f.special + "/Music").isSymLink());
+    QCOMPARE(orv::test::readFile(dropbox + "/keep.txt"), QByteArray("data"));
+    QVERIFY(QFileInfo(music).isDir());
 }
 
 void TestPlaceLinks::neverTouchesWhatItDidNotMake_data()
@@ -197,50 +185,19 @@ void TestPlaceLinks::rootsInNameOrder()
                                    {Place::Desktop, f.folder("de")}, {Place::Documents, f.folder("do")}});
     choices[size_t(Place::SugarSync)].enabled = true;
     QVERIFY(ApplyPlaceOptions(values, f.program, choices).problems.isEmpty());
-    // A folder in the link folder that names no place is not a root.
+    // No root, and no word about it, for a folder in the link folder that names no place, an enabled place
+    // whose folder is gone, and a place turned off behind the links' back.
     QDir().mkpath(f.cloud + "/Stray");
+    QVERIFY(QDir(f.home.path() + "/data/o").removeRecursively());
+    values.bEnableVideos = false;
 
     orv::ScriptedPrompter prompts;
     const orv::PlaceRoots roots = ResolvePlaceRoots(values, f.program);
-    QCOMPARE(linkNames(roots.roots), (QStringList{"Box", "Dropbox", "GoogleDrive", "iCloudDrive", "OneDrive",
-                                                  "SugarSync", "Desktop", "Documents", "Videos"}));
+    QCOMPARE(linkNames(roots.roots),
+             (QStringList{"Box", "Dropbox", "GoogleDrive", "iCloudDrive", "SugarSync", "Desktop", "Documents"}));
     QCOMPARE(roots.roots[1].m_strTargetFolder, f.home.path() + "/data/d");
     QCOMPARE(roots.roots[1].m_strLinkPath, f.cloud + "/Dropbox");
     QVERIFY(roots.anyCloudEnabled && roots.anySpecialEnabled);
-    QVERIFY(prompts.records().empty());
-}
-
-void TestPlaceLinks::rootsSkipWhatIsGone_data()
-{
-    QTest::addColumn<QString>("damage");
-    QTest::newRow("folder deleted") << "delete folder";
-    QTest::newRow("setting off") << "disable";
-    QTest::newRow("link removed") << "delete link";
-    QTest::newRow("setting names another folder") << "other folder";
-}
-
-void TestPlaceLinks::rootsSkipWhatIsGone()
-{
-    QFETCH(QString, damage);
-
-    Fixture f;
-    SettingsValues values;
-    const QString onedrive = f.folder("OneDrive");
-    const QString pictures = f.folder("Pictures");
-    ApplyPlaceOptions(values, f.program, choose({{Place::OneDrive, onedrive}, {Place::Pictures, pictures}}));
-
-    if (damage == "delete folder")
-        QVERIFY(QDir(onedrive).removeRecursively());
-    else if (damage == "disable")
-        values.bEnableOneDrive = false;
-    else if (damage == "delete link")
-        QVERIFY(QFile::remove(f.cloud + "/OneDrive"));
-    else
-        values.strOneDriveUserFolder = f.home.path() + "/data/nowhere";
-
-    orv::ScriptedPrompter prompts;
-    const orv::PlaceRoots roots = ResolvePlaceRoots(values, f.program);
-    QCOMPARE(linkNames(roots.roots), QStringList{"Pictures"});
     QVERIFY(prompts.records().empty());
 }
 

@@ -68,36 +68,11 @@ class TestPlaceLocators : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void decodesBase64_data();
-    void decodesBase64();
     void locates_data();
     void locates();
     void sugarSyncFolders_data();
     void sugarSyncFolders();
 };
-
-void TestPlaceLocators::decodesBase64_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<QByteArray>("bytes");
-
-    QTest::newRow("whole groups") << QByteArray("TWFu") << QByteArray("Man");
-    QTest::newRow("one pad") << QByteArray("TWE=") << QByteArray("Ma");
-    QTest::newRow("two pads") << QByteArray("TQ==") << QByteArray("M");
-    QTest::newRow("no padding") << QByteArray("TWE") << QByteArray("Ma");
-    QTest::newRow("line end between groups") << QByteArray("TWFu\r\nTWFu") << QByteArray("ManMan");
-    QTest::newRow("line end inside a group ends it") << QByteArray("TW\r\nFu") << QByteArray("M");
-    QTest::newRow("blank ends it") << QByteArray("TWFu TWFu") << QByteArray("Man");
-    QTest::newRow("lone character") << QByteArray("T") << QByteArray();
-    QTest::newRow("empty") << QByteArray() << QByteArray();
-}
-
-void TestPlaceLocators::decodesBase64()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(orv::decodeBase64Line(line), bytes);
-}
 
 void TestPlaceLocators::locates_data()
 {
@@ -109,8 +84,6 @@ void TestPlaceLocators::locates_data()
 
     QTest::newRow("Dropbox roaming") << file(kRoaming + "/Dropbox/host.db", hostDb("/data/Dropbox"))
                                      << Place::Dropbox << "/data/Dropbox";
-    QTest::newRow("Dropbox local") << file(kLocal + "/Dropbox/host.db", hostDb("/data/Dropbox (Work)"))
-                                   << Place::Dropbox << "/data/Dropbox (Work)";
     QTest::newRow("Dropbox Linux client") << file("/.dropbox/host.db", hostDb("/home/u/Dropbox"))
                                           << Place::Dropbox << "/home/u/Dropbox";
     QTest::newRow("Dropbox CRLF") << file(kRoaming + "/Dropbox/host.db", hostDb("/d/\xc3\xa9t\xc3\xa9", "\r\n"))
@@ -142,13 +115,11 @@ void TestPlaceLocators::locates_data()
     QTest::newRow("Google value not UTF-8")
         << googleDatabase(drive, {"insert into data values ('local_sync_root_path', 'value', x'2f68c3')"})
         << Place::GoogleDrive << "";
-    QTest::newRow("Google number") << googleDatabase(drive, {rootRow.arg("42")}) << Place::GoogleDrive << "42";
 
     QTest::newRow("Box first line") << file(kLocal + "/Box Sync/sync_root_folder.txt", "/data/Box Sync\r\nx\r\n")
                                     << Place::Box << "/data/Box Sync";
     QTest::newRow("Box not UTF-8") << file(kLocal + "/Box Sync/sync_root_folder.txt", nonUtf8) << Place::Box
                                    << "";
-    QTest::newRow("Box missing") << Setup(nothing) << Place::Box << "";
 
     QTest::newRow("OneDrive configured")
         << both(file(kRoaming + "/onedrive/config", "# sync_dir = \"~/Old\"\nsync_dir = \"~/My OneDrive\"\n"),
@@ -158,7 +129,6 @@ void TestPlaceLocators::locates_data()
     QTest::newRow("OneDrive configured folder missing")
         << both(file(kRoaming + "/onedrive/config", "sync_dir = \"/nowhere/OneDrive\"\n"), folder("/OneDrive"))
         << Place::OneDrive << "";
-    QTest::newRow("OneDrive none") << Setup(nothing) << Place::OneDrive << "";
 
     QTest::newRow("iCloud Drive") << folder("/iCloudDrive") << Place::iCloudDrive << "~/iCloudDrive";
     QTest::newRow("iCloud Drive is a file") << file("/iCloudDrive", "x") << Place::iCloudDrive << "";
