@@ -2,6 +2,7 @@
 
 #include "platform/numbers.h"
 #include "unpack/common/records.h"
+#include "unpack/rar/rarlocale.h"
 #include "unpack/rar/rarvolumes.h"
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "unpack/sevenzip/szvalue.h"
@@ -120,6 +121,7 @@ std::uint32_t methodFromText(const QString &method)
 
 CatalogueResult readCatalogue(const QString &path, bool rar5, bool stubAllowed, const std::optional<QString> &password)
 {
+    const Utf8Scope utf8;
     sz::SevenZipArchive archive;
     sz::ArchiveOpenOptions options;
     options.formats = QStringList{rar5 ? QStringLiteral("Rar5") : QStringLiteral("Rar")};

@@ -2,6 +2,7 @@
 
 #include "unpack/common/records.h"
 #include "unpack/rar/rarheader.h"
+#include "unpack/rar/rarlocale.h"
 
 #include <QFile>
 
@@ -9,8 +10,6 @@
 #include <archive_entry.h>
 
 #include <array>
-#include <clocale>
-#include <locale.h>
 #include <vector>
 
 namespace orv::rar {
@@ -19,29 +18,6 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 constexpr int kRetryLimit = 16;
-
-// libarchive converts RAR names with the thread's character set; in the C locale it gives no name at
-// all for anything outside ASCII. The reader works in UTF-8 whatever the program's locale is.
-class Utf8Scope
-{
-public:
-    Utf8Scope()
-    {
-        static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        if (utf8)
-            m_previous = uselocale(utf8);
-    }
-    ~Utf8Scope()
-    {
-        if (m_previous)
-            uselocale(m_previous);
-    }
-    Utf8Scope(const Utf8Scope &) = delete;
-    Utf8Scope &operator=(const Utf8Scope &) = delete;
-
-private:
-    locale_t m_previous = nullptr;
-};
 
 const std::array<std::uint32_t, 256> &crcTable()
 {

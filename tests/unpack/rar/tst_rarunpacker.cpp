@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
+
 using namespace orv;
 using namespace orv::test;
 
@@ -331,6 +333,19 @@ private slots:
         const QMap<QString, QByteArray> written = tree(target);
         QCOMPARE(written.value(QStringLiteral("Ⓗⓐⓡⓓ Ⓛⓘⓝⓚ.txt")), QByteArray("Hello, world!"));
         QCOMPARE(written.value(QStringLiteral("𝒮𝓎𝓂𝒷𝑜𝓁𝒾𝒸 𝐿𝒾𝓃𝓀.txt")), QStringLiteral("👋🌎.txt").toUtf8());
+    }
+
+    // Plain 8-bit RAR 4 names are UTF-8 here; a program left in the C locale must still read them so.
+    void namesDoNotDependOnTheLocale()
+    {
+        const QByteArray previous = setlocale(LC_ALL, nullptr);
+        setlocale(LC_ALL, "C");
+        CRarUnpacker unpacker;
+        const QString target = freshFolder();
+        const bool done = unpacker.OpenArchive(fixture("rar4-unicode.rar")) && unpacker.UnpackArchive(target);
+        setlocale(LC_ALL, previous.constData());
+        QVERIFY(done);
+        QCOMPARE(readFile(target + QStringLiteral("/abcdefghijklmnopqrsテスト.txt")).size(), 16);
     }
 
     void headerPassword_data()
