@@ -121,6 +121,7 @@ bool CRarUnpacker::OpenArchive(const QString &path)
     m_path = path;
     m_error.clear();
     m_passwordEntered = false;
+    m_passwordSet = false;
     m_context.resetYesToAll();
     if (m_archive.open(path) != RarCode::Success)
         return fail(m_archive.errorText());
