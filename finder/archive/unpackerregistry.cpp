@@ -2,6 +2,7 @@
 
 #include "finder/archive/unpackeradapter.h"
 #include "unpack/7z/sevenzipunpacker.h"
+#include "unpack/cab/cabunpacker.h"
 #include "unpack/iso/isounpacker.h"
 #include "unpack/rar/rarunpacker.h"
 #include "zip/bzip2unpacker.h"
@@ -21,6 +22,8 @@ std::unique_ptr<IUnpacker> createUnpackerOfKind(ArchiveKindCode kind)
     case ArchiveKind::Custom:
     case ArchiveKind::SelfExtractingZip:
         return makeUnpacker<CZipUnpacker>();
+    case ArchiveKind::Cab:
+        return makeUnpacker<CCabUnpacker>();
     case ArchiveKind::Rar:
         return makeUnpacker<CRarUnpacker, OpenBy::Archive, FolderBy::EitherFlag>();
     case ArchiveKind::SevenZip:
