@@ -1,0 +1,144 @@
+#include "tests/support/testhome.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Every archive kind the program reads, made by the tools that make it in real life from one source tree:
+// the command-line companion must list every file with its size and extract the same bytes.
+class TestCliFormats : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QMap<QString, QByteArray> m_files;  // path inside the archive -> content
+
+    QString at(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+
+    static bool runTool(const QString &program, const QStringList &arguments, const QString &folder)
+    {
+        QProcess process;
+        process.setWorkingDirectory(folder);
+        process.start(program, arguments);
+        return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
+               && process.exitCode() == 0;
+    }
+
+    struct Result
+    {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Result cli(const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(QStringLiteral(ORVFIND_CLI), arguments);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(120000))
+            return {};
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // "F\tsize\ttime\tpath" lines of files only, as path -> size.
+    static QMap<QString, qint64> listedFiles(const QString &out, const QString &prefix)
+    {
+        QMap<QString, qint64> files;
+        for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            if (fields.size() == 4 && fields[0] == QLatin1String("F") && fields[3].startsWith(prefix))
+                files.insert(fields[3].mid(prefix.size()), fields[1].toLongLong());
+        }
+        return files;
+    }
+
+private Q_SLOTS:
+    void initTestCase();
+    void listsAndExtractsEveryKind_data();
+    void listsAndExtractsEveryKind();
+};
+
+void TestCliFormats::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_files.insert("top.txt", "top level\n");
+    m_files.insert("docs/readme.txt", QByteArray("read me\n").repeated(300));
+    m_files.insert("docs/deep/data.bin", QByteArray(70000, '\0') + QByteArray("tail", 4));
+    m_files.insert("docs/deep/empty.txt", QByteArray());
+    m_files.insert("name with spaces.txt", "spaces\n");
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
+        QVERIFY(orv::test::writeFile(at("src/" + it.key()), it.value()));
+
+    const QString src = at("src");
+    const QStringList everything{"top.txt", "docs", "name with spaces.txt"};
+    QVERIFY(runTool("zip", QStringList{"-q", "-r", "-X", at("a.zip")} + everything, src));
+    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", "-tzip", "-mm=LZMA", at("lzma.zip")} + everything, src));
+    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", at("a.7z")} + everything, src));
+    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", "-v20k", at("split.7z")} + everything, src));
+    QVERIFY(runTool("tar", QStringList{"-cf", at("a.tar")} + everything, src));
+    QVERIFY(runTool("tar", QStringList{"-czf", at("a.tgz")} + everything, src));
+    QVERIFY(runTool("tar", QStringList{"-cjf", at("a.tar.bz2")} + everything, src));
+    QVERIFY(runTool("tar", QStringList{"-cJf", at("a.tar.xz")} + everything, src));
+    QVERIFY(runTool("gcab", QStringList{"-c", "-z", at("a.cab")} + m_files.keys(), src));
+    QVERIFY(runTool("genisoimage", {"-quiet", "-R", "-o", at("a.iso"), src}, src));
+    QVERIFY(runTool("genisoimage", {"-quiet", "-udf", "-o", at("udf.iso"), src}, src));
+}
+
+void TestCliFormats::listsAndExtractsEveryKind_data()
+{
+    QTest::addColumn<QString>("archive");
+    QTest::addColumn<QString>("inner");  // where the source tree starts inside the listing
+    QTest::addColumn<bool>("upperCaseNames");
+
+    QTest::newRow("zip (Info-ZIP)") << "a.zip" << "" << false;
+    QTest::newRow("zip, LZMA (7-Zip)") << "lzma.zip" << "" << false;
+    QTest::newRow("7z") << "a.7z" << "" << false;
+    QTest::newRow("split 7z set") << "split.7z.001" << "" << false;
+    QTest::newRow("tar") << "a.tar" << "" << false;
+    QTest::newRow("tgz") << "a.tgz" << "a.tar/" << false;
+    QTest::newRow("tar.bz2") << "a.tar.bz2" << "a.tar/" << false;
+    QTest::newRow("tar.xz") << "a.tar.xz" << "a.tar/" << false;
+    QTest::newRow("cab") << "a.cab" << "" << false;
+    QTest::newRow("iso 9660 (names as the image stores them)") << "a.iso" << "" << true;
+    QTest::newRow("udf") << "udf.iso" << "" << false;
+}
+
+void TestCliFormats::listsAndExtractsEveryKind()
+{
+    QFETCH(QString, archive);
+    QFETCH(QString, inner);
+    QFETCH(bool, upperCaseNames);
+
+    const Result listing = cli({"list", at(archive)});
+    QCOMPARE(listing.exitCode, 0);
+    QVERIFY2(listing.err.isEmpty(), qPrintable(listing.err));
+    const QMap<QString, qint64> listed = listedFiles(listing.out, inner);
+
+    QMap<QString, qint64> expected;
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
+        expected.insert(upperCaseNames ? it.key().toUpper() : it.key(), it.value().size());
+    if (upperCaseNames) {
+        // Plain ISO 9660 names are short upper-case names; only the sizes can be compared one to one.
+        QCOMPARE(QList<qint64>(listed.values()).size(), expected.size());
+        return;
+    }
+    QCOMPARE(listed, expected);
+    // A compressed tar lists the tar itself first, with its unpacked size.
+    if (!inner.isEmpty())
+        QVERIFY(listing.out.section(QLatin1Char('\n'), 0, 0).endsWith(QLatin1Char('\t') + inner.chopped(1)));
+
+    const QString target = at("out-" + archive);
+    const Result extraction = cli({"extract", "--overwrite", "never", at(archive), target});
+    QCOMPARE(extraction.exitCode, 0);
+    // Extracting a whole compressed tar writes the tar's items, not the tar.
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
+        QVERIFY2(orv::test::readFile(target + "/" + it.key()) == it.value(), qPrintable(it.key()));
+}
+
+QTEST_GUILESS_MAIN(TestCliFormats)
+#include "tst_cliformats.moc"
