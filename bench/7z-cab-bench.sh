@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Times listing and extracting a 7z of 20,000 files (solid and non-solid) and a CAB of 5,000 files through
-# orvadd (the orvadd-bench program) side by side with 7z and bsdtar, and prints the ratio of ours to the
-# faster of the two. Not a test: run it by hand on a quiet machine.
+# orvfind-cli side by side with 7z and bsdtar, and prints the ratio of ours to the faster of the two.
+# Not a test: run it by hand on a quiet machine.
 #   bench/7z-cab-bench.sh [BUILD_DIR]    (default: build)
 set -euo pipefail
 
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
-cmake --build "$build" --target orvadd-bench >/dev/null
-ours=$(find "$build" -name orvadd-bench -type f -perm -u+x | head -n1)
+cmake --build "$build" --target orvfind-cli >/dev/null
+ours=$(find "$build" -name orvfind-cli -type f -perm -u+x | head -n1)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 
 make_tree() {  # folder, file count
     local root=$1 count=$2 i
@@ -46,7 +47,7 @@ make_tree "$work/treecab" 5000
 for archive in solid.7z nonsolid.7z files.cab; do
     a="$work/$archive"
     row "list $archive" "$(seconds "$ours" list "$a")" "$(seconds 7z l "$a")" "$(seconds bsdtar -tf "$a")"
-    fresh; t_ours=$(seconds "$ours" extract "$a" "$work/x")
+    fresh; t_ours=$(seconds "$ours" extract --overwrite always "$a" "$work/x")
     fresh; t_7z=$(seconds 7z x -y -o"$work/x" "$a")
     fresh; t_bsd=$(seconds bsdtar -xf "$a" -C "$work/x")
     row "extract $archive" "$t_ours" "$t_7z" "$t_bsd"
