@@ -5,6 +5,7 @@
 #include "finder/app/orvelsplitter.h"
 #include "finder/app/tempfolder.h"
 #include "finder/app/visualstyle.h"
+#include "finder/browser/archivebrowserpane.h"
 #include "platform/prompts.h"
 
 #include <QAction>
@@ -36,6 +37,7 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), m_commands(new CF
     setApplicationLook(m_look);
     setWindowTitle(tr("Orvel-ZIP Finder"));
     m_tempFolder = prepareTemporaryFolder();
+    m_archivePane->dock()->setBody(new CArchiveBrowserPane(*this));
     connectFrameCommands();
 }
 

@@ -1,0 +1,533 @@
+#include "orvelarchivetree.h"
+
+#include "finder/app/busyflags.h"
+#include "finder/browser/treelevels.h"
+#include "platform/events.h"
+#include "platform/prompts.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeDatabase>
+#include <QSignalBlocker>
+#include <QUrl>
+
+#include <optional>
+
+namespace orv {
+
+namespace {
+
+// The folder a root stands for: a drive's mount point or a cloud or special root's folder.
+constexpr int kRootPathRole = Qt::UserRole;
+
+QTreeWidgetItem *makePlaceholder()
+{
+    auto *placeholder = new QTreeWidgetItem;
+    placeholder->setFlags(Qt::NoItemFlags);
+    return placeholder;
+}
+
+QTreeWidgetItem *makeNode(const QString &text, const QIcon &icon, bool expandable)
+{
+    auto *item = new QTreeWidgetItem;
+    item->setText(0, text);
+    item->setIcon(0, icon);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(0, Qt::Unchecked);
+    if (expandable)
+        item->addChild(makePlaceholder());
+    return item;
+}
+
+bool isBelow(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor)
+{
+    for (const QTreeWidgetItem *up = item ? item->parent() : nullptr; up; up = up->parent()) {
+        if (up == ancestor)
+            return true;
+    }
+    return false;
+}
+
+QIcon driveIcon(DriveType type)
+{
+    const QIcon drive = QFileIconProvider().icon(QAbstractFileIconProvider::Drive);
+    switch (type) {
+    case DriveType::Removable:
+        return QIcon::fromTheme(QStringLiteral("drive-removable-media"), drive);
+    case DriveType::CdRom:
+        return QIcon::fromTheme(QStringLiteral("media-optical"), drive);
+    case DriveType::Fixed:
+        break;
+    }
+    return QIcon::fromTheme(QStringLiteral("drive-harddisk"), drive);
+}
+
+// Loading a level: no repaint per inserted node, the wait cursor, and no status updates for the nodes
+// that come and go meanwhile.
+class LoadScope
+{
+public:
+    LoadScope(QWidget *widget, bool &loading) : m_widget(widget), m_loading(loading), m_wasLoading(loading)
+    {
+        m_updates = widget->updatesEnabled();
+        widget->setUpdatesEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_loading = true;
+    }
+    ~LoadScope()
+    {
+        m_loading = m_wasLoading;
+        QApplication::restoreOverrideCursor();
+        m_widget->setUpdatesEnabled(m_updates);
+    }
+    LoadScope(const LoadScope &) = delete;
+    LoadScope &operator=(const LoadScope &) = delete;
+
+private:
+    QWidget *m_widget;
+    bool &m_loading;
+    bool m_wasLoading;
+    bool m_updates = true;
+};
+
+}  // namespace
+
+COrvelArchiveTree::COrvelArchiveTree(QWidget *parent)
+    : QTreeWidget(parent),
+      m_passwordObserver(m_passwords,
+                         [this](const QString &path) {
+                             const QTreeWidgetItem *node = loadedNode(path);
+                             return node && node->isExpanded();
+                         }),
+      m_launch([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
+      m_folderIcon(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
+{
+    setObjectName(QStringLiteral("ArchiveTree"));
+    setProperty("controlId", ControlId);
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setRootIsDecorated(true);
+    // Every row is one line of text with a small icon; a fixed height keeps levels of 100,000 rows fast.
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    m_access.SetOpenObserver(&m_passwordObserver);
+
+    connect(this, &QTreeWidget::itemExpanded, this, &COrvelArchiveTree::onExpanded);
+    connect(this, &QTreeWidget::itemCollapsed, this, &COrvelArchiveTree::onCollapsed);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current) { onCurrentChanged(current); });
+    connect(this, &QTreeWidget::itemDoubleClicked, this, &COrvelArchiveTree::onDoubleClicked);
+}
+
+COrvelArchiveTree::~COrvelArchiveTree()
+{
+    m_access.SetOpenObserver(nullptr);
+}
+
+void COrvelArchiveTree::setSuppressOpenErrors(bool suppress)
+{
+    m_suppressOpenErrors = suppress;
+    m_access.SetSuppressOpenErrors(suppress);
+}
+
+bool COrvelArchiveTree::isPlaceholder(const QTreeWidgetItem *item)
+{
+    return item && item->text(0).isEmpty() && item->childCount() == 0 && item->flags() == Qt::NoItemFlags;
+}
+
+QTreeWidgetItem *COrvelArchiveTree::makeDriveRoot(const CDriveInfo &drive)
+{
+    // A removable or optical drive may hold nothing now and something later: it is not looked into.
+    const bool expandable = drive.m_type != DriveType::Fixed || folderHasContent(drive.m_strDrive, m_access);
+    QTreeWidgetItem *root = makeNode(drive.displayName(), driveIcon(drive.m_type), expandable);
+    root->setData(0, kRootPathRole, drive.m_strDrive);
+    return root;
+}
+
+void COrvelArchiveTree::Fill()
+{
+    LoadScope scope(this, m_loading);
+    clear();
+    QTreeWidgetItem *start = nullptr;
+    for (const CDriveInfo &drive : std::as_const(m_drives)) {
+        QTreeWidgetItem *root = makeDriveRoot(drive);
+        addTopLevelItem(root);
+        if (!start && drive.m_type == DriveType::Fixed)
+            start = root;
+    }
+    const QFileIconProvider icons;
+    for (const CCloudDriveItem &place : m_roots) {
+        const QString iconSource = place.m_bHasOwnIcon ? place.m_strIconFile : place.m_strTargetFolder;
+        QTreeWidgetItem *root = makeNode(QFileInfo(place.m_strTargetFolder).fileName(),
+                                         icons.icon(QFileInfo(iconSource)),
+                                         folderHasContent(place.m_strTargetFolder, m_access));
+        root->setData(0, kRootPathRole, place.m_strTargetFolder);
+        addTopLevelItem(root);
+    }
+    if (start)
+        setCurrentItem(start);
+}
+
+void COrvelArchiveTree::RefreshDrives(const QList<CDriveInfo> &drives)
+{
+    m_drives = drives;
+    int position = 0;
+    for (const CDriveInfo &drive : drives) {
+        QTreeWidgetItem *existing = position < topLevelItemCount() ? topLevelItem(position) : nullptr;
+        if (!existing || rootPath(existing) != drive.m_strDrive)
+            insertTopLevelItem(position, makeDriveRoot(drive));
+        ++position;
+    }
+}
+
+void COrvelArchiveTree::RemoveDrive(const QString &drivePath)
+{
+    m_drives.removeIf([&](const CDriveInfo &drive) { return drive.m_strDrive == drivePath; });
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        if (rootPath(topLevelItem(i)) == drivePath && topLevelItem(i)->data(0, kRootPathRole).isValid()) {
+            m_passwords.removeAtOrBelow(drivePath);
+            delete takeTopLevelItem(i);
+            return;
+        }
+    }
+}
+
+QString COrvelArchiveTree::rootPath(const QTreeWidgetItem *root) const
+{
+    const QString stored = root->data(0, kRootPathRole).toString();
+    return stored.isEmpty() ? drivePathFromDisplayName(root->text(0)) : stored;
+}
+
+QString COrvelArchiveTree::nodePath(const QTreeWidgetItem *item) const
+{
+    if (!item)
+        return {};
+    QStringList names;
+    const QTreeWidgetItem *node = item;
+    for (; node->parent(); node = node->parent())
+        names.prepend(node->text(0));
+    QString path = rootPath(node);
+    for (const QString &name : std::as_const(names))
+        path = joinPath(path, name);
+    return path;
+}
+
+// The root whose folder holds the path; when roots nest (a special folder inside the home volume),
+// the deepest one.
+QTreeWidgetItem *COrvelArchiveTree::rootOf(const QString &path, QString *rest) const
+{
+    QTreeWidgetItem *best = nullptr;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        const QString folder = rootPath(topLevelItem(i));
+        if (folder.isEmpty() || folder.size() <= bestLength)
+            continue;
+        const bool holds = path == folder
+                           || (path.startsWith(folder)
+                               && (folder.endsWith(QLatin1Char('/')) || path.at(folder.size()) == QLatin1Char('/')));
+        if (holds) {
+            best = topLevelItem(i);
+            bestLength = folder.size();
+        }
+    }
+    if (best && rest)
+        *rest = path.mid(bestLength);
+    return best;
+}
+
+// The disk is case-sensitive, so an exact name wins; inside archives names are matched without regard to
+// case, as the readers locate them.
+QTreeWidgetItem *COrvelArchiveTree::childNamed(const QTreeWidgetItem *parent, const QString &name)
+{
+    QTreeWidgetItem *folded = nullptr;
+    for (int i = 0; i < parent->childCount(); ++i) {
+        QTreeWidgetItem *child = parent->child(i);
+        if (isPlaceholder(child))
+            continue;
+        if (child->text(0) == name)
+            return child;
+        if (!folded && child->text(0).compare(name, Qt::CaseInsensitive) == 0)
+            folded = child;
+    }
+    return folded;
+}
+
+QTreeWidgetItem *COrvelArchiveTree::loadedNode(const QString &path) const
+{
+    QString rest;
+    QTreeWidgetItem *node = rootOf(path, &rest);
+    const QStringList names = rest.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &name : names) {
+        if (!node)
+            return nullptr;
+        node = childNamed(node, name);
+    }
+    return node;
+}
+
+void COrvelArchiveTree::ExpandNode(QTreeWidgetItem *item)
+{
+    if (!item || isPlaceholder(item))
+        return;
+    {
+        const QSignalBlocker blocker(this);
+        item->setExpanded(true);
+    }
+    onExpanded(item);
+}
+
+void COrvelArchiveTree::CollapseNode(QTreeWidgetItem *item)
+{
+    if (!item || isPlaceholder(item))
+        return;
+    {
+        const QSignalBlocker blocker(this);
+        item->setExpanded(false);
+    }
+    onCollapsed(item);
+}
+
+void COrvelArchiveTree::onExpanded(QTreeWidgetItem *item)
+{
+    loadChildren(item);
+}
+
+void COrvelArchiveTree::onCollapsed(QTreeWidgetItem *item)
+{
+    if (isBelow(currentItem(), item))
+        setCurrentItem(item);
+    m_passwords.removeAtOrBelow(nodePath(item));
+    resetToPlaceholder(item);
+}
+
+void COrvelArchiveTree::resetToPlaceholder(QTreeWidgetItem *item)
+{
+    qDeleteAll(item->takeChildren());
+    item->addChild(makePlaceholder());
+}
+
+void COrvelArchiveTree::reload(QTreeWidgetItem *item)
+{
+    if (item->isExpanded())
+        CollapseNode(item);
+    else
+        resetToPlaceholder(item);
+    ExpandNode(item);
+}
+
+void COrvelArchiveTree::loadChildren(QTreeWidgetItem *item)
+{
+    std::optional<ArchiveKindCode> failedKind;
+    {
+        LoadScope scope(this, m_loading);
+        qDeleteAll(item->takeChildren());
+        const QString path = nodePath(item);
+        const CArchiveAccess::Located archive = m_access.locateArchive(path);
+        if (archive.kind == ArchiveKind::None || archive.kind == ArchiveKind::Ace)
+            loadFolder(item, path);
+        else if (!loadArchive(item, path, archive))
+            failedKind = archive.kind;
+    }
+    if (failedKind)
+        m_access.ShowOpenError(*failedKind, true);
+}
+
+void COrvelArchiveTree::loadFolder(QTreeWidgetItem *item, const QString &path)
+{
+    const FolderLevel level = listFolderLevel(path, m_access);
+    QList<QTreeWidgetItem *> children;
+    children.reserve(level.folders.size() + level.archives.size());
+    for (const QString &name : level.folders)
+        children.append(makeNode(name, folderIcon(), folderHasContent(joinPath(path, name), m_access)));
+    for (const QString &name : level.archives)
+        children.append(makeNode(name, iconForName(name), true));
+    item->addChildren(children);
+}
+
+bool COrvelArchiveTree::loadArchive(QTreeWidgetItem *item, const QString &path,
+                                    const CArchiveAccess::Located &archive)
+{
+    const QString inner = innerPathOf(path, archive.path);
+    // Expanding a 7z archive itself always asks for its password again; its folders reuse it.
+    if (inner.isEmpty() && (archive.kind == ArchiveKind::SevenZip || archive.kind == ArchiveKind::SevenZipVolumes))
+        m_passwords.remove(archive.kind, archive.path);
+    const ArchiveLevel level = listArchiveLevel(m_access, archive.path, archive.kind, inner);
+    QList<QTreeWidgetItem *> children;
+    children.reserve(level.folders.size() + level.files.size());
+    for (const ArchiveLevelItem &folder : level.folders)
+        children.append(makeNode(folder.name, folderIcon(), folder.expandable));
+    for (const ArchiveLevelItem &file : level.files)
+        children.append(makeNode(file.name, iconForName(file.name), file.expandable));
+    item->addChildren(children);
+    return level.opened;
+}
+
+void COrvelArchiveTree::onCurrentChanged(QTreeWidgetItem *current)
+{
+    if (m_loading || !current || isPlaceholder(current))
+        return;
+    QString text;
+    const QString path = nodePath(current);
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        text = selectionStatusText(m_access, path, m_suppressOpenErrors);
+        QApplication::restoreOverrideCursor();
+    }
+    emit statusTextChanged(text);
+    emit nodeSelected(path, current->icon(0));
+}
+
+QTreeWidgetItem *COrvelArchiveTree::SelectPath(const QString &path)
+{
+    QString rest;
+    QTreeWidgetItem *node = rootOf(path, &rest);
+    if (!node)
+        return nullptr;
+    for (const QString &name : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        reload(node);
+        QTreeWidgetItem *child = childNamed(node, name);
+        if (!child)
+            break;
+        node = child;
+    }
+    if (currentItem() == node)
+        onCurrentChanged(node);
+    else
+        setCurrentItem(node);
+    scrollToItem(node);
+    return node;
+}
+
+void COrvelArchiveTree::SelectRoot(const QString &rootFolder)
+{
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem *root = topLevelItem(i);
+        if (rootPath(root) != rootFolder)
+            continue;
+        setCurrentItem(root);
+        if (!root->isExpanded())
+            ExpandNode(root);
+        scrollToItem(root);
+        return;
+    }
+}
+
+// The nodes below that were open before are opened again, top down, as far as they still exist.
+void COrvelArchiveTree::RefreshPath(const QString &path)
+{
+    QString rest;
+    QTreeWidgetItem *node = rootOf(path, &rest);
+    for (const QString &name : rest.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        QTreeWidgetItem *child = node ? childNamed(node, name) : nullptr;
+        if (!child)
+            break;
+        node = child;
+    }
+    if (!node)
+        return;
+    QStringList expandedBelow;
+    QList<const QTreeWidgetItem *> pending{node};
+    while (!pending.isEmpty()) {
+        const QTreeWidgetItem *item = pending.takeFirst();
+        for (int i = 0; i < item->childCount(); ++i) {
+            if (item->child(i)->isExpanded()) {
+                expandedBelow.append(nodePath(item->child(i)));
+                pending.append(item->child(i));
+            }
+        }
+    }
+    reload(node);
+    for (const QString &below : std::as_const(expandedBelow)) {
+        QTreeWidgetItem *again = loadedNode(below);
+        if (again && !again->isExpanded())
+            ExpandNode(again);
+    }
+}
+
+bool COrvelArchiveTree::event(QEvent *event)
+{
+    if (event->type() == Ev::type(Ev::TreeRefresh)) {
+        RefreshPath(static_cast<OrvEvent *>(event)->text());
+        return true;
+    }
+    return QTreeWidget::event(event);
+}
+
+void COrvelArchiveTree::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && m_openOnDoubleClick && state() != QAbstractItemView::EditingState) {
+        OpenSelectedFile();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void COrvelArchiveTree::onDoubleClicked(QTreeWidgetItem *item)
+{
+    if (m_openOnDoubleClick && item == currentItem())
+        OpenSelectedFile();
+}
+
+bool COrvelArchiveTree::OpenSelectedFile()
+{
+    const QTreeWidgetItem *item = currentItem();
+    if (!item || isPlaceholder(item))
+        return false;
+    const QString path = nodePath(item);
+    const CArchiveAccess::Located archive = m_access.locateArchive(path);
+    const QString inner = innerPathOf(path, archive.path);
+    if (archive.kind == ArchiveKind::None || inner.isEmpty())
+        return false;
+    if (!m_access.OpenArchiveOfKind(archive.path, archive.kind)) {
+        m_access.ShowOpenError(archive.kind, true);
+        return false;
+    }
+    if (m_access.IsFolderOfKind(inner, archive.kind)) {
+        m_access.CloseArchiveOfKind(archive.kind);
+        return false;
+    }
+    std::optional<BusyScope> busy;
+    if (m_busy)
+        busy.emplace(*m_busy, CBusyFlags::Unpack, nullptr);
+    // Opened files land flat in the temporary folder, replacing an earlier copy without asking.
+    const INIUNPACK saved = m_access.GetUnpackIni();
+    INIUNPACK flat;
+    flat.bUnpackFilesWithoutPaths = flat.bUnpackFoldersWithoutPaths = flat.bUnpackArchivesWithoutPaths = 1;
+    flat.bAskBeforeOverwriting = 0;
+    m_access.SetUnpackIni(flat);
+    const bool unpacked = !m_tempFolder.isEmpty()
+                          && m_access.UnpackFileOfKind(inner, m_tempFolder, archive.kind, nullptr, true);
+    m_access.SetUnpackIni(saved);
+    if (unpacked)
+        m_launch(joinPath(m_tempFolder, QFileInfo(inner).fileName()));
+    else
+        m_access.ShowUnpackError(UnpackItem::File, inner, archive.kind, true);
+    m_access.CloseArchiveOfKind(archive.kind);
+    return unpacked;
+}
+
+QIcon COrvelArchiveTree::iconForName(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
+    const auto cached = m_iconsByExtension.constFind(extension);
+    if (cached != m_iconsByExtension.cend())
+        return *cached;
+    static const QMimeDatabase mimeTypes;
+    const QMimeType type = mimeTypes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    const QIcon fallback = QFileIconProvider().icon(QAbstractFileIconProvider::File);
+    const QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
+    m_iconsByExtension.insert(extension, icon);
+    return icon;
+}
+
+}  // namespace orv

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "finder/archive/archiveaccess.h"
+#include "finder/browser/passwordcache.h"
+#include "finder/places/clouddriveitem.h"
+#include "finder/places/mounttable.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QTreeWidget>
+
+#include <functional>
+#include <vector>
+
+namespace orv {
+
+class CBusyFlags;
+
+// The tree of the Archive Browser: drives, cloud and special roots, folders and archives, with archives
+// expanding into their folders and files as if they were on disk. Levels load when a node expands and are
+// dropped when it collapses, so every expansion reads the disk or the archive afresh. Only a node's text
+// is kept; its path is rebuilt from the texts up to its root.
+class COrvelArchiveTree : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ControlId = 42005;
+    using FileLauncher = std::function<bool(const QString &path)>;
+
+    explicit COrvelArchiveTree(QWidget *parent = nullptr);
+    ~COrvelArchiveTree() override;
+
+    CArchiveAccess &access() { return m_access; }
+    CPasswordCache &passwordCache() { return m_passwords; }
+
+    void setDrives(const QList<CDriveInfo> &drives) { m_drives = drives; }
+    void setCloudRoots(const std::vector<CCloudDriveItem> &roots) { m_roots = roots; }
+    void setTemporaryFolder(const QString &folder) { m_tempFolder = folder; }
+    void setOpenOnDoubleClick(bool on) { m_openOnDoubleClick = on; }
+    void setBusyFlags(CBusyFlags *flags) { m_busy = flags; }
+    // While set (an archive is being made), failed opens show no message.
+    void setSuppressOpenErrors(bool suppress);
+    // How a file extracted for opening is handed to its program; the desktop's default otherwise.
+    void setFileLauncher(FileLauncher launcher) { m_launch = std::move(launcher); }
+
+    // Rebuilds the roots: the drives, then the cloud and special roots; selects the first fixed drive.
+    void Fill();
+    // Adds roots for drives that appeared, where they stand in the drive list.
+    void RefreshDrives(const QList<CDriveInfo> &drives);
+    // Drops the root of a drive that went away.
+    void RemoveDrive(const QString &drivePath);
+
+    QString nodePath(const QTreeWidgetItem *item) const;
+    // The node of a path among the loaded nodes, without loading anything; null when it is not loaded.
+    QTreeWidgetItem *loadedNode(const QString &path) const;
+    // Expands the tree down to the path, reloading every node on the way, and selects the deepest node
+    // found. Returns it, or null when no root holds the path.
+    QTreeWidgetItem *SelectPath(const QString &path);
+    // Selects a root and expands it.
+    void SelectRoot(const QString &rootPath);
+    // Expanding loads the node's level; collapsing drops it. The same as the user's clicks.
+    void ExpandNode(QTreeWidgetItem *item);
+    void CollapseNode(QTreeWidgetItem *item);
+    // Reloads the node of the path and the expanded nodes below it.
+    void RefreshPath(const QString &path);
+    // Extracts the selected file of an archive to the temporary folder and opens it with its program.
+    bool OpenSelectedFile();
+
+    static bool isPlaceholder(const QTreeWidgetItem *item);
+
+signals:
+    void statusTextChanged(const QString &text);
+    void nodeSelected(const QString &path, const QIcon &icon);
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void onExpanded(QTreeWidgetItem *item);
+    void onCollapsed(QTreeWidgetItem *item);
+    void onCurrentChanged(QTreeWidgetItem *current);
+    void onDoubleClicked(QTreeWidgetItem *item);
+
+    void loadChildren(QTreeWidgetItem *item);
+    void loadFolder(QTreeWidgetItem *item, const QString &path);
+    bool loadArchive(QTreeWidgetItem *item, const QString &path, const CArchiveAccess::Located &archive);
+    void resetToPlaceholder(QTreeWidgetItem *item);
+    void reload(QTreeWidgetItem *item);
+    QTreeWidgetItem *makeDriveRoot(const CDriveInfo &drive);
+    QTreeWidgetItem *rootOf(const QString &path, QString *rest) const;
+    QString rootPath(const QTreeWidgetItem *root) const;
+    static QTreeWidgetItem *childNamed(const QTreeWidgetItem *parent, const QString &name);
+
+    QIcon iconForName(const QString &name);
+    QIcon folderIcon() const { return m_folderIcon; }
+
+    CArchiveAccess m_access;
+    CPasswordCache m_passwords;
+    CPasswordCacheObserver m_passwordObserver;
+    QList<CDriveInfo> m_drives;
+    std::vector<CCloudDriveItem> m_roots;
+    QString m_tempFolder;
+    bool m_openOnDoubleClick = true;
+    bool m_suppressOpenErrors = false;
+    bool m_loading = false;
+    CBusyFlags *m_busy = nullptr;
+    FileLauncher m_launch;
+    QIcon m_folderIcon;
+    QHash<QString, QIcon> m_iconsByExtension;
+};
+
+}  // namespace orv

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "finder/archive/archiveaccess.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace orv {
+
+// What a disk folder shows in the tree: its sub-folders and its archive files, each sorted by name
+// without regard to case. Other files are not shown.
+struct FolderLevel
+{
+    QStringList folders;
+    QStringList archives;
+};
+
+FolderLevel listFolderLevel(const QString &folder, CArchiveAccess &access);
+// Whether the folder holds a sub-folder or an archive file: the test for giving it an expand button.
+// Stops at the first one found.
+bool folderHasContent(const QString &folder, CArchiveAccess &access);
+
+// One level of an archive below an inner path.
+struct ArchiveLevelItem
+{
+    QString name;
+    bool expandable = false;  // a folder with entries below it, or the tar of a compressed tar
+};
+
+struct ArchiveLevel
+{
+    bool opened = false;
+    QList<ArchiveLevelItem> folders;
+    QList<ArchiveLevelItem> files;
+};
+
+// Lists the level of an archive below innerPath ("" for the archive itself) through the access layer's
+// reader of the kind, which is opened and closed again. A compressed tar shows its tar alone at the top;
+// below the tar's name come the tar's items. Archives inside the archive are plain files.
+ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath, ArchiveKindCode kind,
+                              const QString &innerPath);
+
+// The kinds whose top level is a single compressed stream that may hold a tar.
+bool isCompressedStreamKind(ArchiveKindCode kind);
+
+// The status line of a selected node: the reader's description of the archive, a folder or a file in
+// it; "Invalid archive" when the archive cannot be opened; the object counts of a disk folder. The ZIP
+// group says nothing while open errors are suppressed (an archive is being made).
+QString selectionStatusText(CArchiveAccess &access, const QString &path, bool openErrorsSuppressed);
+QString objectsText(const FolderLevel &level);
+
+// base + "/" + name, without doubling the separator after a root such as "/".
+QString joinPath(const QString &base, const QString &name);
+// Stable, without regard to case.
+void sortNames(QStringList &names);
+
+}  // namespace orv
