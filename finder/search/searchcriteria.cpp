@@ -1,0 +1,116 @@
+#include "searchcriteria.h"
+
+#include <QCoreApplication>
+
+namespace orv {
+
+namespace {
+
+const char *const kModeTexts[] = {
+    QT_TRANSLATE_NOOP("SearchCriteria", "Search of archives"),
+    QT_TRANSLATE_NOOP("SearchCriteria", "Search of files in archives"),
+    QT_TRANSLATE_NOOP("SearchCriteria", "Search of archives and files in them"),
+};
+
+// The classic single-backtrack wildcard walk: a mismatch after a "*" retries the mask just after that
+// "*" one name character further on. Earlier "*"s never need revisiting, because a later "*" can absorb
+// anything they could, so the work stays bounded by name length times mask length.
+bool matchUpper(QStringView mask, QStringView name)
+{
+    qsizetype m = 0;
+    qsizetype n = 0;
+    qsizetype starAt = -1;
+    qsizetype retryFrom = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == QLatin1Char('*')) {
+            starAt = m++;
+            if (m == mask.size())
+                return true;
+            retryFrom = n;
+        } else if (m < mask.size() && (mask[m] == QLatin1Char('?') || mask[m] == name[n])) {
+            ++m;
+            ++n;
+        } else if (starAt >= 0) {
+            m = starAt + 1;
+            n = ++retryFrom;
+        } else {
+            return false;
+        }
+    }
+    while (m < mask.size() && mask[m] == QLatin1Char('*'))
+        ++m;
+    return m == mask.size();
+}
+
+// The verdict of an active filter page, or none when the page does not apply to this kind.
+std::optional<bool> pageHolds(const FilterPage &page, FilterKind kind, std::int64_t time, std::uint64_t size)
+{
+    if (page.bOff || (!page.bDateOn && !page.bSizeOn))
+        return std::nullopt;
+    if (page.nFilterFor != FilterFor::Both && int(page.nFilterFor) + 1 != int(kind))
+        return std::nullopt;
+    if (page.bDateOn && (time < page.tFrom || time > page.tTo))
+        return false;
+    if (!page.bSizeOn)
+        return true;
+    // A negative bound is below every size.
+    const bool negative = page.nSize < 0;
+    const std::uint64_t bound = negative ? 0 : std::uint64_t(page.nSize);
+    switch (page.nRelation) {
+    case SizeRelation::Equal:
+        return !negative && size == bound;
+    case SizeRelation::NoLess:
+        return negative || size >= bound;
+    case SizeRelation::NoMore:
+        return !negative && size <= bound;
+    }
+    return false;
+}
+
+}  // namespace
+
+QString modeText(SearchMode mode)
+{
+    return QCoreApplication::translate("SearchCriteria", kModeTexts[int(mode)]);
+}
+
+std::optional<SearchMode> modeOfText(const QString &text)
+{
+    for (SearchMode mode : {SearchMode::Archives, SearchMode::FilesInArchives, SearchMode::ArchivesAndFiles})
+        if (text.compare(modeText(mode), Qt::CaseInsensitive) == 0)
+            return mode;
+    return std::nullopt;
+}
+
+void SearchCriteria::setMode(SearchMode mode)
+{
+    nModeIndex = int(mode);
+    strMode = modeText(mode);
+}
+
+CMask::CMask(const QString &mask) : m_upper(mask.toUpper()) {}
+
+bool CMask::matches(const QString &name) const
+{
+    if (m_upper.isEmpty())
+        return false;
+    const QString upperName = name.trimmed().toUpper();
+    return !upperName.isEmpty() && matchUpper(m_upper, upperName);
+}
+
+bool MatchMask(const QString &mask, const QString &name)
+{
+    return CMask(mask).matches(name);
+}
+
+bool PassesInclude(const FilterPage &include, FilterKind kind, std::int64_t time, std::uint64_t size)
+{
+    return pageHolds(include, kind, time, size).value_or(true);
+}
+
+bool IsExcluded(const FilterPage &exclude, FilterKind kind, std::int64_t time, std::uint64_t size)
+{
+    return pageHolds(exclude, kind, time, size).value_or(false);
+}
+
+}  // namespace orv

@@ -1,0 +1,387 @@
+#include "searchengine.h"
+
+#include "finder/archive/archiveaccess.h"
+#include "finder/archive/archivelisting.h"
+#include "platform/events.h"
+#include "platform/prompts.h"
+#include "platform/pump.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+
+#include <ctime>
+#include <sys/stat.h>
+
+namespace orv {
+
+namespace {
+
+const QString &productCaption()
+{
+    static const QString caption = QStringLiteral("Orvel-ZIP Finder");
+    return caption;
+}
+
+bool isCompressedTarKind(ArchiveKindCode code)
+{
+    return code == ArchiveKind::GZip || code == ArchiveKind::BZip2 || code == ArchiveKind::Xz;
+}
+
+// Seconds as stored in a record: a time that the local calendar cannot express, or that falls before
+// 1900 there, is stored as unknown.
+std::int64_t recordTime(std::int64_t seconds)
+{
+    const std::time_t t = std::time_t(seconds);
+    std::tm parts{};
+    if (!::localtime_r(&t, &parts) || parts.tm_year < 0)
+        return 0;
+    return seconds;
+}
+
+std::int64_t secondsOf(const QDateTime &time)
+{
+    return time.isValid() ? recordTime(time.toSecsSinceEpoch()) : 0;
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString withoutTrailingSeparators(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+}  // namespace
+
+// Turns the stop event arriving at the progress window into the engine's stop request.
+class CSearchEngine::StopWatcher : public QObject
+{
+public:
+    explicit StopWatcher(CSearchEngine &engine) : m_engine(engine) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == Ev::type(Ev::FindStop)) {
+            m_engine.AskStop();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CSearchEngine &m_engine;
+};
+
+CSearchEngine::CSearchEngine(CArchiveAccess &access, CResultStore &store)
+    : m_access(access), m_store(store), m_watcher(std::make_unique<StopWatcher>(*this))
+{
+}
+
+CSearchEngine::~CSearchEngine()
+{
+    if (m_progress)
+        m_progress->removeEventFilter(m_watcher.get());
+}
+
+void CSearchEngine::SetCriteria(const SearchCriteria &criteria)
+{
+    m_criteria = criteria;
+    m_archiveMask = CMask(criteria.strArchiveMask);
+    m_fileMask = CMask(criteria.strFileMask);
+}
+
+void CSearchEngine::SetProgressWindow(QObject *window)
+{
+    if (m_progress)
+        m_progress->removeEventFilter(m_watcher.get());
+    m_progress = window;
+    if (window)
+        window->installEventFilter(m_watcher.get());
+}
+
+void CSearchEngine::SetSugarSync(const QString &linkFolder, const QStringList &folders)
+{
+    m_sugarSyncLinkFolder = withoutTrailingSeparators(linkFolder);
+    m_sugarSyncFolders = folders;
+}
+
+QString CSearchEngine::CountMessage(std::uint32_t count)
+{
+    return tr("For the given search options %1 files are found.").arg(count);
+}
+
+std::uint32_t CSearchEngine::Run(const QStringList &places)
+{
+    const std::uint32_t count = Search(places);
+    showInformation(CountMessage(count), productCaption());
+    return count;
+}
+
+std::uint32_t CSearchEngine::Search(const QStringList &places)
+{
+    m_store.FreeAll();
+    m_scratch = CFileInfo{};
+    m_running = true;
+    m_stopAsked = false;
+    m_cancelled = false;
+    for (const QString &place : places) {
+        // Once the user confirmed the interruption nothing more is searched, not even a single file.
+        if (m_cancelled)
+            break;
+        searchCheckedPlace(withoutTrailingSeparators(place));
+    }
+    m_criteria.bInnerFolder = false;
+    m_criteria.strInnerFolder.clear();
+    m_running = false;
+    return m_store.foundCount();
+}
+
+void CSearchEngine::searchCheckedPlace(const QString &path)
+{
+    m_visited.clear();
+    m_criteria.bInnerFolder = false;
+    m_criteria.strInnerFolder.clear();
+    if (!m_sugarSyncLinkFolder.isEmpty() && path == m_sugarSyncLinkFolder) {
+        for (const QString &folder : std::as_const(m_sugarSyncFolders)) {
+            m_visited.clear();
+            SearchPlace(folder);
+        }
+        return;
+    }
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
+        SearchPlace(path);
+        return;
+    }
+    // A place that does not exist on disk lies inside an archive: only a folder of that archive is
+    // searched, as the archive restricted to that folder.
+    const CArchiveAccess::Located located = m_access.locateArchive(path);
+    if (located.path.isEmpty() || !m_access.OpenArchiveOfKind(located.path, located.kind))
+        return;
+    const QString inner = innerPathOf(path, located.path);
+    const bool isFolder = !inner.isEmpty()
+                          && (m_access.IsFolderOfKind(inner, located.kind) || isTarLevel(located.kind, inner));
+    m_access.CloseArchiveOfKind(located.kind);
+    if (!isFolder)
+        return;
+    m_criteria.bInnerFolder = true;
+    m_criteria.strInnerFolder = inner;
+    SearchPlace(located.path);
+    m_criteria.bInnerFolder = false;
+    m_criteria.strInnerFolder.clear();
+}
+
+// The tar inside a compressed stream is a file entry to its reader but a folder level to the user, who
+// may pick it as the place: that means the whole tar.
+bool CSearchEngine::isTarLevel(ArchiveKindCode kind, const QString &inner)
+{
+    IUnpacker *unpacker = m_access.CurrentUnpacker(kind);
+    if (!unpacker || !isCompressedTarKind(kind) || !unpacker->isTarInside())
+        return false;
+    QString tarName;
+    forEachEntry(*unpacker, TarNames::AsListed, [&tarName](const ArchiveEntry &entry) {
+        tarName = entry.path;
+        return false;
+    });
+    return !tarName.isEmpty() && tarName == inner;
+}
+
+void CSearchEngine::SearchPlace(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() || !info.exists()) {
+        SearchFolder(path);
+        return;
+    }
+    if (!fillRecord(info))
+        return;
+    reportProgress(m_scratch.m_strFullPath);
+    ExamineFile(m_scratch);
+}
+
+void CSearchEngine::SearchFolder(const QString &folder)
+{
+    if (m_cancelled)
+        return;
+    struct stat st{};
+    if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return;
+    if (!m_visited.emplace(quint64(st.st_dev), quint64(st.st_ino)).second)
+        return;
+    searchFolderOnce(folder);
+}
+
+void CSearchEngine::searchFolderOnce(const QString &folder)
+{
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isDir()) {
+            if (m_criteria.bIncludeSubfolders)
+                SearchFolder(info.filePath());
+            if (m_cancelled)
+                return;
+            continue;
+        }
+        if (!fillRecord(info))
+            continue;
+        reportProgress(m_scratch.m_strFullPath);
+        ExamineFile(m_scratch);
+        if (m_cancelled || interruptConfirmed())
+            return;
+    }
+}
+
+// Devices, pipes, sockets and dangling links are no files: reading a pipe named like an archive would
+// block the search for good.
+bool CSearchEngine::fillRecord(const QFileInfo &info)
+{
+    if (!info.isFile())
+        return false;
+    m_scratch = CFileInfo{};
+    m_scratch.m_strName = info.fileName();
+    m_scratch.m_strFullPath = info.filePath();
+    m_scratch.m_nSize = m_scratch.m_nSize2 = std::uint64_t(info.size());
+    m_scratch.m_tModified = secondsOf(info.lastModified());
+    const QDateTime born = info.birthTime();
+    m_scratch.m_tCreated = secondsOf(born.isValid() ? born : info.metadataChangeTime());
+    return true;
+}
+
+void CSearchEngine::reportProgress(const QString &path)
+{
+    sendOrvEvent(m_progress, Ev::FindProgress, 0, path);
+}
+
+bool CSearchEngine::interruptConfirmed()
+{
+    PumpMessages();
+    if (!m_stopAsked || m_cancelled)
+        return m_cancelled;
+    if (askYesNo(tr("Interrupt the find?"), productCaption()))
+        m_cancelled = true;
+    else
+        m_stopAsked = false;
+    return m_cancelled;
+}
+
+void CSearchEngine::PumpMessages()
+{
+    if (!m_pumping || m_stopAsked)
+        return;
+    pumpEvents();
+}
+
+bool CSearchEngine::IsArchiveName(const QString &path) const
+{
+    const QString extension = upperExtensionOf(path);
+    if (extension.isEmpty())
+        return false;
+    return m_access.GetArchiveExtensions().contains(extension) || m_access.IsCustomArchive(extension);
+}
+
+ArchiveKindCode CSearchEngine::GetArchiveType(const QString &path)
+{
+    return m_access.GetArchiveKind(path);
+}
+
+void CSearchEngine::ExamineFile(const CFileInfo &record)
+{
+    const std::optional<SearchMode> mode = modeOfText(m_criteria.strMode);
+    if (!mode)
+        return;
+    const auto passesFilters = [&] {
+        return PassesInclude(m_criteria.include, FilterKind::ArchiveOnDisk, record.m_tModified, record.m_nSize)
+               && !IsExcluded(m_criteria.exclude, FilterKind::ArchiveOnDisk, record.m_tModified, record.m_nSize);
+    };
+    switch (*mode) {
+    case SearchMode::Archives:
+        if (passesFilters() && m_archiveMask.matches(record.m_strName) && IsArchiveName(record.m_strName))
+            m_store.AddFoundFile(record);
+        break;
+    case SearchMode::FilesInArchives:
+        if (IsArchiveName(record.m_strName) && passesFilters())
+            ListArchive(GetArchiveType(record.m_strFullPath), record.m_strFullPath, record);
+        break;
+    case SearchMode::ArchivesAndFiles:
+        if (passesFilters() && m_archiveMask.matches(record.m_strName) && IsArchiveName(record.m_strName))
+            ListArchive(GetArchiveType(record.m_strFullPath), record.m_strFullPath, record);
+        break;
+    }
+}
+
+void CSearchEngine::ListArchive(ArchiveKindCode code, const QString &archivePath, const CFileInfo &)
+{
+    if (archivePath.isEmpty() || !m_access.OpenArchiveOfKind(archivePath, code))
+        return;
+    IUnpacker *unpacker = m_access.CurrentUnpacker(code);
+    QString restriction = m_criteria.bInnerFolder ? m_criteria.strInnerFolder : QString();
+    m_listing = Listing{};
+    if (isCompressedTarKind(code)) {
+        // The tree shows the tar inside as a folder level of its own, which the entries' paths lack.
+        if (!restriction.isEmpty()) {
+            const qsizetype slash = restriction.indexOf(QLatin1Char('/'));
+            restriction = slash < 0 ? QString() : restriction.mid(slash + 1);
+        }
+        m_listing.tarInside = unpacker->isTarInside();
+        m_listing.skipAfterTest = m_listing.tarInside && m_criteria.bSkipCompressedTar;
+    }
+    forEachEntry(*unpacker, TarNames::AsListed,
+                 [&](const ArchiveEntry &entry) { return visitEntry(entry, archivePath, restriction); });
+    m_access.CloseArchiveOfKind(code);
+}
+
+// One entry of the archive being listed; false ends the listing.
+bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction)
+{
+    const bool isTarItself = m_listing.tarInside && m_listing.index == 0;
+    ++m_listing.index;
+    if (isTarItself)
+        m_listing.tarName = entry.path;
+    if (entry.folder)
+        return true;
+    if (!restriction.isEmpty() && !entryIsAtOrBelow(entry.path, restriction))
+        return true;
+    reportProgress(entry.path);
+    if (interruptConfirmed())
+        return false;
+    const std::int64_t time = recordTime(entry.modified.value_or(0));
+    if (PassesInclude(m_criteria.include, FilterKind::EntryInArchive, time, entry.size)
+        && !IsExcluded(m_criteria.exclude, FilterKind::EntryInArchive, time, entry.size)) {
+        if (m_fileMask.matches(lastComponent(entry.path))) {
+            CFileInfo hit;
+            hit.m_strName = lastComponent(entry.path);
+            hit.m_strFullPath = archivePath + QLatin1Char('/');
+            if (m_listing.tarInside && !isTarItself)
+                hit.m_strFullPath += m_listing.tarName + QLatin1Char('/');
+            hit.m_strFullPath += entry.path;
+            hit.m_nSize = hit.m_nSize2 = entry.size;
+            hit.m_tModified = hit.m_tCreated = time;
+            hit.m_bInArchive = 1;
+            m_store.AddFoundFile(hit);
+        }
+        if (m_listing.skipAfterTest)
+            return false;
+    }
+    return !m_cancelled;
+}
+
+std::optional<QString> CElapsedText::update(qint64 elapsedMs)
+{
+    const qint64 seconds = elapsedMs / 1000;
+    if (seconds == m_shownSeconds)
+        return std::nullopt;
+    m_shownSeconds = seconds;
+    return QCoreApplication::translate("CFindProgress", "Elapsed time: %1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace orv

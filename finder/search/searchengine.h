@@ -1,0 +1,122 @@
+#pragma once
+
+#include "finder/archive/archivekind.h"
+#include "finder/search/foundfiles.h"
+#include "finder/search/searchcriteria.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <utility>
+
+class QFileInfo;
+class QObject;
+
+namespace orv {
+
+class CArchiveAccess;
+struct ArchiveEntry;
+
+// Walks the places to search, recognises archives by their extension and, by the mode, reports the
+// archives themselves or the entries inside them that pass the criteria. Runs on the one thread: it sends
+// the path it is at to the progress window, pumps events between units of work, and a stop event arriving
+// at the progress window leads to the question whether to interrupt.
+class CSearchEngine
+{
+    Q_DECLARE_TR_FUNCTIONS(CSearchEngine)
+
+public:
+    CSearchEngine(CArchiveAccess &access, CResultStore &store);
+    ~CSearchEngine();
+    CSearchEngine(const CSearchEngine &) = delete;
+    CSearchEngine &operator=(const CSearchEngine &) = delete;
+
+    void SetCriteria(const SearchCriteria &criteria);
+    const SearchCriteria &criteria() const { return m_criteria; }
+    // Gets a progress event with every path examined; a stop event posted to it asks to interrupt.
+    void SetProgressWindow(QObject *window);
+    // Off only to measure what pumping costs; a search without pumping cannot be stopped.
+    void SetPumping(bool on) { m_pumping = on; }
+    // The SugarSync link folder stands for the folders of the SugarSync client.
+    void SetSugarSync(const QString &linkFolder, const QStringList &folders);
+
+    // The whole search: empties the store, searches every place in order (a folder, a file, or a folder
+    // inside an archive), then shows the count. Returns the number of records found.
+    std::uint32_t Run(const QStringList &places);
+    // The same without the count message, for callers that show the hits first.
+    std::uint32_t Search(const QStringList &places);
+
+    void SearchPlace(const QString &path);
+    void SearchFolder(const QString &folder);
+    void ExamineFile(const CFileInfo &record);
+    void ListArchive(ArchiveKindCode code, const QString &archivePath, const CFileInfo &archiveRecord);
+    ArchiveKindCode GetArchiveType(const QString &path);
+    bool IsArchiveName(const QString &path) const;
+    void PumpMessages();
+
+    bool IsRunning() const { return m_running; }
+    bool IsStopAsked() const { return m_stopAsked; }
+    bool IsCancelled() const { return m_cancelled; }
+    // What the stop event does when the pump meets it.
+    void AskStop() { m_stopAsked = true; }
+
+    static QString CountMessage(std::uint32_t count);
+
+private:
+    class StopWatcher;
+
+    void searchCheckedPlace(const QString &path);
+    bool isTarLevel(ArchiveKindCode kind, const QString &inner);
+    void searchFolderOnce(const QString &folder);
+    bool fillRecord(const QFileInfo &info);
+    void reportProgress(const QString &path);
+    // After a pump: asks whether to interrupt when a stop was asked for; true when the walk must end.
+    bool interruptConfirmed();
+    bool visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction);
+
+    CArchiveAccess &m_access;
+    CResultStore &m_store;
+    SearchCriteria m_criteria;
+    CMask m_archiveMask;
+    CMask m_fileMask;
+    std::unique_ptr<StopWatcher> m_watcher;
+    QPointer<QObject> m_progress;
+    bool m_pumping = true;
+    QString m_sugarSyncLinkFolder;
+    QStringList m_sugarSyncFolders;
+
+    bool m_running = false;
+    bool m_stopAsked = false;
+    bool m_cancelled = false;
+    CFileInfo m_scratch;
+    // Folders searched within the current place, by device and inode: a link back up the tree or a second
+    // link to the same folder is not walked again.
+    std::set<std::pair<quint64, quint64>> m_visited;
+
+    // State of the archive being listed.
+    struct Listing
+    {
+        bool tarInside = false;
+        bool skipAfterTest = false;
+        QString tarName;
+        qint64 index = 0;
+    } m_listing;
+};
+
+// The elapsed-time text of the progress window, rewritten at most once a second: the new text when the
+// whole seconds since the start differ from the ones shown last, else none.
+class CElapsedText
+{
+public:
+    std::optional<QString> update(qint64 elapsedMs);
+
+private:
+    qint64 m_shownSeconds = -1;
+};
+
+}  // namespace orv

@@ -1,0 +1,351 @@
+#include "finder/archive/archiveaccess.h"
+#include "finder/search/searchengine.h"
+#include "platform/events.h"
+#include "platform/prompts.h"
+#include "tests/support/testhome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+
+using namespace orv;
+
+Q_DECLARE_METATYPE(orv::SearchCriteria)
+
+// The engine over a tree of archives of every kind, made at test time by the tools that make them in
+// real life. Hits are compared as paths relative to the tree.
+class TestSearchEngine : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString at(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+
+    static bool runTool(const QString &program, const QStringList &arguments, const QString &folder)
+    {
+        QProcess process;
+        process.setWorkingDirectory(folder);
+        process.start(program, arguments);
+        return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
+               && process.exitCode() == 0;
+    }
+
+    static void enableAllTypes(CArchiveAccess &access)
+    {
+        access.SetArchiveExtensions({"ZIP", "CAB", "RAR", "JAR", "XAP", "7Z", "001", "GZ", "GZIP", "BZ", "BZ2",
+                                     "BZIP2", "XZ", "TAR", "TGZ", "TBZ", "TBZ2", "TXZ", "ISO"});
+    }
+
+    struct Outcome
+    {
+        QStringList hits;  // relative full paths, sorted
+        std::uint32_t count = 0;
+        QStringList messages;
+    };
+
+    Outcome search(const SearchCriteria &criteria, const QStringList &places, QObject *progress = nullptr)
+    {
+        ScriptedPrompter prompts;
+        CArchiveAccess access;
+        enableAllTypes(access);
+        CResultStore store;
+        CSearchEngine engine(access, store);
+        engine.SetCriteria(criteria);
+        engine.SetProgressWindow(progress);
+        QStringList absolute;
+        for (const QString &place : places)
+            absolute << at(place);
+        Outcome outcome;
+        outcome.count = engine.Run(absolute);
+        for (const CFileInfo &record : store.records())
+            outcome.hits << record.m_strFullPath.mid(m_dir.path().size() + 1);
+        outcome.hits.sort();
+        outcome.messages = prompts.texts();
+        return outcome;
+    }
+
+    static SearchCriteria criteriaFor(SearchMode mode, const QString &archives, const QString &files)
+    {
+        SearchCriteria criteria;
+        criteria.setMode(mode);
+        criteria.strArchiveMask = archives;
+        criteria.strFileMask = files;
+        return criteria;
+    }
+
+private slots:
+    void initTestCase();
+    void modes_data();
+    void modes();
+    void recordFields();
+    void stopAsksAndObeys_data();
+    void stopAsksAndObeys();
+    void linkLoopsSearchedOnce();
+    void refusedPasswordDoesNotStop();
+};
+
+void TestSearchEngine::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QString src = at("src");
+    QVERIFY(test::writeFile(src + "/docs/readme.txt", "read me\n"));
+    QVERIFY(test::writeFile(src + "/docs/data.bin", QByteArray(5000, 'x')));
+    QVERIFY(test::writeFile(src + "/top.txt", "top"));
+    QVERIFY(test::writeFile(at("nest/secret.txt"), "secret"));
+    QVERIFY(runTool("zip", {"-q", at("src/inner.zip"), "secret.txt"}, at("nest")));
+    const QStringList items{"docs", "top.txt", "inner.zip"};
+    QVERIFY(QDir().mkpath(at("arc/deep")));
+    QVERIFY(runTool("zip", QStringList{"-q", "-r", at("arc/a.zip")} + items, src));
+    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", at("arc/a.7z")} + items, src));
+    QVERIFY(runTool("tar", QStringList{"-cf", at("arc/a.tar")} + items, src));
+    QVERIFY(runTool("tar", QStringList{"-czf", at("arc/a.tgz")} + items, src));
+    QVERIFY(runTool("tar", QStringList{"-cjf", at("arc/a.tar.bz2")} + items, src));
+    QVERIFY(runTool("tar", QStringList{"-cJf", at("arc/a.tar.xz")} + items, src));
+    QVERIFY(runTool("gcab", {"-c", at("arc/a.cab"), "docs/readme.txt", "docs/data.bin", "top.txt", "inner.zip"}, src));
+    QVERIFY(runTool("genisoimage", {"-quiet", "-udf", "-o", at("arc/a.iso"), src}, src));
+    QVERIFY(test::writeFile(at("arc/note.txt"), "plain"));
+    QVERIFY(runTool("gzip", {"-k", "note.txt"}, at("arc")));
+    QVERIFY(QFile::remove(at("arc/note.txt")));
+    QVERIFY(test::writeFile(at("arc/deep/notes.txt"), "not an archive"));
+    QVERIFY(runTool("zip", {"-q", at("arc/deep/b.zip"), "top.txt"}, src));
+    QVERIFY(test::writeFile(at("arc/broken.zip"), "PK\x03\x04 this is no archive"));
+}
+
+void TestSearchEngine::modes_data()
+{
+    QTest::addColumn<SearchCriteria>("criteria");
+    QTest::addColumn<QStringList>("places");
+    QTest::addColumn<QStringList>("hits");
+
+    const auto each = [](const QStringList &archives, const QStringList &entries) {
+        QStringList out;
+        for (const QString &archive : archives)
+            for (const QString &entry : entries)
+                out << "arc/" + archive + "/" + entry;
+        return out;
+    };
+    const QStringList plain{"a.zip", "a.7z", "a.tar", "a.cab", "a.iso"};
+    const QStringList tars{"a.tgz/a.tar", "a.tar.bz2/a.tar", "a.tar.xz/a.tar"};
+    const QStringList txt{"docs/readme.txt", "top.txt"};
+
+    QTest::newRow("archives by name, subfolders included")
+        << criteriaFor(SearchMode::Archives, "*.zip", {}) << QStringList{"arc"}
+        << QStringList{"arc/a.zip", "arc/broken.zip", "arc/deep/b.zip"};
+    SearchCriteria flat = criteriaFor(SearchMode::Archives, "*.zip", {});
+    flat.bIncludeSubfolders = false;
+    QTest::newRow("archives without subfolders") << flat << QStringList{"arc"}
+                                                 << QStringList{"arc/a.zip", "arc/broken.zip"};
+    QTest::newRow("a text file is no archive, whatever the mask")
+        << criteriaFor(SearchMode::Archives, "*", {}) << QStringList{"arc/deep"} << QStringList{"arc/deep/b.zip"};
+
+    QStringList allTxt =
+        each(plain + tars, txt) + QStringList{"arc/deep/b.zip/top.txt", "arc/note.txt.gz/note.txt"};
+    allTxt.sort();
+    QTest::newRow("files in every kind") << criteriaFor(SearchMode::FilesInArchives, "ignored", "*.TXT")
+                                         << QStringList{"arc"} << allTxt;
+    QStringList nested = each(plain + tars, {"inner.zip"});
+    nested.sort();
+    QTest::newRow("nested archives are entries, never opened")
+        << criteriaFor(SearchMode::FilesInArchives, {}, "*") << QStringList{"arc/a.zip"}
+        << QStringList{"arc/a.zip/docs/data.bin", "arc/a.zip/docs/readme.txt", "arc/a.zip/inner.zip",
+                       "arc/a.zip/top.txt"};
+    QTest::newRow("nested archive found by its name")
+        << criteriaFor(SearchMode::FilesInArchives, {}, "inner.zip") << QStringList{"arc"} << nested;
+    QTest::newRow("both: archives are not reported themselves")
+        << criteriaFor(SearchMode::ArchivesAndFiles, "*.7z", "*") << QStringList{"arc"}
+        << each({"a.7z"}, {"docs/data.bin", "docs/readme.txt", "inner.zip", "top.txt"});
+    QTest::newRow("plain gzip lists its one file")
+        << criteriaFor(SearchMode::FilesInArchives, {}, "note*") << QStringList{"arc"}
+        << QStringList{"arc/note.txt.gz/note.txt"};
+
+    SearchCriteria skip = criteriaFor(SearchMode::FilesInArchives, {}, "*");
+    skip.bSkipCompressedTar = true;
+    QTest::newRow("skipping compressed tar reports the tar alone")
+        << skip << QStringList{"arc/a.tgz", "arc/a.tar.bz2"} << QStringList{"arc/a.tar.bz2/a.tar", "arc/a.tgz/a.tar"};
+    QTest::newRow("skipping does not touch a plain tar")
+        << skip << QStringList{"arc/a.tar"}
+        << each({"a.tar"}, {"docs/data.bin", "docs/readme.txt", "inner.zip", "top.txt"});
+    SearchCriteria skipMiss = skip;
+    skipMiss.strFileMask = "*.txt";
+    QTest::newRow("skipping ends after the first tested entry even without a hit")
+        << skipMiss << QStringList{"arc/a.tar.xz"} << QStringList{};
+    QTest::newRow("compressed tar without skipping")
+        << criteriaFor(SearchMode::FilesInArchives, {}, "*") << QStringList{"arc/a.tar.xz"}
+        << QStringList{"arc/a.tar.xz/a.tar", "arc/a.tar.xz/a.tar/docs/data.bin",
+                       "arc/a.tar.xz/a.tar/docs/readme.txt", "arc/a.tar.xz/a.tar/inner.zip",
+                       "arc/a.tar.xz/a.tar/top.txt"};
+
+    const SearchCriteria all = criteriaFor(SearchMode::FilesInArchives, {}, "*");
+    QTest::newRow("folder inside a zip") << all << QStringList{"arc/a.zip/docs"}
+                                         << each({"a.zip"}, {"docs/data.bin", "docs/readme.txt"});
+    QTest::newRow("folder inside the tar of a gzip") << all << QStringList{"arc/a.tgz/a.tar/docs"}
+                                                     << each({"a.tgz/a.tar"}, {"docs/data.bin", "docs/readme.txt"});
+    QTest::newRow("the tar level of a gzip is the whole tar")
+        << skip << QStringList{"arc/a.tgz/a.tar"} << QStringList{"arc/a.tgz/a.tar"};
+    QTest::newRow("a file inside an archive is no place") << all << QStringList{"arc/a.zip/top.txt"} << QStringList{};
+    QTest::newRow("folder of a 7z, then a whole cab")
+        << all << QStringList{"arc/a.7z/docs", "arc/a.cab"}
+        << each({"a.7z"}, {"docs/data.bin", "docs/readme.txt"})
+               + each({"a.cab"}, {"docs/data.bin", "docs/readme.txt", "inner.zip", "top.txt"});
+    QTest::newRow("a missing place yields nothing") << all << QStringList{"nowhere", "arc/nothing.zip/x"}
+                                                    << QStringList{};
+    SearchCriteria big = all;
+    big.include.bOff = false;
+    big.include.nFilterFor = FilterFor::FilesInArchives;
+    big.include.bSizeOn = true;
+    big.include.nRelation = SizeRelation::NoLess;
+    big.include.nSize = 1000;
+    QTest::newRow("include size filter on entries") << big << QStringList{"arc/a.iso", "arc/a.zip"}
+                                                    << each({"a.iso", "a.zip"}, {"docs/data.bin"});
+    SearchCriteria notTxt = all;
+    notTxt.exclude.bOff = false;
+    notTxt.exclude.nFilterFor = FilterFor::Archives;
+    notTxt.exclude.bSizeOn = true;
+    notTxt.exclude.nRelation = SizeRelation::NoMore;
+    notTxt.exclude.nSize = 1 << 30;
+    QTest::newRow("exclude filter on archives drops their listing") << notTxt << QStringList{"arc/a.zip"}
+                                                                     << QStringList{};
+}
+
+void TestSearchEngine::modes()
+{
+    QFETCH(SearchCriteria, criteria);
+    QFETCH(QStringList, places);
+    QFETCH(QStringList, hits);
+    std::sort(hits.begin(), hits.end());
+    const Outcome outcome = search(criteria, places);
+    QCOMPARE(outcome.hits, hits);
+    QCOMPARE(outcome.count, std::uint32_t(hits.size()));
+    QCOMPARE(outcome.messages, QStringList{CSearchEngine::CountMessage(outcome.count)});
+}
+
+void TestSearchEngine::recordFields()
+{
+    ScriptedPrompter prompts;
+    CArchiveAccess access;
+    enableAllTypes(access);
+    CResultStore store;
+    CSearchEngine engine(access, store);
+    engine.SetCriteria(criteriaFor(SearchMode::FilesInArchives, {}, "data.bin"));
+    engine.Run({at("arc/a.tar"), at("arc/deep")});
+    QCOMPARE(store.size(), std::size_t(1));
+    const CFileInfo &entry = store.at(0);
+    QCOMPARE(entry.m_strName, QStringLiteral("data.bin"));
+    QCOMPARE(entry.m_nSize, 5000u);
+    QCOMPARE(entry.m_nSize2, 5000u);
+    QCOMPARE(entry.m_bInArchive, 1);
+    QCOMPARE(entry.m_tCreated, entry.m_tModified);
+    QCOMPARE(entry.m_tModified, QFileInfo(at("src/docs/data.bin")).lastModified().toSecsSinceEpoch());
+
+    engine.SetCriteria(criteriaFor(SearchMode::Archives, "A.TAR", {}));
+    engine.Run({at("arc")});
+    QCOMPARE(store.size(), std::size_t(1));
+    QCOMPARE(store.at(0).m_bInArchive, 0);
+    QCOMPARE(store.at(0).m_nSize, std::uint64_t(QFileInfo(at("arc/a.tar")).size()));
+    QCOMPARE(store.at(0).m_nSequence, 0u);
+}
+
+// Records what the progress window is sent, and posts the stop request once it has seen a few paths.
+class ProgressProbe : public QObject
+{
+public:
+    int stopAfter = -1;
+    QStringList paths;
+
+    bool event(QEvent *event) override
+    {
+        if (event->type() != Ev::type(Ev::FindProgress))
+            return QObject::event(event);
+        paths << static_cast<OrvEvent *>(event)->text();
+        if (paths.size() == stopAfter)
+            postOrvEvent(this, Ev::FindStop);
+        return true;
+    }
+};
+
+void TestSearchEngine::stopAsksAndObeys_data()
+{
+    QTest::addColumn<QList<MsgAnswer>>("answers");
+    QTest::addColumn<bool>("cancelled");
+    QTest::newRow("yes stops") << QList<MsgAnswer>{MsgAnswer::Yes} << true;
+    QTest::newRow("no goes on") << QList<MsgAnswer>{MsgAnswer::No} << false;
+}
+
+void TestSearchEngine::stopAsksAndObeys()
+{
+    QFETCH(QList<MsgAnswer>, answers);
+    QFETCH(bool, cancelled);
+    const SearchCriteria criteria = criteriaFor(SearchMode::FilesInArchives, {}, "*");
+    ProgressProbe quiet;
+    const Outcome full = search(criteria, {"arc", "arc/a.zip"}, &quiet);
+
+    ScriptedPrompter prompts;
+    for (MsgAnswer answer : answers)
+        prompts.queueMessageAnswer(answer);
+    CArchiveAccess access;
+    enableAllTypes(access);
+    CResultStore store;
+    CSearchEngine engine(access, store);
+    engine.SetCriteria(criteria);
+    ProgressProbe probe;
+    probe.stopAfter = 3;
+    engine.SetProgressWindow(&probe);
+    // The second place is a single archive: after a confirmed interruption it is not listed either.
+    const std::uint32_t count = engine.Run({at("arc"), at("arc/a.zip")});
+    QCOMPARE(engine.IsCancelled(), cancelled);
+    const QStringList expected{"Interrupt the find?", CSearchEngine::CountMessage(count)};
+    QCOMPARE(prompts.texts(), expected);
+    QCOMPARE(prompts.records().front().buttons, MsgButtons::YesNo);
+    if (cancelled) {
+        QCOMPARE(probe.paths.size(), 3);
+        QVERIFY(count < full.count);
+    } else {
+        QCOMPARE(probe.paths, quiet.paths);
+        QCOMPARE(count, full.count);
+    }
+}
+
+void TestSearchEngine::linkLoopsSearchedOnce()
+{
+    QTemporaryDir dir;
+    QVERIFY(test::writeFile(dir.path() + "/top/one/a.zip", test::readFile(at("arc/a.zip"))));
+    namespace fs = std::filesystem;
+    fs::create_directory_symlink(fs::path((dir.path() + "/top").toStdString()),
+                                 fs::path((dir.path() + "/top/one/back").toStdString()));
+    fs::create_directory_symlink(fs::path((dir.path() + "/top/one").toStdString()),
+                                 fs::path((dir.path() + "/top/again").toStdString()));
+    ScriptedPrompter prompts;
+    CArchiveAccess access;
+    CResultStore store;
+    CSearchEngine engine(access, store);
+    engine.SetCriteria(criteriaFor(SearchMode::Archives, "*.zip", {}));
+    QCOMPARE(engine.Run({dir.path() + "/top"}), 1u);
+}
+
+void TestSearchEngine::refusedPasswordDoesNotStop()
+{
+    QTemporaryDir dir;
+    QVERIFY(runTool("7z", {"a", "-bd", "-y", "-psecret", "-mhe=on", dir.path() + "/1locked.7z", "top.txt"}, at("src")));
+    QVERIFY(runTool("7z", {"a", "-bd", "-y", "-psecret", dir.path() + "/2data-locked.7z", "top.txt"}, at("src")));
+    QVERIFY(QFile::copy(at("arc/a.7z"), dir.path() + "/3open.7z"));
+    ScriptedPrompter prompts;
+    prompts.setDefaultPassword(std::nullopt);
+    CArchiveAccess access;
+    enableAllTypes(access);
+    CResultStore store;
+    CSearchEngine engine(access, store);
+    engine.SetCriteria(criteriaFor(SearchMode::FilesInArchives, {}, "top.txt"));
+    // Listing needs no data, so the archive with plain headers is listed; the locked headers are skipped.
+    QCOMPARE(engine.Run({dir.path()}), 2u);
+    QVERIFY(!engine.IsCancelled());
+    QCOMPARE(prompts.texts().last(), CSearchEngine::CountMessage(2));
+}
+
+QTEST_GUILESS_MAIN(TestSearchEngine)
+#include "tst_searchengine.moc"
