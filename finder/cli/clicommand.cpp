@@ -3,6 +3,7 @@
 #include "finder/archive/archiveaccess.h"
 #include "finder/archive/archivelisting.h"
 #include "finder/archive/extraction.h"
+#include "finder/cli/findcommand.h"
 #include "finder/cli/interruptbridge.h"
 #include "finder/settings/settings.h"
 
@@ -189,7 +190,8 @@ QString CCliCommand::UsageText()
         "       orvfind-cli info PATH\n"
         "       orvfind-cli extract [--password P] [--overwrite ask|always|never] [--files-without-paths]\n"
         "                           [--folders-without-paths] [--archives-without-paths] PATH DEST\n"
-        "PATH is an archive or a path inside one, such as /home/u/a.zip/docs/x.txt.\n");
+        "PATH is an archive or a path inside one, such as /home/u/a.zip/docs/x.txt.\n")
+           + CFindCommand::UsageText().replace(QStringLiteral("usage: "), QStringLiteral("       "));
 }
 
 void CCliCommand::error(const QString &text)
@@ -200,6 +202,8 @@ void CCliCommand::error(const QString &text)
 
 int CCliCommand::Run(const QStringList &arguments)
 {
+    if (arguments.value(0) == QLatin1String("find"))
+        return CFindCommand(m_out, m_err).Run(arguments.mid(1));
     QString reason;
     const std::optional<CliRequest> request = parseCliArguments(arguments, reason);
     if (!request) {

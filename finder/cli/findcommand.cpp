@@ -1,0 +1,390 @@
+#include "findcommand.h"
+
+#include "finder/archive/archiveaccess.h"
+#include "finder/cli/consoleprompter.h"
+#include "finder/cli/interruptbridge.h"
+#include "finder/search/searchengine.h"
+#include "finder/settings/settings.h"
+#include "platform/events.h"
+#include "platform/prompts.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTime>
+
+#include <ctime>
+#include <memory>
+#include <unistd.h>
+
+namespace orv {
+
+namespace {
+
+std::optional<SearchMode> modeNamed(const QString &name)
+{
+    if (name == QLatin1String("archives"))
+        return SearchMode::Archives;
+    if (name == QLatin1String("files"))
+        return SearchMode::FilesInArchives;
+    if (name == QLatin1String("both"))
+        return SearchMode::ArchivesAndFiles;
+    return std::nullopt;
+}
+
+std::optional<FilterFor> filterForNamed(const QString &name)
+{
+    if (name == QLatin1String("archives"))
+        return FilterFor::Archives;
+    if (name == QLatin1String("files"))
+        return FilterFor::FilesInArchives;
+    if (name == QLatin1String("both"))
+        return FilterFor::Both;
+    return std::nullopt;
+}
+
+std::optional<SizeRelation> relationNamed(const QString &name)
+{
+    if (name == QLatin1String("eq"))
+        return SizeRelation::Equal;
+    if (name == QLatin1String("ge"))
+        return SizeRelation::NoLess;
+    if (name == QLatin1String("le"))
+        return SizeRelation::NoMore;
+    return std::nullopt;
+}
+
+// "YYYY-MM-DD HH:MM:SS" taken as local time, as the date pickers give it.
+std::optional<std::int64_t> localSeconds(const QString &text)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() != 2)
+        return std::nullopt;
+    const QDate date = QDate::fromString(parts[0], QStringLiteral("yyyy-MM-dd"));
+    const QTime time = QTime::fromString(parts[1], QStringLiteral("HH:mm:ss"));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    std::tm fields{};
+    fields.tm_year = date.year() - 1900;
+    fields.tm_mon = date.month() - 1;
+    fields.tm_mday = date.day();
+    fields.tm_hour = time.hour();
+    fields.tm_min = time.minute();
+    fields.tm_sec = time.second();
+    fields.tm_isdst = -1;
+    const std::time_t seconds = std::mktime(&fields);
+    if (seconds == std::time_t(-1) && !(fields.tm_year == 69 && fields.tm_mon == 11 && fields.tm_mday == 31))
+        return std::nullopt;
+    return std::int64_t(seconds);
+}
+
+bool applyFilterPart(FilterPage &page, const QString &key, const QString &value)
+{
+    if (key == QLatin1String("for")) {
+        const std::optional<FilterFor> target = filterForNamed(value);
+        if (target)
+            page.nFilterFor = *target;
+        return target.has_value();
+    }
+    if (key == QLatin1String("modified")) {
+        const qsizetype dots = value.indexOf(QLatin1String(".."));
+        const std::optional<std::int64_t> from = localSeconds(value.left(dots));
+        const std::optional<std::int64_t> to = localSeconds(value.mid(dots + 2));
+        if (dots < 0 || !from || !to)
+            return false;
+        page.bDateOn = true;
+        page.tFrom = *from;
+        page.tTo = *to;
+        return true;
+    }
+    if (key == QLatin1String("size")) {
+        const std::optional<SizeRelation> relation = relationNamed(value.section(QLatin1Char(':'), 0, 0));
+        const QString digits = value.section(QLatin1Char(':'), 1);
+        bool ok = false;
+        const qint64 size = digits.toLongLong(&ok);
+        if (!relation || !ok || digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](QChar c) {
+                return c.isDigit();
+            }))
+            return false;
+        page.bSizeOn = true;
+        page.nRelation = *relation;
+        page.nSize = size;
+        return true;
+    }
+    return false;
+}
+
+bool refuse(QString &error, const QString &reason)
+{
+    error = reason;
+    return false;
+}
+
+struct OptionValues
+{
+    std::optional<SearchMode> mode;
+    std::optional<QString> archiveMask;
+    std::optional<QString> fileMask;
+};
+
+// Options that take a value accept "--name VALUE" and "--name=VALUE".
+bool applyOption(FindRequest &request, OptionValues &given, const QStringList &arguments, qsizetype &index,
+                 QString &error)
+{
+    const QString argument = arguments.at(index);
+    const qsizetype equals = argument.indexOf(QLatin1Char('='));
+    const QString name = equals < 0 ? argument : argument.left(equals);
+    if (name == QLatin1String("--no-subfolders") || name == QLatin1String("--skip-compressed-tar")
+        || name == QLatin1String("--no-pump")) {
+        if (equals >= 0)
+            return refuse(error, name + QStringLiteral(" takes no value"));
+        if (name == QLatin1String("--no-subfolders"))
+            request.criteria.bIncludeSubfolders = false;
+        else if (name == QLatin1String("--skip-compressed-tar"))
+            request.criteria.bSkipCompressedTar = true;
+        else
+            request.pumping = false;
+        return true;
+    }
+    QString value;
+    if (equals >= 0)
+        value = argument.mid(equals + 1);
+    else if (index + 1 < arguments.size())
+        value = arguments.at(++index);
+    else
+        return refuse(error, name + QStringLiteral(" needs a value"));
+    if (name == QLatin1String("--mode")) {
+        given.mode = modeNamed(value);
+        return given.mode ? true : refuse(error, QStringLiteral("--mode takes archives, files or both"));
+    }
+    if (name == QLatin1String("--archives")) {
+        given.archiveMask = value.trimmed();
+    } else if (name == QLatin1String("--files")) {
+        given.fileMask = value.trimmed();
+    } else if (name == QLatin1String("--include") || name == QLatin1String("--exclude")) {
+        const std::optional<FilterPage> page = parseFilter(value, error);
+        if (!page)
+            return false;
+        (name == QLatin1String("--include") ? request.criteria.include : request.criteria.exclude) = *page;
+    } else if (name == QLatin1String("--format")) {
+        const std::optional<FoundFilesFormat> format = foundFilesFormatNamed(value);
+        if (!format)
+            return refuse(error, QStringLiteral("--format takes txt, csv or xml"));
+        request.format = *format;
+    } else if (name == QLatin1String("--output")) {
+        if (value.isEmpty())
+            return refuse(error, QStringLiteral("--output needs a file name"));
+        request.output = value;
+    } else {
+        return refuse(error, QStringLiteral("unknown option ") + argument);
+    }
+    return true;
+}
+
+// Without --mode the masks given tell the mode; the mode's masks must not be empty, as the Find button
+// of the program is disabled then.
+bool settleMode(FindRequest &request, const OptionValues &given, QString &error)
+{
+    const bool archives = given.archiveMask && !given.archiveMask->isEmpty();
+    const bool files = given.fileMask && !given.fileMask->isEmpty();
+    SearchMode mode = SearchMode::Archives;
+    if (given.mode)
+        mode = *given.mode;
+    else if (files)
+        mode = archives ? SearchMode::ArchivesAndFiles : SearchMode::FilesInArchives;
+    const bool needsArchives = mode != SearchMode::FilesInArchives;
+    const bool needsFiles = mode != SearchMode::Archives;
+    if (needsArchives && !archives)
+        return refuse(error, QStringLiteral("this mode needs a mask for archives (--archives)"));
+    if (needsFiles && !files)
+        return refuse(error, QStringLiteral("this mode needs a mask for files (--files)"));
+    request.criteria.setMode(mode);
+    request.criteria.strArchiveMask = given.archiveMask.value_or(QString());
+    request.criteria.strFileMask = given.fileMask.value_or(QString());
+    // With archives alone there is nothing else to filter for.
+    if (mode == SearchMode::Archives) {
+        request.criteria.include.nFilterFor = FilterFor::Archives;
+        request.criteria.exclude.nFilterFor = FilterFor::Archives;
+    }
+    return true;
+}
+
+QString absolutePath(const QString &path)
+{
+    return QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+// Writes the rows as the search finds them: to standard output as plain UTF-8 lines, or to the output
+// file in the saved-list encoding, which replaces the file only once everything is written.
+class CHitWriter : public IResultStoreObserver
+{
+public:
+    CHitWriter(const CResultStore &store, FoundFilesFormat format, std::FILE *out, QSaveFile *file)
+        : m_store(store), m_format(format), m_out(out), m_file(file)
+    {
+        add(foundFilesHeader(format), true);
+    }
+
+    void beginAppend(std::size_t) override {}
+    void endAppend() override { add(foundFilesRow(m_format, m_store.records().back()), false); }
+    void beginRemove(std::size_t) override {}
+    void endRemove() override {}
+    void beginReset() override {}
+    void endReset() override {}
+
+    bool finish()
+    {
+        add(foundFilesFooter(m_format), false);
+        flush();
+        if (m_file)
+            return m_ok && m_file->commit();
+        return std::fflush(m_out) == 0 && m_ok;
+    }
+
+private:
+    void add(const QString &text, bool atStart)
+    {
+        m_block += m_file ? foundFilesFileBytes(text, atStart) : text.toUtf8();
+        if (m_block.size() >= (1 << 20))
+            flush();
+    }
+    void flush()
+    {
+        if (m_file)
+            m_ok = m_file->write(m_block) == m_block.size() && m_ok;
+        else
+            m_ok = std::fwrite(m_block.constData(), 1, std::size_t(m_block.size()), m_out)
+                       == std::size_t(m_block.size())
+                   && m_ok;
+        m_block.clear();
+    }
+
+    const CResultStore &m_store;
+    FoundFilesFormat m_format;
+    std::FILE *m_out;
+    QSaveFile *m_file;
+    QByteArray m_block;
+    bool m_ok = true;
+};
+
+}  // namespace
+
+std::optional<FilterPage> parseFilter(const QString &text, QString &error)
+{
+    FilterPage page;
+    page.bOff = false;
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype equals = part.indexOf(QLatin1Char('='));
+        if (equals < 0 || !applyFilterPart(page, part.left(equals).trimmed(), part.mid(equals + 1).trimmed())) {
+            error = QStringLiteral("bad filter part: ") + part;
+            return std::nullopt;
+        }
+    }
+    return page;
+}
+
+std::optional<FindRequest> parseFindArguments(const QStringList &arguments, QString &error)
+{
+    FindRequest request;
+    OptionValues given;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.startsWith(QLatin1String("--"))) {
+            if (!applyOption(request, given, arguments, i, error))
+                return std::nullopt;
+        } else if (argument.isEmpty()) {
+            error = QStringLiteral("an empty place");
+            return std::nullopt;
+        } else {
+            request.places << absolutePath(argument);
+        }
+    }
+    if (request.places.isEmpty()) {
+        error = QStringLiteral("no place to search");
+        return std::nullopt;
+    }
+    if (!settleMode(request, given, error))
+        return std::nullopt;
+    return request;
+}
+
+QString CFindCommand::UsageText()
+{
+    return QStringLiteral(
+        "usage: orvfind-cli find [--mode archives|files|both] [--archives MASK] [--files MASK] [--no-subfolders]\n"
+        "                        [--skip-compressed-tar] [--include FILTER] [--exclude FILTER]\n"
+        "                        [--format txt|csv|xml] [--output FILE] [--no-pump] PLACE...\n"
+        "FILTER is for=archives|files|both,modified=FROM..TO,size=eq|ge|le:N, each part optional, times as\n"
+        "YYYY-MM-DD HH:MM:SS local time. A PLACE is a folder, a file or a folder inside an archive.\n"
+        "--output writes the list as the program saves it (UTF-8 with byte-order mark, CR LF lines).\n");
+}
+
+void CFindCommand::error(const QString &text)
+{
+    const QByteArray bytes = (QStringLiteral("orvfind-cli: ") + text + QLatin1Char('\n')).toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_err);
+    std::fflush(m_err);
+}
+
+int CFindCommand::Run(const QStringList &arguments)
+{
+    QString reason;
+    const std::optional<FindRequest> request = parseFindArguments(arguments, reason);
+    if (!request) {
+        error(reason);
+        const QByteArray usage = UsageText().toUtf8();
+        std::fwrite(usage.constData(), 1, std::size_t(usage.size()), m_err);
+        return 2;
+    }
+    CConsolePrompter prompts(m_err, ::isatty(STDIN_FILENO) == 1);
+    CSettings settings;
+    settings.LoadSettings();
+    CArchiveAccess access;
+    access.ApplySettings(settings.values());
+
+    bool failed = false;
+    for (const QString &place : request->places) {
+        if (!QFileInfo::exists(place) && access.GetArchivePath(place).isEmpty()) {
+            error(tr("no such place: %1").arg(place));
+            failed = true;
+        }
+    }
+
+    std::unique_ptr<QSaveFile> file;
+    if (!request->output.isEmpty()) {
+        file = std::make_unique<QSaveFile>(absolutePath(request->output));
+        if (!file->open(QIODevice::WriteOnly)) {
+            error(tr("cannot create file %1: %2").arg(file->fileName(), file->errorString()));
+            return 1;
+        }
+    }
+    CResultStore store;
+    CSearchEngine engine(access, store);
+    engine.SetCriteria(request->criteria);
+    engine.SetPumping(request->pumping);
+    QObject progress;
+    engine.SetProgressWindow(&progress);
+    CInterruptBridge bridge(nullptr);
+    QObject::connect(&bridge, &CInterruptBridge::interrupted, &bridge, [&prompts, &progress] {
+        prompts.setInterruptRequested();
+        postOrvEvent(&progress, Ev::FindStop);
+    });
+
+    CHitWriter writer(store, request->format, m_out, file.get());
+    store.setObserver(&writer);
+    const std::uint32_t count = engine.Search(request->places);
+    store.setObserver(nullptr);
+    if (!writer.finish()) {
+        error(file ? tr("cannot write to file %1: %2").arg(file->fileName(), file->errorString())
+                   : tr("cannot write the output"));
+        failed = true;
+    }
+    showInformation(CSearchEngine::CountMessage(count), QStringLiteral("Orvel-ZIP Finder"));
+    return failed || engine.IsCancelled() ? 1 : 0;
+}
+
+}  // namespace orv
