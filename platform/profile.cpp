@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <limits>
+#include <utility>
 
 namespace orv {
 
@@ -106,29 +107,35 @@ PrivateProfile::PrivateProfile(QString path) : m_path(std::move(path)) {}
 
 QStringList PrivateProfile::readLines() const
 {
-    return m_batch ? *m_batch : readFileLines();
+    return m_inBatch ? m_batchLines : readFileLines();
 }
 
 bool PrivateProfile::writeLines(const QStringList &lines)
 {
-    if (!m_batch)
+    if (!m_inBatch)
         return writeFileLines(lines);
-    m_batch = lines;
+    m_batchLines = lines;
     return true;
 }
 
 void PrivateProfile::beginBatch()
 {
-    m_batch = readFileLines();
+    m_batchLines = readFileLines();
+    m_inBatch = true;
 }
 
 bool PrivateProfile::commitBatch()
 {
-    if (!m_batch)
+    if (!m_inBatch)
         return true;
-    const QStringList lines = std::move(*m_batch);
-    m_batch.reset();
-    return writeFileLines(lines);
+    m_inBatch = false;
+    return writeFileLines(std::exchange(m_batchLines, {}));
+}
+
+void PrivateProfile::discardBatch()
+{
+    m_inBatch = false;
+    m_batchLines.clear();
 }
 
 QStringList PrivateProfile::readFileLines() const

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace orv {
 
 // An INI file read and written with the rules of the Windows private-profile functions: section and key
@@ -37,6 +35,8 @@ public:
     // replaced once, so a save of many keys either lands whole or leaves the old file as it was.
     void beginBatch();
     bool commitBatch();
+    // Ends a batch without writing: a batch of reads only reads the file once.
+    void discardBatch();
 
 private:
     QStringList readLines() const;
@@ -46,7 +46,8 @@ private:
 
     QString m_path;
     QString m_lastError;
-    std::optional<QStringList> m_batch;
+    bool m_inBatch = false;
+    QStringList m_batchLines;
 };
 
 }  // namespace orv

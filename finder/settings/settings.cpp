@@ -239,7 +239,8 @@ void CSettings::LoadSettings()
     if (!QFileInfo::exists(m_filePath))
         SaveSettings(SaveDefaults);
 
-    const PrivateProfile profile(m_filePath);
+    PrivateProfile profile(m_filePath);
+    profile.beginBatch();
     readKeys(profile, kMainKeys, m_values);
     if (m_values.nArchiveHistoryStepsShown < 5 || m_values.nArchiveHistoryStepsShown > 20)
         m_values.nArchiveHistoryStepsShown = 5;
@@ -247,6 +248,7 @@ void CSettings::LoadSettings()
     readCustomArchives(profile, m_values);
     readKeys(profile, kCloudKeys, m_values);
     readKeys(profile, kSpecialKeys, m_values);
+    profile.discardBatch();
 }
 
 bool CSettings::SaveSettings(int mode)
