@@ -153,6 +153,14 @@ QTreeWidgetItem *COrvelArchiveTree::makeDriveRoot(const CDriveInfo &drive)
 
 void COrvelArchiveTree::Fill()
 {
+    QTreeWidgetItem *start = fillRoots();
+    // Outside the loading scope, so that the start item's status line is written.
+    if (start)
+        setCurrentItem(start);
+}
+
+QTreeWidgetItem *COrvelArchiveTree::fillRoots()
+{
     LoadScope scope(this, m_loading);
     clear();
     QTreeWidgetItem *start = nullptr;
@@ -171,8 +179,7 @@ void COrvelArchiveTree::Fill()
         root->setData(0, kRootPathRole, place.m_strTargetFolder);
         addTopLevelItem(root);
     }
-    if (start)
-        setCurrentItem(start);
+    return start;
 }
 
 void COrvelArchiveTree::RefreshDrives(const QList<CDriveInfo> &drives)

@@ -88,6 +88,7 @@ private:
     bool loadArchive(QTreeWidgetItem *item, const QString &path, const CArchiveAccess::Located &archive);
     void resetToPlaceholder(QTreeWidgetItem *item);
     void reload(QTreeWidgetItem *item);
+    QTreeWidgetItem *fillRoots();
     QTreeWidgetItem *makeDriveRoot(const CDriveInfo &drive);
     QTreeWidgetItem *rootOf(const QString &path, QString *rest) const;
     QString rootPath(const QTreeWidgetItem *root) const;
