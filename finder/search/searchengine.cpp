@@ -275,7 +275,10 @@ void CSearchEngine::PumpMessages()
 {
     if (!m_pumping || m_stopAsked)
         return;
+    if (m_pumpIntervalMs > 0 && m_sincePump.isValid() && m_sincePump.elapsed() < m_pumpIntervalMs)
+        return;
     pumpEvents();
+    m_sincePump.start();
 }
 
 bool CSearchEngine::IsArchiveName(const QString &path) const

@@ -5,6 +5,7 @@
 #include "finder/search/searchcriteria.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,9 @@ public:
     void SetProgressWindow(QObject *window);
     // Off only to measure what pumping costs; a search without pumping cannot be stopped.
     void SetPumping(bool on) { m_pumping = on; }
+    // The least time between two pumps. Emptying the queue costs as much as listing a dozen entries, so
+    // the pump after every entry empties it at most this often; 0 empties it every time.
+    void SetPumpInterval(int milliseconds) { m_pumpIntervalMs = milliseconds; }
     // The SugarSync link folder stands for the folders of the SugarSync client.
     void SetSugarSync(const QString &linkFolder, const QStringList &folders);
 
@@ -87,6 +91,8 @@ private:
     std::unique_ptr<StopWatcher> m_watcher;
     QPointer<QObject> m_progress;
     bool m_pumping = true;
+    int m_pumpIntervalMs = 2;
+    QElapsedTimer m_sincePump;
     QString m_sugarSyncLinkFolder;
     QStringList m_sugarSyncFolders;
 
