@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Searches a corpus of 2,000 archives (ZIP, tar.gz, 7z and a few ISO images) holding 100,000 entries in a
+# folder tree for '*.txt' entries with orvfind-cli, side by side with ugrep and a bsdtar loop, checks that
+# every hit of the peers is among ours, and times our search with event pumping after every entry and
+# without it. Not a test: run it by hand on a quiet machine.
+#   bench/find-bench.sh [BUILD_DIR]    (default: build)
+set -euo pipefail
+
+build=${1:-build}
+cmake --build "$build" --target orvfind-cli >/dev/null
+ours=$(find "$build" -name orvfind-cli -type f -perm -u+x | head -n1)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" LC_ALL=C
+corpus="$work/corpus"
+
+# 50 entries per archive: 25 text files and 25 others in three folders; 10 templates differ in content.
+make_template() {
+    local dir="$work/t$1" i
+    mkdir -p "$dir/docs/a" "$dir/data"
+    for ((i = 0; i < 25; i++)); do
+        printf 'template %d text %d\n' "$1" "$i" >"$dir/$( ((i % 3 == 0)) && echo docs/a || echo docs)/n$i.txt"
+        head -c $((200 + i * 37 + $1)) /dev/zero | tr '\0' 'q' >"$dir/data/b$i.dat"
+    done
+}
+for t in 0 1 2 3 4 5 6 7 8 9; do make_template "$t"; done
+
+make_archive() {  # index
+    local i=$1 tpl="$work/t$(($1 % 10))" dir="$corpus/g$(($1 / 100))/s$(($1 % 7))"
+    mkdir -p "$dir"
+    if ((i < 900)); then
+        (cd "$tpl" && zip -qr "$dir/z$i.zip" docs data)
+    elif ((i < 1800)); then
+        tar -C "$tpl" -czf "$dir/t$i.tar.gz" docs data
+    elif ((i < 1990)); then
+        (cd "$tpl" && 7z a -bd -y "$dir/s$i.7z" docs data >/dev/null)
+    else
+        genisoimage -quiet -udf -o "$dir/i$i.iso" "$tpl" 2>/dev/null
+    fi
+}
+echo "making the corpus..." >&2
+for ((n = 0; n < 2000; n++)); do make_archive "$n"; done
+
+seconds() {  # output file, command... -> elapsed seconds
+    local out=$1 start end
+    shift
+    start=$(date +%s.%N)
+    "$@" >"$out" 2>/dev/null || true
+    end=$(date +%s.%N)
+    echo "$end - $start" | bc -l
+}
+
+bsdtar_loop() {
+    find "$corpus" -type f \( -name '*.zip' -o -name '*.tar.gz' -o -name '*.7z' -o -name '*.iso' \) -print0 |
+        while IFS= read -r -d '' a; do bsdtar -tf "$a" | sed -n "s|^\(.*\.txt\)\$|$a/\1|p"; done
+}
+
+t_ours=$(seconds "$work/ours" "$ours" find --mode files --files '*.txt' "$corpus")
+t_nopump=$(seconds "$work/nopump" "$ours" find --no-pump --mode files --files '*.txt' "$corpus")
+t_ugrep=$(seconds "$work/ugrep" ugrep -z -r -l -g '*.txt' '' "$corpus")
+t_bsdtar=$(seconds "$work/bsdtar" bsdtar_loop)
+
+# The same hit in the same words: archive path "/" path inside, without the tar level of a tar.gz.
+sed -E 's|^(.*) ([^ ]+) [0-9][0-9 ]* bytes .*$|\2/\1|' "$work/ours" |
+    sed -E 's|(\.tar\.gz)/[^/]+\.tar/|\1/|' | sort >"$work/ours.norm"
+sed -E 's|\{(.*)\}$|/\1|' "$work/ugrep" | sort >"$work/ugrep.norm"
+sed -E 's|/\./|/|' "$work/bsdtar" | sort >"$work/bsdtar.norm"
+missing_ugrep=$(comm -13 "$work/ours.norm" "$work/ugrep.norm" | wc -l)
+missing_bsdtar=$(comm -13 "$work/ours.norm" "$work/bsdtar.norm" | wc -l)
+ugrep_7z=$(grep -c '\.7z/' "$work/ours.norm" || true)
+ugrep_saw_7z=$(grep -c '\.7z/' "$work/ugrep.norm" || true)
+
+printf 'hits: ours %d (7z: %d), ugrep %d (7z: %d), bsdtar loop %d\n' "$(wc -l <"$work/ours.norm")" "$ugrep_7z" \
+    "$(wc -l <"$work/ugrep.norm")" "$ugrep_saw_7z" "$(wc -l <"$work/bsdtar.norm")"
+printf 'peer hits missing from ours: ugrep %d, bsdtar %d\n' "$missing_ugrep" "$missing_bsdtar"
+printf 'time: ours %.3f s, ours without pumping %.3f s, ugrep %.3f s, bsdtar loop %.3f s\n' \
+    "$t_ours" "$t_nopump" "$t_ugrep" "$t_bsdtar"
+printf 'ratio ours / ugrep %.2f; pumping costs %.1f %%\n' "$(echo "$t_ours / $t_ugrep" | bc -l)" \
+    "$(echo "($t_ours - $t_nopump) * 100 / $t_nopump" | bc -l)"
