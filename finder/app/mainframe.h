@@ -5,6 +5,7 @@
 #include "finder/app/framemenus.h"
 #include "finder/app/panes.h"
 #include "finder/places/placeroots.h"
+#include "finder/search/foundfiles.h"
 #include "finder/settings/settings.h"
 
 #include <QMainWindow>
@@ -29,6 +30,7 @@ public:
     CFileView *filePane() const { return m_filePane; }
     CSettings &settings() { return m_settings; }
     CBusyFlags &busyFlags() { return m_busy; }
+    CResultStore &results() { return m_results; }
     CFrameCommands &commands() { return *m_commands; }
     const QString &temporaryFolder() const { return m_tempFolder; }
     const PlaceRoots &places() const { return m_places; }
@@ -56,6 +58,7 @@ private:
     CSettings m_settings;
     PlaceRoots m_places;
     CBusyFlags m_busy;
+    CResultStore m_results;
     CFrameCommands *m_commands;
     COrvelSplitter *m_splitter = nullptr;
     CArchiveView *m_archivePane = nullptr;
