@@ -1,0 +1,99 @@
+#include "foundfileslistcolumns.h"
+
+#include <QSettings>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+QSettings profile()
+{
+    return QSettings(QStringLiteral("Orvel Systems"), QStringLiteral("Orvel-ZIP Finder"));
+}
+
+const QString kWidthKey = QStringLiteral("FileFinder_Columns/Width");
+
+}  // namespace
+
+void FoundFilesColumns::setWidth(int column, int width)
+{
+    m_widths.at(std::size_t(column)) = std::max(0, width);
+}
+
+// The name column cannot be hidden: a row without its name would show nothing to act on.
+void FoundFilesColumns::setShown(int column, bool shown)
+{
+    if (column <= 0 || column >= Count || shown == isShown(column))
+        return;
+    const auto c = std::size_t(column);
+    if (shown) {
+        m_widths[c] = m_hiddenWidths[c] > 0 ? m_hiddenWidths[c] : DefaultWidths[c];
+    } else {
+        m_hiddenWidths[c] = m_widths[c];
+        m_widths[c] = 0;
+    }
+}
+
+QString FoundFilesColumns::toText() const
+{
+    return QStringLiteral("%1 %2 %3 %4").arg(m_widths[0]).arg(m_widths[1]).arg(m_widths[2]).arg(m_widths[3]);
+}
+
+std::optional<FoundFilesColumns> FoundFilesColumns::fromText(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() != Count)
+        return std::nullopt;
+    FoundFilesColumns columns;
+    for (int i = 0; i < Count; ++i) {
+        bool ok = false;
+        const int width = parts[i].toInt(&ok);
+        if (!ok || width < 0)
+            return std::nullopt;
+        columns.m_widths[std::size_t(i)] = width;
+    }
+    if (columns.m_widths[0] == 0)
+        columns.m_widths[0] = DefaultWidths[0];
+    return columns;
+}
+
+FoundFilesColumns FoundFilesColumns::load()
+{
+    const QString text = profile().value(kWidthKey).toString();
+    return fromText(text).value_or(FoundFilesColumns());
+}
+
+void FoundFilesColumns::save() const
+{
+    profile().setValue(kWidthKey, toText());
+}
+
+bool isCommandEnabled(int commandId, const FoundFilesListState &state)
+{
+    using namespace FoundFilesCmd;
+    switch (commandId) {
+    case FindInBrowser:
+    case DeleteSelected:
+        return state.hasSelection;
+    case ClearAll:
+    case SortMenu:
+    case ViewMenu:
+    case CheckAll:
+        return !state.empty;
+    case RemoveChecks:
+        return state.anyChecked;
+    case Save:
+    case Export:
+    case Extract:
+        return state.laterCommands && state.anyChecked;
+    case SearchInResults:
+        return !state.empty && !state.searchingInResults;
+    default:
+        return !state.empty;  // the frame's sort and view menu commands
+    }
+}
+
+}  // namespace orv

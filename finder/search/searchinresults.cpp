@@ -1,0 +1,104 @@
+#include "searchinresults.h"
+
+#include "platform/events.h"
+#include "platform/prompts.h"
+#include "platform/pump.h"
+
+#include <QElapsedTimer>
+
+namespace orv {
+
+namespace {
+constexpr qint64 kPumpIntervalMs = 2;
+}
+
+class CSearchInResults::StopWatcher : public QObject
+{
+public:
+    explicit StopWatcher(CSearchInResults &search) : m_search(search) {}
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == Ev::type(Ev::FindStop)) {
+            m_search.AskStop();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CSearchInResults &m_search;
+};
+
+CSearchInResults::CSearchInResults(CResultStore &store)
+    : m_store(store), m_watcher(std::make_unique<StopWatcher>(*this))
+{
+}
+
+CSearchInResults::~CSearchInResults()
+{
+    if (m_progress)
+        m_progress->removeEventFilter(m_watcher.get());
+}
+
+void CSearchInResults::SetProgressWindow(QObject *window)
+{
+    if (m_progress)
+        m_progress->removeEventFilter(m_watcher.get());
+    m_progress = window;
+    if (window)
+        window->installEventFilter(m_watcher.get());
+}
+
+// The dialog has no "Filter for": its pages are meant for every record it narrows, so each record is
+// asked about as what it is, an entry inside an archive or a file on disk. Asking about every record as a
+// file on disk would make the pages do nothing after a search of files in archives.
+bool CSearchInResults::Passes(const ResultsQuery &query, const CFileInfo &record)
+{
+    const FilterKind kind = record.m_bInArchive != 0 ? FilterKind::EntryInArchive : FilterKind::ArchiveOnDisk;
+    FilterPage include = query.include;
+    FilterPage exclude = query.exclude;
+    include.nFilterFor = FilterFor::Both;
+    exclude.nFilterFor = FilterFor::Both;
+    return PassesInclude(include, kind, record.m_tModified, record.m_nSize)
+           && !IsExcluded(exclude, kind, record.m_tModified, record.m_nSize)
+           && MatchMask(query.mask.trimmed(), record.m_strName);
+}
+
+std::uint32_t CSearchInResults::Run(const ResultsQuery &query)
+{
+    m_running = true;
+    m_stopAsked = false;
+    m_cancelled = false;
+    const std::vector<CFileInfo> copies = m_store.CopyAll();
+    m_store.FreeAll();
+    QElapsedTimer sincePump;
+    for (const CFileInfo &copy : copies) {
+        sendOrvEvent(m_progress, Ev::FindProgress, 0, copy.m_strFullPath);
+        if (Passes(query, copy))
+            m_store.AddFoundFile(copy);
+        // Emptying the queue costs more than testing a record, so it is emptied at most every few
+        // milliseconds; the window stays alive and a stop still arrives at once to the eye.
+        if (!sincePump.isValid() || sincePump.elapsed() >= kPumpIntervalMs) {
+            pumpEvents();
+            sincePump.restart();
+        }
+        if (interruptConfirmed())
+            break;
+    }
+    m_running = false;
+    return m_store.foundCount();
+}
+
+bool CSearchInResults::interruptConfirmed()
+{
+    if (!m_stopAsked)
+        return false;
+    m_stopAsked = false;
+    if (!askYesNo(tr("Interrupt the search?"), tr("Orvel-ZIP Finder")))
+        return false;
+    m_cancelled = true;
+    return true;
+}
+
+}  // namespace orv
