@@ -6,6 +6,8 @@
 #include <archive_entry.h>
 
 #include <cerrno>
+#include <cstring>
+#include <langinfo.h>
 
 namespace orv::zip {
 
@@ -13,12 +15,26 @@ namespace {
 
 constexpr std::size_t ReadBlockSize = 64 * 1024;
 
-QString entryText(const char *utf8, const char *local)
+// Qt switches a process to a UTF-8 locale at start, so the multibyte names libarchive keeps already are
+// UTF-8 and its own UTF-8 view would only convert them to themselves, at the cost of a decode per character.
+bool localeIsUtf8()
 {
-    if (utf8)
-        return QString::fromUtf8(utf8);
-    if (local)
-        return QFile::decodeName(local);
+    static const bool utf8 = std::strcmp(::nl_langinfo(CODESET), "UTF-8") == 0;
+    return utf8;
+}
+
+using NameGetter = const char *(*)(archive_entry *);
+
+QString entryText(archive_entry *entry, NameGetter utf8, NameGetter local)
+{
+    if (localeIsUtf8()) {
+        if (const char *name = local(entry))
+            return QString::fromUtf8(name);
+    }
+    if (const char *name = utf8(entry))
+        return QString::fromUtf8(name);
+    if (const char *name = local(entry))
+        return QFile::decodeName(name);
     return {};
 }
 
@@ -40,12 +56,12 @@ StreamHeader::Type typeOf(archive_entry *entry)
 
 void fillHeader(archive_entry *entry, StreamHeader &header)
 {
-    header.rawPath = entryText(archive_entry_pathname_utf8(entry), archive_entry_pathname(entry));
+    header.rawPath = entryText(entry, archive_entry_pathname_utf8, archive_entry_pathname);
     header.type = typeOf(entry);
     if (header.type == StreamHeader::Type::HardLink)
-        header.linkTarget = entryText(archive_entry_hardlink_utf8(entry), archive_entry_hardlink(entry));
+        header.linkTarget = entryText(entry, archive_entry_hardlink_utf8, archive_entry_hardlink);
     else if (header.type == StreamHeader::Type::SymbolicLink)
-        header.linkTarget = entryText(archive_entry_symlink_utf8(entry), archive_entry_symlink(entry));
+        header.linkTarget = entryText(entry, archive_entry_symlink_utf8, archive_entry_symlink);
     else
         header.linkTarget.clear();
     header.sizeKnown = archive_entry_size_is_set(entry) != 0;

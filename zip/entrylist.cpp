@@ -24,6 +24,18 @@ QStringList impliedAncestors(const QString &path)
     return ancestors;
 }
 
+ArchiveEntry impliedFolder(const QString &path, std::int64_t modified)
+{
+    ArchiveEntry implied;
+    implied.path = path;
+    implied.storedPath = path;
+    implied.type = ArchiveEntry::Type::Folder;
+    implied.modified = modified;
+    implied.mode = 040755;
+    implied.implied = true;
+    return implied;
+}
+
 }  // namespace
 
 void EntryList::clear()
@@ -60,21 +72,27 @@ void EntryList::addImpliedFolders(std::int64_t modified)
     for (const ArchiveEntry &entry : m_entries)
         if (entry.isFolder())
             folders.insert(entry.path);
+    // Items of one folder mostly follow each other: a parent seen before already has all its ancestors.
+    QSet<QString> parentsDone;
+    QString lastParent;
     const int realCount = size();
     for (int i = 0; i < realCount; ++i) {
-        const QStringList ancestors = impliedAncestors(at(i).path);
-        for (const QString &folder : ancestors) {
+        const QString path = at(i).path;  // a copy: adding entries moves the vector
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0)
+            continue;
+        const QStringView parent = QStringView(path).left(slash);
+        if (parent == lastParent)
+            continue;
+        lastParent = parent.toString();
+        if (parentsDone.contains(lastParent))
+            continue;
+        parentsDone.insert(lastParent);
+        for (const QString &folder : impliedAncestors(path)) {
             if (folders.contains(folder))
                 continue;
             folders.insert(folder);
-            ArchiveEntry implied;
-            implied.path = folder;
-            implied.storedPath = folder;
-            implied.type = ArchiveEntry::Type::Folder;
-            implied.modified = modified;
-            implied.mode = 040755;
-            implied.implied = true;
-            add(std::move(implied));
+            add(impliedFolder(folder, modified));
         }
     }
 }

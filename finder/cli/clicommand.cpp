@@ -104,37 +104,58 @@ void appendTwo(std::string &out, int value)
     out += char('0' + value % 10);
 }
 
-void appendListingTime(std::string &out, const std::optional<std::int64_t> &seconds)
+// Formats times as local "YYYY-MM-DD hh:mm:ss". Items of one archive mostly share a few times, so the
+// last text is kept and the time zone lookup runs only when the time changes.
+class ListingTimes
 {
-    if (!seconds)
-        return;
-    const std::time_t t = std::time_t(*seconds);
-    std::tm parts{};
-    if (!::localtime_r(&t, &parts))
-        return;
-    out += std::to_string(parts.tm_year + 1900);
-    out += '-';
-    appendTwo(out, parts.tm_mon + 1);
-    out += '-';
-    appendTwo(out, parts.tm_mday);
-    out += ' ';
-    appendTwo(out, parts.tm_hour);
-    out += ':';
-    appendTwo(out, parts.tm_min);
-    out += ':';
-    appendTwo(out, parts.tm_sec);
-}
+public:
+    void append(std::string &out, const std::optional<std::int64_t> &seconds)
+    {
+        if (!seconds)
+            return;
+        if (!m_last || *m_last != *seconds) {
+            m_text = format(*seconds);
+            m_last = seconds;
+        }
+        out += m_text;
+    }
 
-void appendLine(std::string &out, const ArchiveEntry &entry)
+private:
+    static std::string format(std::int64_t seconds)
+    {
+        const std::time_t t = std::time_t(seconds);
+        std::tm parts{};
+        if (!::localtime_r(&t, &parts))
+            return {};
+        std::string text = std::to_string(parts.tm_year + 1900);
+        text += '-';
+        appendTwo(text, parts.tm_mon + 1);
+        text += '-';
+        appendTwo(text, parts.tm_mday);
+        text += ' ';
+        appendTwo(text, parts.tm_hour);
+        text += ':';
+        appendTwo(text, parts.tm_min);
+        text += ':';
+        appendTwo(text, parts.tm_sec);
+        return text;
+    }
+
+    std::optional<std::int64_t> m_last;
+    std::string m_text;
+};
+
+void appendLine(std::string &out, const ArchiveEntry &entry, ListingTimes &times)
 {
     out += entry.folder ? "D\t\t" : "F\t";
     if (!entry.folder) {
         out += std::to_string(entry.size);
         out += '\t';
     }
-    appendListingTime(out, entry.modified);
+    times.append(out, entry.modified);
     out += '\t';
-    out += entry.path.toStdString();
+    const QByteArray path = entry.path.toUtf8();
+    out.append(path.constData(), std::size_t(path.size()));
     out += '\n';
 }
 
@@ -263,10 +284,11 @@ int CCliCommand::runList(CArchiveAccess &access, const CliRequest &request)
     std::string buffer;
     constexpr std::size_t kFlushAt = 1 << 20;
     qint64 shown = 0;
+    ListingTimes times;
     forEachEntry(*access.CurrentUnpacker(kind), TarNames::UnderTar, [&](const ArchiveEntry &entry) {
         if (!entryIsAtOrBelow(entry.path, inner))
             return true;
-        appendLine(buffer, entry);
+        appendLine(buffer, entry, times);
         ++shown;
         if (buffer.size() >= kFlushAt) {
             std::fwrite(buffer.data(), 1, buffer.size(), m_out);

@@ -27,8 +27,32 @@ void fillNames(FILESHORTINFO &record, const QString &path)
     record.strExtension = std::move(parts.extension);
 }
 
+namespace {
+
+// Most names are already in the listing's form; they are then kept as they are, without a copy.
+bool isNormalised(QStringView path)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != QLatin1Char('/')) {
+            if (path[i] == QLatin1Char('\\'))
+                return false;
+            continue;
+        }
+        const qsizetype length = i - start;
+        if (length == 0 || (length == 1 && path[start] == QLatin1Char('.')))
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
 QString normaliseEntryPath(const QString &raw)
 {
+    if (isNormalised(raw))
+        return raw;
     QString unified = raw;
     unified.replace(QLatin1Char('\\'), QLatin1Char('/'));
     QStringList kept;

@@ -54,6 +54,12 @@ private slots:
         QTest::newRow("folder entry") << "docs/" << "docs";
         QTest::newRow("doubled and dot") << "a//./b" << "a/b";
         QTest::newRow("dot-dot kept for the check") << "a/../b" << "a/../b";
+        QTest::newRow("already normal") << "docs/sub/a.txt" << "docs/sub/a.txt";
+        QTest::newRow("names that start with a dot stay") << ".config/.x/..y" << ".config/.x/..y";
+        QTest::newRow("trailing dot component") << "a/b/." << "a/b";
+        QTest::newRow("only a dot") << "." << "";
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("one backslash at the end") << "a\\" << "a";
     }
     void normalised()
     {
