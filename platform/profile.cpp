@@ -103,7 +103,53 @@ qsizetype insertionPoint(const QStringList &lines, const SectionRange &range)
 
 }  // namespace
 
+// Keys of the first section of each name, each with its first line, as the line-by-line search finds them.
+struct PrivateProfile::Lookup
+{
+    struct Value
+    {
+        QString text;
+        bool hasValue = false;
+    };
+    using Section = QHash<QString, Value>;
+    QHash<QString, Section> sections;
+
+    static QString folded(const QString &name) { return name.toCaseFolded(); }
+
+    explicit Lookup(const QStringList &lines)
+    {
+        Section *current = nullptr;
+        for (const QString &line : lines) {
+            ParsedLine parsed = parseLine(line);
+            if (parsed.kind == LineKind::Section) {
+                const QString name = folded(parsed.name);
+                current = sections.contains(name) ? nullptr : &sections[name];
+            } else if (parsed.kind == LineKind::Entry && current) {
+                const QString key = folded(parsed.name);
+                if (!current->contains(key))
+                    current->insert(key, Value{std::move(parsed.value), parsed.hasValue});
+            }
+        }
+    }
+
+    const Value *find(const QString &section, const QString &key) const
+    {
+        const auto found = sections.constFind(folded(section));
+        if (found == sections.cend())
+            return nullptr;
+        const auto value = found->constFind(folded(key));
+        return value == found->cend() ? nullptr : &*value;
+    }
+};
+
 PrivateProfile::PrivateProfile(QString path) : m_path(std::move(path)) {}
+
+const PrivateProfile::Lookup &PrivateProfile::lookup() const
+{
+    if (!m_lookup)
+        m_lookup = std::make_shared<const Lookup>(m_batchLines);
+    return *m_lookup;
+}
 
 QStringList PrivateProfile::readLines() const
 {
@@ -115,12 +161,14 @@ bool PrivateProfile::writeLines(const QStringList &lines)
     if (!m_inBatch)
         return writeFileLines(lines);
     m_batchLines = lines;
+    m_lookup.reset();
     return true;
 }
 
 void PrivateProfile::beginBatch()
 {
     m_batchLines = readFileLines();
+    m_lookup.reset();
     m_inBatch = true;
 }
 
@@ -129,6 +177,7 @@ bool PrivateProfile::commitBatch()
     if (!m_inBatch)
         return true;
     m_inBatch = false;
+    m_lookup.reset();
     return writeFileLines(std::exchange(m_batchLines, {}));
 }
 
@@ -136,6 +185,7 @@ void PrivateProfile::discardBatch()
 {
     m_inBatch = false;
     m_batchLines.clear();
+    m_lookup.reset();
 }
 
 QStringList PrivateProfile::readFileLines() const
@@ -169,6 +219,10 @@ bool PrivateProfile::writeFileLines(const QStringList &lines)
 
 QString PrivateProfile::readString(const QString &section, const QString &key, const QString &defaultValue) const
 {
+    if (m_inBatch) {
+        const Lookup::Value *value = lookup().find(section, key);
+        return value && value->hasValue ? value->text : defaultValue;
+    }
     const QStringList lines = readLines();
     const SectionRange range = findSection(lines, section);
     if (!range.found())

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 namespace orv {
 
@@ -39,6 +42,9 @@ public:
     void discardBatch();
 
 private:
+    struct Lookup;
+    // The value lines of the batch copy, parsed on the first read and dropped by the next write.
+    const Lookup &lookup() const;
     QStringList readLines() const;
     QStringList readFileLines() const;
     bool writeLines(const QStringList &lines);
@@ -48,6 +54,7 @@ private:
     QString m_lastError;
     bool m_inBatch = false;
     QStringList m_batchLines;
+    mutable std::shared_ptr<const Lookup> m_lookup;
 };
 
 }  // namespace orv

@@ -58,6 +58,9 @@ void TestProfile::readString_data()
     QTest::newRow("comment line is not a key") << QByteArray("[A]\n;k=1\nk=2\n") << "A" << "k" << "2";
     QTest::newRow("CRLF line ends") << QByteArray("[A]\r\nk=v\r\n") << "A" << "k" << "v";
     QTest::newRow("UTF-8 value") << QByteArray("[A]\nk=D\xc3\xa9j\xc3\xa0\n") << "A" << "k" << "Déjà";
+    QTest::newRow("keys of a repeated section not merged")
+        << QByteArray("[A]\nx=1\n[a]\nk=2\n") << "A" << "k" << "dflt";
+    QTest::newRow("key before any section not found") << QByteArray("k=0\n[A]\n") << "A" << "k" << "dflt";
     QTest::newRow("BOM at start") << QByteArray("\xef\xbb\xbf[A]\nk=v\n") << "A" << "k" << "v";
 }
 
@@ -69,6 +72,9 @@ void TestProfile::readString()
     QFETCH(QString, expected);
     QVERIFY(writeFile(iniPath(), content));
     QCOMPARE(PrivateProfile(iniPath()).readString(section, key, QStringLiteral("dflt")), expected);
+    PrivateProfile batch(iniPath());
+    batch.beginBatch();
+    QCOMPARE(batch.readString(section, key, QStringLiteral("dflt")), expected);
 }
 
 void TestProfile::readInt_data()
@@ -193,7 +199,9 @@ void TestProfile::batchWritesOnceAtCommit()
     QVERIFY(writeFile(iniPath(), "[A]\nk=1\n"));
     PrivateProfile profile(iniPath());
     profile.beginBatch();
+    QCOMPARE(profile.readString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("1"));
     QVERIFY(profile.writeString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")));
+    QCOMPARE(profile.readString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("2"));
     QVERIFY(profile.deleteSection(QStringLiteral("A")));
     QVERIFY(profile.writeString(QStringLiteral("B"), QStringLiteral("j"), QStringLiteral("3")));
     QCOMPARE(profile.readString(QStringLiteral("B"), QStringLiteral("j"), QString()), QStringLiteral("3"));
