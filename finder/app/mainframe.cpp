@@ -6,6 +6,7 @@
 #include "finder/app/tempfolder.h"
 #include "finder/app/visualstyle.h"
 #include "finder/browser/archivebrowserpane.h"
+#include "finder/search/filedock.h"
 #include "platform/prompts.h"
 
 #include <QAction>
@@ -38,10 +39,12 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), m_commands(new CF
     setWindowTitle(tr("Orvel-ZIP Finder"));
     m_tempFolder = prepareTemporaryFolder();
     m_archivePane->dock()->setBody(new CArchiveBrowserPane(*this));
+    CFoundFilesPane::install(*this);
     connectFrameCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+// The panes point into the frame's members (the result store, the settings), so they go first.
+CMainFrame::~CMainFrame() { delete m_splitter; }
 
 // The settings are read before the panes exist, because the panes are built from them.
 void CMainFrame::createClientArea()

@@ -1,0 +1,141 @@
+#include "foundfileslist.h"
+
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMimeDatabase>
+
+#include <algorithm>
+
+namespace orv {
+
+QVariant CFoundFilesIconModel::decoration(const CFileInfo &record) const
+{
+    const QString suffix = QFileInfo(record.m_strName).suffix().toLower();
+    auto it = m_icons.constFind(suffix);
+    if (it == m_icons.constEnd()) {
+        static const QMimeDatabase mimes;
+        const QMimeType type = mimes.mimeTypeForFile(record.m_strName, QMimeDatabase::MatchExtension);
+        QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(),
+                                                                        QIcon::fromTheme(QStringLiteral("text-x-generic"))));
+        it = m_icons.insert(suffix, icon);
+    }
+    return *it;
+}
+
+COrvelListFiles::COrvelListFiles(CResultStore &store, QWidget *parent)
+    : QTableView(parent), m_model(new CFoundFilesIconModel(store, this)), m_columns(FoundFilesColumns::load())
+{
+    setObjectName(QStringLiteral("COrvelListFiles"));
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &COrvelListFiles::onSectionResized);
+    connect(m_model, &CFoundFilesModel::sorted, this, &COrvelListFiles::updateSortArrows);
+    applyColumns();
+}
+
+// The widths are written when the list goes away, as the profile keeps them between runs.
+COrvelListFiles::~COrvelListFiles()
+{
+    m_columns.save();
+}
+
+void COrvelListFiles::applyColumns()
+{
+    m_applying = true;
+    for (int c = 0; c < FoundFilesColumns::Count; ++c) {
+        setColumnHidden(c, !m_columns.isShown(c));
+        if (m_columns.isShown(c))
+            setColumnWidth(c, m_columns.width(c));
+    }
+    m_applying = false;
+    setGrid(m_columns.grid);
+    setFullRowSelect(m_columns.fullRowSelect);
+    setShowSelectionAlways(m_columns.showSelectionAlways);
+}
+
+void COrvelListFiles::onSectionResized(int column, int, int newWidth)
+{
+    if (!m_applying && newWidth > 0 && m_columns.isShown(column))
+        m_columns.setWidth(column, newWidth);
+}
+
+void COrvelListFiles::setColumnShown(int column, bool shown)
+{
+    m_columns.setShown(column, shown);
+    applyColumns();
+}
+
+void COrvelListFiles::setGrid(bool on)
+{
+    m_columns.grid = on;
+    setShowGrid(on);
+}
+
+void COrvelListFiles::setFullRowSelect(bool on)
+{
+    m_columns.fullRowSelect = on;
+    setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
+// Off, the selection is drawn only while the list has the focus, as a list control without the
+// always-show style does.
+void COrvelListFiles::setShowSelectionAlways(bool on)
+{
+    m_columns.showSelectionAlways = on;
+    QPalette p = palette();
+    const QPalette base = style()->standardPalette();
+    if (on) {
+        p.setColor(QPalette::Inactive, QPalette::Highlight, base.color(QPalette::Active, QPalette::Highlight));
+        p.setColor(QPalette::Inactive, QPalette::HighlightedText, base.color(QPalette::Active, QPalette::HighlightedText));
+    } else {
+        p.setColor(QPalette::Inactive, QPalette::Highlight, base.color(QPalette::Inactive, QPalette::Base));
+        p.setColor(QPalette::Inactive, QPalette::HighlightedText, base.color(QPalette::Inactive, QPalette::Text));
+    }
+    setPalette(p);
+}
+
+std::vector<int> COrvelListFiles::selectedRowList() const
+{
+    std::vector<int> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QModelIndex &i : selectionModel()->selectedIndexes())
+        rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+int COrvelListFiles::lastSelectedRow() const
+{
+    const QModelIndex current = selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
+    if (current.isValid() && selectionModel()->isSelected(current))
+        return current.row();
+    const std::vector<int> rows = selectedRowList();
+    return rows.empty() ? -1 : rows.back();
+}
+
+void COrvelListFiles::scrollSelectionIntoView()
+{
+    for (int row : selectedRowList())
+        scrollTo(m_model->index(row, 0));
+}
+
+void COrvelListFiles::updateSortArrows()
+{
+    QHeaderView *header = horizontalHeader();
+    header->setSortIndicatorShown(m_model->sortColumn() >= 0);
+    header->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
+}
+
+}  // namespace orv

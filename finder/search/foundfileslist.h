@@ -1,0 +1,61 @@
+#pragma once
+
+#include "finder/search/foundfileslistcolumns.h"
+#include "finder/search/foundfilesmodel.h"
+
+#include <QHash>
+#include <QIcon>
+#include <QTableView>
+
+namespace orv {
+
+// The model with the file-type icons: an entry and a file alike show the icon of the type its name
+// suggests, looked up once per extension.
+class CFoundFilesIconModel : public CFoundFilesModel
+{
+    Q_OBJECT
+
+public:
+    using CFoundFilesModel::CFoundFilesModel;
+
+protected:
+    QVariant decoration(const CFileInfo &record) const override;
+
+private:
+    mutable QHash<QString, QIcon> m_icons;
+};
+
+// The report list of the Found Files pane: four columns, a check box per row, a header that sorts.
+class COrvelListFiles : public QTableView
+{
+    Q_OBJECT
+
+public:
+    static constexpr int ControlId = 42008;
+
+    explicit COrvelListFiles(CResultStore &store, QWidget *parent = nullptr);
+    ~COrvelListFiles() override;
+
+    CFoundFilesModel *listModel() const { return m_model; }
+    FoundFilesColumns &columns() { return m_columns; }
+    // Shows the column layout and view switches held in columns().
+    void applyColumns();
+    void setColumnShown(int column, bool shown);
+    void setGrid(bool on);
+    void setFullRowSelect(bool on);
+    void setShowSelectionAlways(bool on);
+    // Rows of the selection, in the order shown; the last one the user selected comes last.
+    std::vector<int> selectedRowList() const;
+    int lastSelectedRow() const;
+    void scrollSelectionIntoView();
+    void updateSortArrows();
+
+private:
+    void onSectionResized(int column, int oldWidth, int newWidth);
+
+    CFoundFilesIconModel *m_model;
+    FoundFilesColumns m_columns;
+    bool m_applying = false;
+};
+
+}  // namespace orv

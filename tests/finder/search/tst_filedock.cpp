@@ -1,0 +1,147 @@
+#include "finder/app/commandids.h"
+#include "finder/search/filedock.h"
+#include "finder/search/foundfileslist.h"
+#include "platform/prompts.h"
+#include "tests/support/testhome.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTest>
+
+#include <memory>
+
+using namespace orv;
+
+namespace {
+
+void fill(CResultStore &store, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        CFileInfo r;
+        r.m_strName = QStringLiteral("file%1.%2").arg(i).arg(i % 2 ? "txt" : "doc");
+        r.m_strFullPath = QStringLiteral("/data/a.zip/") + r.m_strName;
+        r.m_nSize = r.m_nSize2 = std::uint64_t(100 - i);
+        r.m_tModified = 1700000000 + i;
+        r.m_bInArchive = 1;
+        store.AddFoundFile(r);
+    }
+}
+
+}  // namespace
+
+class TestFileDock : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The toolbar follows the list: rows, a selection and check marks each open their commands, and a
+    // frame menu command mirrors the pane's.
+    void enablingFollowsTheList()
+    {
+        test::TestHome home;
+        CResultStore store;
+        CFoundFilesPane pane(store);
+        QAction frameSortBySize;
+        frameSortBySize.setData(Cmd::SortBySize);
+        pane.forwardFrameAction(&frameSortBySize);
+        const auto enabled = [&pane](int id) { return pane.action(id)->isEnabled(); };
+        QVERIFY(!enabled(FoundFilesCmd::ClearAll) && !enabled(FoundFilesCmd::SearchInResults));
+        QVERIFY(!frameSortBySize.isEnabled());
+
+        fill(store, 3);
+        QVERIFY(enabled(FoundFilesCmd::ClearAll) && enabled(FoundFilesCmd::CheckAll));
+        QVERIFY(enabled(FoundFilesCmd::SearchInResults) && frameSortBySize.isEnabled());
+        QVERIFY(!enabled(FoundFilesCmd::DeleteSelected) && !enabled(FoundFilesCmd::RemoveChecks));
+
+        pane.list()->selectRow(1);
+        QVERIFY(enabled(FoundFilesCmd::DeleteSelected) && enabled(FoundFilesCmd::FindInBrowser));
+        pane.action(FoundFilesCmd::CheckAll)->trigger();
+        QVERIFY(enabled(FoundFilesCmd::RemoveChecks));
+        QVERIFY(!enabled(FoundFilesCmd::Save) && !enabled(FoundFilesCmd::Extract));
+
+        frameSortBySize.trigger();
+        frameSortBySize.trigger();
+        QCOMPARE(pane.model()->sortOrder(), Qt::DescendingOrder);
+        QVERIFY(frameSortBySize.isChecked());
+        QCOMPARE(pane.list()->horizontalHeader()->sortIndicatorSection(), 2);
+
+        pane.action(FoundFilesCmd::ClearAll)->trigger();
+        QCOMPARE(store.size(), std::size_t(0));
+        QVERIFY(!enabled(FoundFilesCmd::CheckAll) && !enabled(FoundFilesCmd::RemoveChecks));
+        QVERIFY(!frameSortBySize.isChecked());
+    }
+
+    void deleteAndFindTheSelection()
+    {
+        test::TestHome home;
+        CResultStore store;
+        CFoundFilesPane pane(store);
+        QStringList selected;
+        pane.setPathSelector([&selected](const QString &path) { selected << path; });
+        fill(store, 5);
+        pane.model()->sort(2, Qt::AscendingOrder);  // file4 ... file0
+        pane.list()->setSelectionBehavior(QAbstractItemView::SelectRows);
+        QItemSelectionModel *selection = pane.list()->selectionModel();
+        selection->select(pane.model()->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(pane.model()->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        pane.action(FoundFilesCmd::FindInBrowser)->trigger();
+        QCOMPARE(selected, QStringList{QStringLiteral("/data/a.zip/file1.txt")});
+
+        pane.action(FoundFilesCmd::DeleteSelected)->trigger();
+        QStringList left;
+        for (int row = 0; row < pane.model()->rowCount(); ++row)
+            left << pane.model()->record(row).m_strName;
+        QCOMPARE(left, (QStringList{"file3.txt", "file2.doc", "file0.doc"}));
+        QVERIFY(!pane.action(FoundFilesCmd::DeleteSelected)->isEnabled());
+    }
+
+    // Widths live in the profile from one list to the next; a column hidden when the list went away starts
+    // hidden and comes back at the width it had.
+    void columnsOutliveTheList()
+    {
+        test::TestHome home;
+        CResultStore store;
+        {
+            CFoundFilesPane pane(store);
+            pane.list()->setColumnWidth(1, 300);
+            pane.OnViewCommand(Cmd::ShowColumnFolder);
+            QVERIFY(pane.list()->isColumnHidden(1));
+            QVERIFY(!pane.action(Cmd::ShowColumnFolder)->isChecked());
+            pane.OnViewCommand(Cmd::ShowGrid);
+            QCOMPARE(pane.action(Cmd::ShowGrid)->text(), QStringLiteral("Hide &Grid"));
+        }
+        CFoundFilesPane pane(store);
+        QVERIFY(pane.list()->isColumnHidden(1));
+        pane.OnViewCommand(Cmd::ShowColumnFolder);
+        QCOMPARE(pane.list()->columnWidth(1), 220);
+        QCOMPARE(pane.list()->columnWidth(3), 140);
+    }
+
+    void searchInResultsReportsTheCount()
+    {
+        test::TestHome home;
+        ScriptedPrompter prompts;
+        CResultStore store;
+        CFoundFilesPane pane(store);
+        SearchCriteria criteria;
+        criteria.include.nFilterFor = FilterFor::FilesInArchives;
+        pane.setCriteria(&criteria);
+        fill(store, 6);
+        FilterPage small;
+        small.bOff = false;
+        small.bSizeOn = true;
+        small.nRelation = SizeRelation::NoMore;
+        small.nSize = 96;
+        QCOMPARE(pane.SearchInResults(QStringLiteral(" *.TXT "), small, {}), 1u);
+        QCOMPARE(prompts.texts(), QStringList{"For the given search options 1 files are found."});
+        QCOMPARE(pane.model()->record(0).m_strName, QStringLiteral("file5.txt"));
+        QCOMPARE(criteria.include.nFilterFor, FilterFor::FilesInArchives);
+        QCOMPARE(criteria.include.nSize, 96);
+        QVERIFY(!pane.isSearchingInResults());
+        QVERIFY(pane.action(FoundFilesCmd::SearchInResults)->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestFileDock)
+#include "tst_filedock.moc"
