@@ -10,26 +10,6 @@
 
 namespace orv::test {
 
-Tool runTool(const QString &program, const QStringList &arguments, const QString &workingFolder)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (!workingFolder.isEmpty())
-        process.setWorkingDirectory(workingFolder);
-    process.start(program, arguments);
-    Tool tool;
-    if (!process.waitForStarted() || !process.waitForFinished(120000))
-        return tool;
-    tool.output = process.readAll();
-    tool.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return tool;
-}
-
 QMap<QString, QByteArray> sampleTree()
 {
     QRandomGenerator random(11);
@@ -72,7 +52,7 @@ bool sevenZipTests(const QString &archive, const QString &password)
 
 QList<QMap<QString, QString>> sevenZipListing(const QString &archive, const QString &password)
 {
-    const Tool tool = runTool(QStringLiteral("7z"),
+    const ToolRun tool = runTool(QStringLiteral("7z"),
                               {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-p") + password, archive});
     QList<QMap<QString, QString>> records;
     const qsizetype start = tool.output.indexOf("\n----------\n");

@@ -2,22 +2,14 @@
 
 // Archives made at test time with the 7z and zip tools, and their verdicts as the oracle.
 
+#include "tests/support/tools.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
 namespace orv::test {
-
-struct Tool
-{
-    int exitCode = -1;
-    QByteArray output;
-    bool ok() const { return exitCode == 0; }
-};
-
-// Runs a tool with no input, in UTC and a UTF-8 locale; exitCode -1 when it could not start or finish.
-Tool runTool(const QString &program, const QStringList &arguments, const QString &workingFolder = {});
 
 // Files of a small tree: text, incompressible and empty files, nested folders; plus the empty folder
 // "sub/emptydir". Paths relative to root.

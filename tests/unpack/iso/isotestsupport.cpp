@@ -12,26 +12,6 @@
 
 namespace orv::test {
 
-ToolRun runTool(const QString &program, const QStringList &arguments, const QString &workingFolder)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (!workingFolder.isEmpty())
-        process.setWorkingDirectory(workingFolder);
-    process.start(program, arguments);
-    ToolRun run;
-    if (!process.waitForStarted() || !process.waitForFinished(120000))
-        return run;
-    run.output = process.readAll();
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return run;
-}
-
 Listing listWith7z(const QString &image)
 {
     const ToolRun run = runTool(QStringLiteral("7z"), {QStringLiteral("l"), QStringLiteral("-slt"), image});

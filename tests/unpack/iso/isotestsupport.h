@@ -3,6 +3,8 @@
 // Helpers of the disc image tests: running the image tools, 7-Zip's listing as an oracle, the reader's own
 // listing, and two small builders for the layouts no tool makes.
 
+#include "tests/support/tools.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -17,15 +19,6 @@ class CIsoUnpacker;
 }
 
 namespace orv::test {
-
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray output;
-};
-
-// Runs a tool with a fixed time zone and locale; exitCode -1 when it could not start.
-ToolRun runTool(const QString &program, const QStringList &arguments, const QString &workingFolder = {});
 
 // What a listing says about one item.
 struct Listed

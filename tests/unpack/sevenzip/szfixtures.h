@@ -2,6 +2,8 @@
 
 // Archives made at test time with the 7z and zip command-line tools, and 7z's own listing as the oracle.
 
+#include "tests/support/tools.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -10,21 +12,9 @@
 
 namespace orv::test {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray output;
-};
-
-// Runs a tool in a folder with a fixed time zone; exitCode -1 when it could not start.
-ToolRun runTool(const QString &program, const QStringList &arguments, const QString &workingFolder = {});
-
 // A small tree: text, incompressible and empty files, an empty folder, a nested folder and a name outside
 // the BMP. Returns the relative paths of the files (folders not included).
 QStringList makeSourceTree(const QString &root);
-
-// Bytes that do not compress, the same for the same seed.
-QByteArray noise(int size, quint32 seed);
 
 // One "7z l -slt" record per item, keyed by the property names ("Path", "Size", "CRC", ...).
 using SltRecord = QHash<QString, QString>;
