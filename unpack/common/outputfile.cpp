@@ -22,15 +22,6 @@ QByteArray temporaryName()
     return QByteArrayLiteral(".orvpart-") + QByteArray::number(QRandomGenerator::global()->generate(), 16);
 }
 
-safefs::WalkResult openParent(const QString &target, const QStringList &folders, const safefs::FolderCreated &created,
-                              safefs::Fd &out)
-{
-    const safefs::Fd root = safefs::openTarget(target);
-    if (!root.valid())
-        return safefs::WalkResult::CannotCreate;
-    return safefs::walkFolders(root, target, folders, true, created, out);
-}
-
 }  // namespace
 
 OutputFile::~OutputFile()
@@ -45,7 +36,15 @@ bool OutputFile::fail(Error error)
     return false;
 }
 
-bool OutputFile::open(const QString &targetFolder, const QString &entryPath, const safefs::FolderCreated &created)
+safefs::WalkResult OutputFile::openFolder(const QString &targetFolder, const QStringList &folders,
+                                          const safefs::FolderCreated &created, safefs::FolderCache *cache)
+{
+    safefs::FolderCache ownCache;
+    return (cache ? *cache : ownCache).open(targetFolder, folders, created, m_folder);
+}
+
+bool OutputFile::open(const QString &targetFolder, const QString &entryPath, const safefs::FolderCreated &created,
+                      safefs::FolderCache *cache)
 {
     discard();
     m_error = Error::None;
@@ -58,23 +57,32 @@ bool OutputFile::open(const QString &targetFolder, const QString &entryPath, con
     m_path = *safeOutputPath(targetFolder, *relative);
     QStringList folders = relative->split(QLatin1Char('/'));
     m_name = QFile::encodeName(folders.takeLast());
-    switch (openParent(targetFolder, folders, created, m_folder)) {
-    case safefs::WalkResult::Ok:
-        break;
-    case safefs::WalkResult::ThroughLink:
-        return fail(Error::OutsideTarget);
-    case safefs::WalkResult::NotAFolder:
-    case safefs::WalkResult::CannotCreate:
-        return fail(Error::CannotCreate);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        switch (openFolder(targetFolder, folders, created, cache)) {
+        case safefs::WalkResult::Ok:
+            break;
+        case safefs::WalkResult::ThroughLink:
+            return fail(Error::OutsideTarget);
+        case safefs::WalkResult::NotAFolder:
+        case safefs::WalkResult::CannotCreate:
+            return fail(Error::CannotCreate);
+        }
+        if (createTemporary())
+            return true;
+        // A cached folder may have been removed since; a fresh walk makes it again.
+        if (!cache || !cache->lastWasHit())
+            break;
+        cache->clear();
+        m_folder.reset();
     }
-    return createTemporary() || fail(Error::CannotCreate);
+    return fail(Error::CannotCreate);
 }
 
 bool OutputFile::createTemporary()
 {
     for (int attempt = 0; attempt < CreateAttempts; ++attempt) {
         m_temporaryName = temporaryName();
-        m_file = safefs::Fd(::openat(m_folder.get(), m_temporaryName.constData(),
+        m_file = safefs::Fd(::openat(folderFd(), m_temporaryName.constData(),
                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
         if (m_file.valid())
             return true;
@@ -103,8 +111,30 @@ bool OutputFile::write(const void *data, std::size_t size)
     return true;
 }
 
+// Applied to the open temporary file, so the final name appears with its permissions and no path that
+// could meanwhile lead elsewhere is followed.
+void OutputFile::applyAttributes()
+{
+    if (!m_attributes)
+        return;
+    const std::uint32_t attributes = *m_attributes;
+    if ((attributes & Attr::UnixExtension) != 0) {
+        // Only permission bits: set-user-id, set-group-id and sticky bits from an archive are not trusted.
+        ::fchmod(m_file.get(), static_cast<mode_t>((attributes >> 16) & 0777u));
+        return;
+    }
+    struct stat st{};
+    if (::fstat(m_file.get(), &st) != 0)
+        return;
+    const mode_t current = st.st_mode & 0777;
+    const mode_t wanted = (attributes & Attr::ReadOnly) != 0 ? (current & ~mode_t{0222}) : (current | S_IWUSR);
+    if (wanted != current)
+        ::fchmod(m_file.get(), wanted);
+}
+
 bool OutputFile::finishData()
 {
+    applyAttributes();
     if (m_modified) {
         const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(*m_modified), 0}};
         ::futimens(m_file.get(), times);
@@ -118,16 +148,11 @@ bool OutputFile::commit()
         return false;
     if (!finishData())
         return fail(Error::CannotWrite);
-    struct stat existing{};
-    if (::fstatat(m_folder.get(), m_name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0
-        && S_ISDIR(existing.st_mode))
-        return fail(Error::FolderInTheWay);
-    // rename replaces whatever the final name was, a symbolic link included, without following it.
-    if (::renameat(m_folder.get(), m_temporaryName.constData(), m_folder.get(), m_name.constData()) != 0)
-        return fail(Error::CannotWrite);
+    // rename replaces whatever the final name was, a symbolic link included, without following it; a
+    // folder there it refuses to replace with a file.
+    if (::renameat(folderFd(), m_temporaryName.constData(), folderFd(), m_name.constData()) != 0)
+        return fail(errno == EISDIR ? Error::FolderInTheWay : Error::CannotWrite);
     m_temporaryName.clear();
-    if (m_attributes)
-        applyArchivedAttributes(m_path, *m_attributes);
     m_folder.reset();
     return true;
 }
@@ -135,8 +160,8 @@ bool OutputFile::commit()
 void OutputFile::discard()
 {
     m_file.reset();
-    if (m_folder.valid() && !m_temporaryName.isEmpty())
-        ::unlinkat(m_folder.get(), m_temporaryName.constData(), 0);
+    if (m_folder && !m_temporaryName.isEmpty())
+        ::unlinkat(folderFd(), m_temporaryName.constData(), 0);
     m_temporaryName.clear();
     m_folder.reset();
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace orv {
@@ -25,8 +26,10 @@ public:
     OutputFile &operator=(const OutputFile &) = delete;
 
     // entryPath is relative to the target folder; the folders above it are made when missing and each is
-    // reported through created.
-    bool open(const QString &targetFolder, const QString &entryPath, const safefs::FolderCreated &created = {});
+    // reported through created. A cache shared by the files of one extraction saves the walk to a folder
+    // the previous file went to.
+    bool open(const QString &targetFolder, const QString &entryPath, const safefs::FolderCreated &created = {},
+              safefs::FolderCache *cache = nullptr);
     bool write(const void *data, std::size_t size);
     void setModificationTime(std::int64_t secondsSince1970) { m_modified = secondsSince1970; }
     // An attribute word as the archive records it, applied as far as it maps here.
@@ -42,10 +45,14 @@ public:
 
 private:
     bool fail(Error error);
+    safefs::WalkResult openFolder(const QString &targetFolder, const QStringList &folders,
+                                  const safefs::FolderCreated &created, safefs::FolderCache *cache);
     bool createTemporary();
+    void applyAttributes();
+    int folderFd() const { return m_folder ? m_folder->get() : -1; }
     bool finishData();
 
-    safefs::Fd m_folder;
+    std::shared_ptr<const safefs::Fd> m_folder;
     safefs::Fd m_file;
     QByteArray m_name;
     QByteArray m_temporaryName;

@@ -25,6 +25,9 @@ ExistingFile inspect(const QString &path)
 {
     ExistingFile existing;
     existing.attributes = fileAttributes(path);
+    // Nothing is there in the common case of a fresh extraction, and then size and time are never shown.
+    if (existing.attributes == InvalidAttributes)
+        return existing;
     struct stat st{};
     if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
         existing.size = static_cast<std::uint64_t>(st.st_size);

@@ -96,4 +96,35 @@ WalkResult walkFolders(const Fd &base, const QString &basePath, const QStringLis
     return WalkResult::Ok;
 }
 
+WalkResult FolderCache::open(const QString &targetFolder, const QStringList &components,
+                             const FolderCreated &created, std::shared_ptr<const Fd> &out)
+{
+    m_hit = m_folder && m_target == targetFolder && m_components == components;
+    if (m_hit) {
+        out = m_folder;
+        return WalkResult::Ok;
+    }
+    clear();
+    const Fd root = openTarget(targetFolder);
+    if (!root.valid())
+        return WalkResult::CannotCreate;
+    Fd folder;
+    const WalkResult result = walkFolders(root, targetFolder, components, true, created, folder);
+    if (result != WalkResult::Ok)
+        return result;
+    m_folder = std::make_shared<const Fd>(std::move(folder));
+    m_target = targetFolder;
+    m_components = components;
+    out = m_folder;
+    return WalkResult::Ok;
+}
+
+void FolderCache::clear()
+{
+    m_folder.reset();
+    m_target.clear();
+    m_components.clear();
+    m_hit = false;
+}
+
 }  // namespace orv::safefs

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace orv::safefs {
 
@@ -41,5 +42,24 @@ Fd openTarget(const QString &targetFolder);
 // reported with its full path (basePath + the components so far).
 WalkResult walkFolders(const Fd &base, const QString &basePath, const QStringList &components, bool create,
                        const FolderCreated &created, Fd &out);
+
+// Keeps the folder the last file went to open: the files of an archive mostly come folder by folder, and a
+// walk from the target for each of them costs a chain of opens. The folder stays the same directory even
+// when something renames it meanwhile, so nothing written through it can land outside the target.
+class FolderCache
+{
+public:
+    WalkResult open(const QString &targetFolder, const QStringList &components, const FolderCreated &created,
+                    std::shared_ptr<const Fd> &out);
+    // Whether the last open was answered from the cache.
+    bool lastWasHit() const { return m_hit; }
+    void clear();
+
+private:
+    QString m_target;
+    QStringList m_components;
+    std::shared_ptr<const Fd> m_folder;
+    bool m_hit = false;
+};
 
 }  // namespace orv::safefs

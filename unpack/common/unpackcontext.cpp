@@ -101,6 +101,8 @@ void UnpackContext::watchProgressReceiver()
 
 void UnpackContext::beginOperation()
 {
+    m_checkedTarget.clear();
+    m_folders.clear();
     m_cancelled = false;
     m_stopRequested = false;
 }
@@ -208,13 +210,23 @@ bool UnpackContext::beginFile(OutputFile &file, const QString &targetFolder, con
     if (!outputPath)
         return refuseOutside(entryPath);
     m_outputPath = *outputPath;
-    if (!createFolder(targetFolder))
-        return false;
+    const bool targetChecked = targetFolder == m_checkedTarget;
+    if (!targetChecked) {
+        if (!createFolder(targetFolder))
+            return false;
+        m_checkedTarget = targetFolder;
+    }
     // The folders are walked and made first, so the question below never looks through a link.
     const auto created = [this](const QString &path) { updateFileTree(path); };
-    if (!file.open(targetFolder, entryPath, created)) {
+    if (!file.open(targetFolder, entryPath, created, &m_folders)) {
         if (file.error() == OutputFile::Error::OutsideTarget)
             refuseOutside(entryPath);
+        // The target may have gone since it was made sure of; it is then made again, once.
+        if (file.error() == OutputFile::Error::CannotCreate && targetChecked) {
+            m_checkedTarget.clear();
+            m_folders.clear();
+            return beginFile(file, targetFolder, entryPath, item);
+        }
         return false;
     }
     if (confirmReplace(*outputPath, item) == ReplaceDecision::Write)

@@ -84,6 +84,9 @@ private:
     QPointer<QObject> m_progress;
     std::unique_ptr<StopWatcher> m_watcher;
     QString m_outputPath;
+    // Per extraction call: the target folder already made sure of, and the folder the last file went to.
+    QString m_checkedTarget;
+    safefs::FolderCache m_folders;
     bool m_cancelled = false;
     bool m_stopRequested = false;
 };

@@ -1,4 +1,5 @@
 #include "unpack/common/extractpaths.h"
+#include "platform/fileattributes.h"
 #include "unpack/common/outputfile.h"
 
 #include "tests/support/testhome.h"
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +25,19 @@ bool makeLink(const QString &target, const QString &link)
 QStringList entriesOf(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+bool writeThrough(orv::safefs::FolderCache &cache, const QString &target, const QString &entry,
+                  const orv::safefs::FolderCreated &created = {})
+{
+    orv::OutputFile file;
+    return file.open(target, entry, created, &cache) && file.write("data", 4) && file.commit();
+}
+
+int permissionsOf(const QString &path)
+{
+    struct stat st{};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 }  // namespace
@@ -179,6 +194,56 @@ private slots:
         QVERIFY(!file.commit());
         QCOMPARE(file.error(), orv::OutputFile::Error::FolderInTheWay);
         QVERIFY(QFileInfo(m_target + QStringLiteral("/x.txt/inner")).isDir());
+        QCOMPARE(entriesOf(m_target), QStringList({QStringLiteral("x.txt")}));
+    }
+
+    void cachedFolderRemovedIsMadeAgain()
+    {
+        orv::safefs::FolderCache cache;
+        QVERIFY(writeThrough(cache, m_target, QStringLiteral("a/x.txt")));
+        QVERIFY(QDir(m_target + QStringLiteral("/a")).removeRecursively());
+        QStringList created;
+        QVERIFY(writeThrough(cache, m_target, QStringLiteral("a/y.txt"), [&](const QString &p) { created << p; }));
+        QCOMPARE(entriesOf(m_target + QStringLiteral("/a")), QStringList({QStringLiteral("y.txt")}));
+        QCOMPARE(created, QStringList({m_target + QStringLiteral("/a")}));
+    }
+
+    void cachedFolderSwappedForLinkNeverLeadsOutside()
+    {
+        orv::safefs::FolderCache cache;
+        QVERIFY(writeThrough(cache, m_target, QStringLiteral("a/x.txt")));
+        QVERIFY(QDir(m_target).rename(QStringLiteral("a"), QStringLiteral("moved")));
+        QVERIFY(makeLink(m_outside, m_target + QStringLiteral("/a")));
+        writeThrough(cache, m_target, QStringLiteral("a/y.txt"));
+        QVERIFY(entriesOf(m_outside).isEmpty());
+        QVERIFY(writeThrough(cache, m_target, QStringLiteral("b/z.txt")));
+        QVERIFY(!writeThrough(cache, m_target, QStringLiteral("a/w.txt")));
+        QVERIFY(entriesOf(m_outside).isEmpty());
+    }
+
+    void attributes_data()
+    {
+        QTest::addColumn<quint32>("attributes");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("unix mode") << quint32(orv::Attr::UnixExtension | (0640u << 16)) << 0640;
+        QTest::newRow("set-user-id from the archive dropped")
+            << quint32(orv::Attr::UnixExtension | (04755u << 16)) << 0755;
+        QTest::newRow("read-only") << quint32(orv::Attr::ReadOnly) << 0444;
+        QTest::newRow("normal keeps the creation mode") << quint32(orv::Attr::Normal) << 0644;
+    }
+    void attributes()
+    {
+        QFETCH(quint32, attributes);
+        QFETCH(int, expected);
+        const mode_t previous = ::umask(022);
+        orv::OutputFile file;
+        QVERIFY(file.open(m_target, QStringLiteral("x.txt")));
+        file.setAttributes(attributes);
+        QVERIFY(file.write("data", 4));
+        const bool committed = file.commit();
+        ::umask(previous);
+        QVERIFY(committed);
+        QCOMPARE(permissionsOf(file.path()), expected);
         QCOMPARE(entriesOf(m_target), QStringList({QStringLiteral("x.txt")}));
     }
 
