@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <list>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,11 +26,53 @@ constexpr const char *OutputToken = "\x01orv-output";
 // A chain of continued cabinets longer than this is taken as a loop.
 constexpr int MaxCabinetsInSet = 1024;
 
+constexpr std::size_t ReadAheadSize = 64 * 1024;
+
+// A cabinet opened for reading. The library reads the file table one small record at a time, each
+// followed by a seek, so reads are served from a window of the file read ahead; the position is kept
+// here and the file is read with pread, so a seek costs no call at all.
 struct File
 {
     int fd = -1;
     OutputFile *output = nullptr;
     Fdi::System *system = nullptr;
+    off_t position = 0;
+    off_t windowStart = 0;
+    std::vector<char> window;
+
+    // Copies what the window holds at the position; 0 when it holds nothing there.
+    std::size_t takeFromWindow(char *out, std::size_t wanted)
+    {
+        if (position < windowStart || position >= windowStart + static_cast<off_t>(window.size()))
+            return 0;
+        const auto offset = static_cast<std::size_t>(position - windowStart);
+        const std::size_t count = std::min(wanted, window.size() - offset);
+        std::memcpy(out, window.data() + offset, count);
+        position += static_cast<off_t>(count);
+        return count;
+    }
+
+    // Reads at the position, into out directly when the request is larger than the window; -1 on error.
+    ssize_t readAt(char *out, std::size_t wanted)
+    {
+        for (;;) {
+            ssize_t got = 0;
+            if (wanted >= ReadAheadSize) {
+                got = ::pread(fd, out, wanted, position);
+                if (got > 0)
+                    position += static_cast<off_t>(got);
+            } else {
+                window.resize(ReadAheadSize);
+                got = ::pread(fd, window.data(), ReadAheadSize, position);
+                window.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+                windowStart = position;
+                if (got > 0)
+                    got = static_cast<ssize_t>(takeFromWindow(out, wanted));
+            }
+            if (got >= 0 || errno != EINTR)
+                return got;
+        }
+    }
 };
 
 }  // namespace
@@ -58,13 +101,13 @@ mspack_file *openFile(mspack_system *self, const char *filename, int mode)
 {
     Fdi::System *system = systemOf(self);
     if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(filename, OutputToken) == 0 && system->pendingOutput)
-        return reinterpret_cast<mspack_file *>(new File{-1, system->pendingOutput, system});
+        return reinterpret_cast<mspack_file *>(new File{-1, system->pendingOutput, system, 0, 0, {}});
     if (mode != MSPACK_SYS_OPEN_READ)
         return nullptr;
     const int fd = ::open(filename, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    return reinterpret_cast<mspack_file *>(new File{fd, nullptr, system});
+    return reinterpret_cast<mspack_file *>(new File{fd, nullptr, system, 0, 0, {}});
 }
 
 void closeFile(mspack_file *handle)
@@ -82,19 +125,22 @@ int readFile(mspack_file *handle, void *buffer, int bytes)
     File *file = fileOf(handle);
     if (!file || file->fd < 0 || bytes < 0)
         return -1;
-    int done = 0;
     auto *out = static_cast<char *>(buffer);
-    while (done < bytes) {
-        const ssize_t got = ::read(file->fd, out + done, static_cast<size_t>(bytes - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += static_cast<int>(got);
+    auto done = static_cast<std::size_t>(0);
+    const auto wanted = static_cast<std::size_t>(bytes);
+    while (done < wanted) {
+        std::size_t got = file->takeFromWindow(out + done, wanted - done);
+        if (got == 0) {
+            const ssize_t read = file->readAt(out + done, wanted - done);
+            if (read < 0)
+                return -1;
+            if (read == 0)
+                break;
+            got = static_cast<std::size_t>(read);
+        }
+        done += got;
     }
-    return done;
+    return static_cast<int>(done);
 }
 
 int writeFile(mspack_file *handle, void *buffer, int bytes)
@@ -110,14 +156,27 @@ int seekFile(mspack_file *handle, off_t offset, int mode)
     File *file = fileOf(handle);
     if (!file || file->fd < 0)
         return -1;
-    int whence = SEEK_SET;
+    off_t base = 0;
     switch (mode) {
-    case MSPACK_SYS_SEEK_START: whence = SEEK_SET; break;
-    case MSPACK_SYS_SEEK_CUR: whence = SEEK_CUR; break;
-    case MSPACK_SYS_SEEK_END: whence = SEEK_END; break;
-    default: return -1;
+    case MSPACK_SYS_SEEK_START:
+        break;
+    case MSPACK_SYS_SEEK_CUR:
+        base = file->position;
+        break;
+    case MSPACK_SYS_SEEK_END: {
+        struct stat st{};
+        if (::fstat(file->fd, &st) != 0)
+            return -1;
+        base = st.st_size;
+        break;
     }
-    return ::lseek(file->fd, offset, whence) < 0 ? -1 : 0;
+    default:
+        return -1;
+    }
+    if (offset < 0 && base < -offset)
+        return -1;
+    file->position = base + offset;
+    return 0;
 }
 
 off_t tellFile(mspack_file *handle)
@@ -125,7 +184,7 @@ off_t tellFile(mspack_file *handle)
     File *file = fileOf(handle);
     if (!file || file->fd < 0)
         return -1;
-    return ::lseek(file->fd, 0, SEEK_CUR);
+    return file->position;
 }
 
 // The library reports problems here as text; the pass reports them through its results instead.
