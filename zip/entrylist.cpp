@@ -44,6 +44,17 @@ void EntryList::clear()
     m_byPath.clear();
     m_folders.clear();
     m_lastFile.clear();
+    m_tracksFiles = false;
+}
+
+void EntryList::trackFiles()
+{
+    if (m_tracksFiles)
+        return;
+    for (int i = 0; i < size(); ++i)
+        if (at(i).type == ArchiveEntry::Type::File)
+            m_lastFile.insert(at(i).path, i);
+    m_tracksFiles = true;
 }
 
 void EntryList::add(ArchiveEntry entry)
@@ -53,9 +64,10 @@ void EntryList::add(ArchiveEntry entry)
     m_byPath.insert(folded, index);
     if (entry.isFolder())
         m_folders.insert(folded, index);
-    if (entry.type == ArchiveEntry::Type::File)
+    if (entry.type == ArchiveEntry::Type::File && m_tracksFiles)
         m_lastFile.insert(entry.path, index);
     if (entry.type == ArchiveEntry::Type::HardLink) {
+        trackFiles();
         const auto source = m_lastFile.constFind(normaliseEntryPath(entry.linkTarget));
         if (source != m_lastFile.cend()) {
             entry.source = *source;

@@ -54,12 +54,16 @@ public:
     std::optional<int> findFolder(const QString &path) const;
 
 private:
+    void trackFiles();
     static QString key(const QString &path) { return path.toCaseFolded(); }
 
     std::vector<ArchiveEntry> m_entries;
     QHash<QString, int> m_byPath;    // case-folded path -> last index
     QHash<QString, int> m_folders;   // case-folded folder path -> last index
-    QHash<QString, int> m_lastFile;  // exact path -> index of the last file with it, for hard links
+    // Exact path -> index of the last file with it, for hard links; built at the first hard link, as most
+    // archives have none.
+    QHash<QString, int> m_lastFile;
+    bool m_tracksFiles = false;
 };
 
 }  // namespace orv::zip

@@ -19,6 +19,25 @@ QByteArray gzipHeader(quint8 flags, quint32 mtime, const QByteArray &optional)
     return bytes + optional;
 }
 
+// "f PATH SIZE" is a file, "h PATH TARGET" a hard link.
+EntryList entriesFrom(const QStringList &lines)
+{
+    EntryList list;
+    for (const QString &line : lines) {
+        const QStringList parts = line.split(QLatin1Char(' '));
+        ArchiveEntry entry;
+        entry.path = parts.at(1);
+        if (parts.at(0) == QLatin1String("h")) {
+            entry.type = ArchiveEntry::Type::HardLink;
+            entry.linkTarget = parts.at(2);
+        } else {
+            entry.size = parts.at(2).toULongLong();
+        }
+        list.add(entry);
+    }
+    return list;
+}
+
 }  // namespace
 
 class TestZipParts : public QObject
@@ -84,6 +103,31 @@ private slots:
             return;
         QCOMPARE(info->storedName.value_or(QString()), name);
         QCOMPARE(info->modified.value_or(-1), mtime);
+    }
+
+    void hardLinks_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<int>("source");  // of the last entry, a hard link
+        QTest::addColumn<qulonglong>("size");
+        QTest::newRow("earlier file") << QStringList{"f a/x 5", "h b a/x"} << 0 << 5ull;
+        QTest::newRow("last of two with the path") << QStringList{"f a/x 5", "f a/x 7", "h b a/x"} << 1 << 7ull;
+        QTest::newRow("file added after an earlier link")
+            << QStringList{"f a/x 5", "h b a/x", "f a/x 9", "h c a/x"} << 2 << 9ull;
+        QTest::newRow("target not normalised") << QStringList{"f a/x 5", "h b ./a//x"} << 0 << 5ull;
+        QTest::newRow("case differs") << QStringList{"f A/x 5", "h b a/x"} << -1 << 0ull;
+        QTest::newRow("no such file") << QStringList{"f a/y 5", "h b a/x"} << -1 << 0ull;
+    }
+
+    void hardLinks()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(int, source);
+        QFETCH(qulonglong, size);
+        const EntryList list = entriesFrom(entries);
+        const ArchiveEntry &link = list.at(list.size() - 1);
+        QCOMPARE(link.source, source);
+        QCOMPARE(qulonglong(link.size), size);
     }
 
     void itemNames_data()
