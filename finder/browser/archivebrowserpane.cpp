@@ -1,6 +1,7 @@
 #include "archivebrowserpane.h"
 
 #include "finder/app/mainframe.h"
+#include "finder/browser/archivedock.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/places/drivesbutton.h"
 #include "finder/places/mountwatcher.h"
@@ -44,8 +45,12 @@ CArchiveBrowserPane::CArchiveBrowserPane(CMainFrame &frame, QWidget *parent)
             [this](const QList<CDriveInfo> &) { m_tree->RefreshDrives(m_watcher->drives()); });
     connect(m_drives, &CDrivesButton::driveRemoved, m_tree, &COrvelArchiveTree::RemoveDrive);
 
+    // The first selection is the program's, not the user's: it is no step of the history.
+    auto *dock = new CArchiveDockController(frame, *this);
+    dock->history().setRecording(false);
     m_tree->Fill();
     m_drives->Fill();
+    dock->history().setRecording(true);
 }
 
 }  // namespace orv

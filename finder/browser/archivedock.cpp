@@ -1,0 +1,317 @@
+#include "archivedock.h"
+
+#include "finder/app/commandids.h"
+#include "finder/app/mainframe.h"
+#include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/orvelarchivetree.h"
+#include "finder/search/finddialog.h"
+#include "finder/search/findprogress.h"
+#include "finder/search/searchengine.h"
+#include "platform/prompts.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidgetItemIterator>
+
+namespace orv {
+
+namespace {
+constexpr int kCmdBack = 32776;
+constexpr int kCmdForward = 32777;
+constexpr int kCmdBookmarks = 32778;
+constexpr int kCmdAddBookmark = 32779;
+constexpr int kCmdStart = 32781;
+constexpr int kCmdProperties = 32794;
+constexpr int kCmdExtractTo = 32795;
+constexpr int kCmdExtractHere = 32796;
+constexpr int kCmdExtractToFolder = 32797;
+const char *const kCommandProperty = "commandId";
+
+QAction *makeAction(QObject *parent, int id, const QIcon &icon, const QString &text, const QString &tip)
+{
+    auto *action = new QAction(icon, text, parent);
+    action->setProperty(kCommandProperty, id);
+    action->setToolTip(tip);
+    action->setStatusTip(tip);
+    return action;
+}
+
+QAction *addMenuCommand(QMenu *menu, int id, const QString &text, const QString &statusTip)
+{
+    QAction *action = menu->addAction(text);
+    action->setProperty(kCommandProperty, id);
+    action->setStatusTip(statusTip);
+    action->setEnabled(false);
+    return action;
+}
+
+// The folder "Extract to" offers: beside the archive, named as the archive without its last extension.
+QString extractionFolder(const QString &archivePath)
+{
+    const QFileInfo archive(archivePath);
+    QString folder = archive.absolutePath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder.append(QLatin1Char('/'));
+    return folder + archive.completeBaseName();
+}
+}  // namespace
+
+CArchiveDockController::CArchiveDockController(CMainFrame &frame, CArchiveBrowserPane &pane)
+    : QObject(&pane), m_frame(frame), m_pane(pane), m_tree(pane.tree())
+{
+    setObjectName(QStringLiteral("ArchiveDockController"));
+    m_criteriaSource = [this](FilterChoices &choices) { return askCriteria(choices); };
+    createToolbarActions();
+    connectFrameCommands();
+
+    connect(m_tree, &COrvelArchiveTree::nodeSelected, this, &CArchiveDockController::onNodeSelected);
+    connect(m_tree, &QTreeWidget::itemChanged, this, &CArchiveDockController::scheduleUpdate);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, &CArchiveDockController::showContextMenu);
+    UpdateCommands();
+}
+
+CArchiveDockController::~CArchiveDockController() = default;
+
+void CArchiveDockController::createToolbarActions()
+{
+    QToolBar *bar = m_pane.toolBar();
+    QStyle *style = m_pane.style();
+    m_back = makeAction(this, kCmdBack, style->standardIcon(QStyle::SP_ArrowBack), tr("Back"), tr("Back"));
+    m_forward = makeAction(this, kCmdForward, style->standardIcon(QStyle::SP_ArrowForward), tr("Forward"),
+                           tr("Forward"));
+    m_bookmarks = makeAction(this, kCmdBookmarks, style->standardIcon(QStyle::SP_DirLinkIcon), tr("Bookmarks"),
+                             tr("Bookmarks"));
+    m_addBookmark = makeAction(this, kCmdAddBookmark, style->standardIcon(QStyle::SP_FileLinkIcon),
+                               tr("Add Bookmarks"), tr("Adds selected item to archive bookmarks"));
+    m_start = makeAction(this, kCmdStart, style->standardIcon(QStyle::SP_MediaPlay), tr("Start"),
+                         tr("Start search"));
+    // Bookmarks come with the bookmark store; until then their buttons stay disabled.
+    m_bookmarks->setEnabled(false);
+    m_addBookmark->setEnabled(false);
+
+    QAction *drives = m_pane.drivesAction();
+    bar->insertActions(drives, {m_back, m_forward, m_bookmarks, m_addBookmark});
+    bar->addAction(m_start);
+
+    m_backMenu = new QMenu(bar);
+    m_forwardMenu = new QMenu(bar);
+    for (auto [action, menu] : {std::pair{m_back, m_backMenu}, std::pair{m_forward, m_forwardMenu}}) {
+        auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    connect(m_backMenu, &QMenu::aboutToShow, this, [this] { FillHistoryMenu(m_backMenu, false); });
+    connect(m_forwardMenu, &QMenu::aboutToShow, this, [this] { FillHistoryMenu(m_forwardMenu, true); });
+
+    connect(m_back, &QAction::triggered, this, &CArchiveDockController::OnBack);
+    connect(m_forward, &QAction::triggered, this, &CArchiveDockController::OnForward);
+    connect(m_start, &QAction::triggered, this, &CArchiveDockController::OnStart);
+}
+
+void CArchiveDockController::connectFrameCommands()
+{
+    CFrameCommands &commands = m_frame.commands();
+    if (QAction *back = commands.action(Cmd::HistoryBack))
+        connect(back, &QAction::triggered, this, &CArchiveDockController::OnBack);
+    if (QAction *forward = commands.action(Cmd::HistoryForward))
+        connect(forward, &QAction::triggered, this, &CArchiveDockController::OnForward);
+    if (QAction *clear = commands.action(Cmd::ClearHistory)) {
+        clear->setEnabled(true);
+        connect(clear, &QAction::triggered, this, &CArchiveDockController::OnClearHistory);
+    }
+}
+
+int CArchiveDockController::stepsShown() const
+{
+    return CBrowserHistory::ValidStepsShown(m_frame.settings().values().nArchiveHistoryStepsShown);
+}
+
+// Check marks change one node at a time while levels load: the commands are reread once the burst is over.
+void CArchiveDockController::scheduleUpdate()
+{
+    if (m_updateScheduled)
+        return;
+    m_updateScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_updateScheduled = false;
+        UpdateCommands();
+    });
+}
+
+void CArchiveDockController::UpdateCommands()
+{
+    const bool searching = m_frame.busyFlags().isRunning(CBusyFlags::Search);
+    const bool anyChecked = *QTreeWidgetItemIterator(m_tree, QTreeWidgetItemIterator::Checked) != nullptr;
+    m_start->setEnabled(!searching && anyChecked);
+    m_back->setEnabled(m_history.CanGoBack());
+    m_forward->setEnabled(m_history.CanGoForward());
+    m_back->setToolTip(m_history.CanGoBack() ? m_history.BackTooltip() : tr("Back"));
+    m_forward->setToolTip(m_history.CanGoForward() ? m_history.ForwardTooltip() : tr("Forward"));
+    CFrameCommands &commands = m_frame.commands();
+    if (QAction *back = commands.action(Cmd::HistoryBack))
+        back->setEnabled(m_history.CanGoBack());
+    if (QAction *forward = commands.action(Cmd::HistoryForward))
+        forward->setEnabled(m_history.CanGoForward());
+}
+
+void CArchiveDockController::onNodeSelected(const QString &path, const QIcon &icon)
+{
+    if (m_history.isRecording()) {
+        m_stepIcons.push_back(icon);
+        m_history.Record(path, static_cast<int>(m_stepIcons.size() - 1));
+    }
+    UpdateCommands();
+}
+
+void CArchiveDockController::selectStep(const CArchiveHistory *step)
+{
+    if (step) {
+        m_history.setRecording(false);
+        m_tree->SelectPath(step->strPath);
+        m_history.setRecording(true);
+    }
+    m_pane.update();
+    UpdateCommands();
+}
+
+void CArchiveDockController::OnBack()
+{
+    selectStep(m_history.Back());
+}
+
+void CArchiveDockController::OnForward()
+{
+    selectStep(m_history.Forward());
+}
+
+void CArchiveDockController::GoToStep(std::int64_t index)
+{
+    selectStep(m_history.GoTo(index));
+}
+
+void CArchiveDockController::OnClearHistory()
+{
+    m_history.Clear();
+    m_stepIcons.clear();
+    UpdateCommands();
+}
+
+void CArchiveDockController::FillHistoryMenu(QMenu *menu, bool forward)
+{
+    menu->clear();
+    const bool pathTips = m_frame.settings().values().bEnableShowTooltipForBackOrForwardMenu;
+    menu->setToolTipsVisible(pathTips);
+    const std::vector<CArchiveHistory> steps =
+        forward ? m_history.ForwardList(stepsShown()) : m_history.BackList(stepsShown());
+    for (const CArchiveHistory &step : steps) {
+        const auto image = static_cast<std::size_t>(step.nImage);
+        QAction *item = menu->addAction(image < m_stepIcons.size() ? m_stepIcons[image] : QIcon(), step.strName);
+        item->setProperty(kCommandProperty, static_cast<int>(Cmd::DynamicItemFirst + step.nIndex));
+        if (pathTips)
+            item->setToolTip(step.strPath);
+        const std::int64_t index = step.nIndex;
+        connect(item, &QAction::triggered, this, [this, index] { GoToStep(index); });
+    }
+}
+
+QStringList CArchiveDockController::CheckedPaths() const
+{
+    QStringList paths;
+    for (QTreeWidgetItemIterator it(m_tree, QTreeWidgetItemIterator::Checked); *it; ++it)
+        paths << m_tree->nodePath(*it);
+    return paths;
+}
+
+void CArchiveDockController::uncheck(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (QTreeWidgetItem *node = m_tree->loadedNode(path))
+            node->setCheckState(0, Qt::Unchecked);
+    }
+}
+
+std::optional<SearchCriteria> CArchiveDockController::askCriteria(FilterChoices &choices)
+{
+    CFindArchives dialog(choices, m_tree->window());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    choices = dialog.choicesToRemember();
+    return dialog.criteria();
+}
+
+// The search runs inside this call, pumping events; the busy flag makes closing the window a stop request
+// and keeps Start disabled. Nodes are found again by path afterwards, since the user may have collapsed
+// them meanwhile.
+void CArchiveDockController::OnStart()
+{
+    if (m_frame.busyFlags().isRunning(CBusyFlags::Search))
+        return;
+    const QStringList places = CheckedPaths();
+    if (places.isEmpty())
+        return;
+    const std::optional<SearchCriteria> criteria = m_criteriaSource(m_choices);
+    if (!criteria) {
+        m_tree->viewport()->update();
+        return;
+    }
+    std::uint32_t count = 0;
+    {
+        CFindProgress progress(m_tree->window());
+        progress.show();
+        BusyScope busy(m_frame.busyFlags(), CBusyFlags::Search, &progress);
+        UpdateCommands();
+        CSearchEngine engine(m_tree->access(), m_frame.results());
+        engine.SetCriteria(*criteria);
+        engine.SetProgressWindow(&progress);
+        QStringList sugarSync;
+        for (const CCloudDriveItem &item : m_frame.places().sugarSyncItems)
+            sugarSync << item.m_strTargetFolder;
+        engine.SetSugarSync(m_frame.places().sugarSyncLinkFolder, sugarSync);
+        count = engine.Search(places);
+        uncheck(places);
+    }
+    UpdateCommands();
+    showInformation(CSearchEngine::CountMessage(count), tr("Orvel-ZIP Finder"));
+    emit searchFinished(count);
+}
+
+std::unique_ptr<QMenu> CArchiveDockController::BuildArchiveMenu(QTreeWidgetItem *item)
+{
+    if (!item || COrvelArchiveTree::isPlaceholder(item))
+        return nullptr;
+    const QString path = m_tree->nodePath(item);
+    CArchiveAccess &access = m_tree->access();
+    if (access.GetArchiveKind(path) == ArchiveKind::None)
+        return nullptr;
+    const QString folder = extractionFolder(access.GetArchivePath(path));
+    auto menu = std::make_unique<QMenu>(tr("Archive"));
+    // Extraction and properties come with their own commands; until then the items stay disabled.
+    addMenuCommand(menu.get(), kCmdExtractTo, tr("&Extract to..."), tr("Extract files from archive"));
+    addMenuCommand(menu.get(), kCmdExtractHere, tr("Extract &here"),
+                   tr("Extract files from archive to the current folder"));
+    addMenuCommand(menu.get(), kCmdExtractToFolder, tr("Extract &to %1").arg(folder),
+                   tr("Extract files from archive to the folder %1").arg(folder));
+    menu->addSeparator();
+    addMenuCommand(menu.get(), kCmdProperties, tr("&Properties..."), tr("Properties of the selected item"));
+    return menu;
+}
+
+void CArchiveDockController::showContextMenu(const QPoint &pos)
+{
+    if (QTreeWidgetItem *hit = m_tree->itemAt(pos))
+        m_tree->setCurrentItem(hit);
+    std::unique_ptr<QMenu> menu = BuildArchiveMenu(m_tree->currentItem());
+    if (!menu)
+        return;
+    menu->exec(m_tree->viewport()->mapToGlobal(pos));
+    m_frame.statusText()->clear();
+}
+
+}  // namespace orv

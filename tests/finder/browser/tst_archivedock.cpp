@@ -1,0 +1,328 @@
+#include "finder/app/commandids.h"
+#include "finder/app/mainframe.h"
+#include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/archivedock.h"
+#include "finder/browser/orvelarchivetree.h"
+#include "finder/search/findprogress.h"
+#include "platform/prompts.h"
+#include "tests/support/testhome.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace orv;
+using orv::test::TestHome;
+using orv::test::writeFile;
+
+namespace {
+
+bool makeZip(const QString &zipPath, const QString &workDir, const QStringList &members)
+{
+    QProcess zip;
+    zip.setWorkingDirectory(workDir);
+    zip.start(QStringLiteral("zip"), QStringList{QStringLiteral("-q"), zipPath} + members);
+    return zip.waitForFinished(30000) && zip.exitCode() == 0;
+}
+
+SearchCriteria criteriaOf(SearchMode mode, const QString &archiveMask, const QString &fileMask)
+{
+    SearchCriteria criteria;
+    criteria.setMode(mode);
+    criteria.strArchiveMask = archiveMask;
+    criteria.strFileMask = fileMask;
+    return criteria;
+}
+
+// A main window over a fresh home whose Archive Browser shows one drive: the test's folder.
+struct Window
+{
+    TestHome home;
+    std::unique_ptr<CMainFrame> frame;
+    CArchiveBrowserPane *pane = nullptr;
+    CArchiveDockController *dock = nullptr;
+    COrvelArchiveTree *tree = nullptr;
+
+    explicit Window(const QString &drive)
+    {
+        frame = std::make_unique<CMainFrame>();
+        pane = qobject_cast<CArchiveBrowserPane *>(frame->archivePane()->dock()->body());
+        dock = pane->findChild<CArchiveDockController *>();
+        tree = pane->tree();
+        tree->setDrives({{drive, QStringLiteral("Test"), DriveType::Fixed}});
+        dock->history().setRecording(false);
+        tree->Fill();
+        dock->history().setRecording(true);
+        dock->OnClearHistory();
+    }
+
+    QTreeWidgetItem *check(const QString &path)
+    {
+        QTreeWidgetItem *node = tree->SelectPath(path);
+        if (node)
+            node->setCheckState(0, Qt::Checked);
+        return node;
+    }
+};
+
+CFindProgress *progressWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *progress = qobject_cast<CFindProgress *>(w); progress && progress->isVisible())
+            return progress;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class TestArchiveDock : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void searchFromThePaneFillsTheStore_data();
+    void searchFromThePaneFillsTheStore();
+    void cancelledDialogSearchesNothing();
+    void stopDuringALongSearch_data();
+    void stopDuringALongSearch();
+    void historyFollowsTheSelection();
+    void archiveMenuOnlyForArchives_data();
+    void archiveMenuOnlyForArchives();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_drive;
+    QString m_long;
+};
+
+void TestArchiveDock::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_drive = m_dir.path() + "/drive";
+    const QString src = m_dir.path() + "/src";
+    QVERIFY(writeFile(src + "/x.txt", "x"));
+    QVERIFY(writeFile(src + "/y.doc", "y"));
+    QVERIFY(writeFile(src + "/docs/z.txt", "z"));
+    QVERIFY(QDir().mkpath(m_drive + "/a/deep"));
+    QVERIFY(makeZip(m_drive + "/a/one.zip", src, {"x.txt", "y.doc"}));
+    QVERIFY(makeZip(m_drive + "/a/deep/two.zip", src, {"docs/z.txt"}));
+    QVERIFY(writeFile(m_drive + "/plain.txt", "not in an archive"));
+
+    // Many names that count as archives by their extension alone: "Search of archives" never opens them.
+    m_long = m_dir.path() + "/long";
+    for (int folder = 0; folder < 50; ++folder) {
+        for (int file = 0; file < 100; ++file)
+            QVERIFY(writeFile(QStringLiteral("%1/f%2/n%3.zip").arg(m_long).arg(folder).arg(file), "z"));
+    }
+}
+
+void TestArchiveDock::searchFromThePaneFillsTheStore_data()
+{
+    QTest::addColumn<QStringList>("checked");
+    QTest::addColumn<SearchCriteria>("criteria");
+    QTest::addColumn<QStringList>("hits");
+
+    QTest::newRow("files in archives over the drive")
+        << QStringList{""} << criteriaOf(SearchMode::FilesInArchives, "", "*.txt")
+        << QStringList{"a/deep/two.zip/docs/z.txt", "a/one.zip/x.txt"};
+    QTest::newRow("archives in one folder")
+        << QStringList{"a/deep"} << criteriaOf(SearchMode::Archives, "*.zip", "") << QStringList{"a/deep/two.zip"};
+    QTest::newRow("a folder inside an archive")
+        << QStringList{"a/deep/two.zip/docs"} << criteriaOf(SearchMode::FilesInArchives, "", "*")
+        << QStringList{"a/deep/two.zip/docs/z.txt"};
+    QTest::newRow("two places, archives and their files")
+        << QStringList{"a/one.zip", "a/deep"} << criteriaOf(SearchMode::ArchivesAndFiles, "one*", "*")
+        << QStringList{"a/one.zip/x.txt", "a/one.zip/y.doc"};
+}
+
+void TestArchiveDock::searchFromThePaneFillsTheStore()
+{
+    QFETCH(QStringList, checked);
+    QFETCH(SearchCriteria, criteria);
+    Window window(m_drive);
+    QStringList paths;
+    for (const QString &place : checked)
+        paths << (place.isEmpty() ? m_drive : m_drive + "/" + place);
+    // Selecting a path reloads the levels on its way, so the marks are set once every node is loaded.
+    for (const QString &path : paths)
+        QVERIFY(window.tree->SelectPath(path));
+    for (const QString &path : paths)
+        window.tree->loadedNode(path)->setCheckState(0, Qt::Checked);
+    QCoreApplication::processEvents();
+    QVERIFY(window.dock->startAction()->isEnabled());
+
+    window.dock->setCriteriaSource([&criteria](FilterChoices &choices) {
+        choices.include = FilterFor::Both;
+        return std::optional<SearchCriteria>(criteria);
+    });
+    ScriptedPrompter prompts;
+    window.dock->startAction()->trigger();
+
+    QStringList found;
+    for (const CFileInfo &record : window.frame->results().records())
+        found << QDir(m_drive).relativeFilePath(record.m_strFullPath);
+    found.sort();
+    QTEST(found, "hits");
+    QCOMPARE(prompts.texts(), QStringList{CSearchEngine::CountMessage(found.size())});
+    QCOMPARE(window.dock->filterChoices().include, FilterFor::Both);
+    QVERIFY2(window.dock->CheckedPaths().isEmpty(), "searched places are unchecked");
+    QVERIFY(!window.dock->startAction()->isEnabled());
+    QVERIFY(!window.frame->busyFlags().isRunning(CBusyFlags::Search));
+}
+
+void TestArchiveDock::cancelledDialogSearchesNothing()
+{
+    Window window(m_drive);
+    window.frame->results().AddFoundFile(CFileInfo{});
+    window.check(m_drive + "/a");
+    window.dock->setCriteriaSource([](FilterChoices &) { return std::optional<SearchCriteria>(); });
+    ScriptedPrompter prompts;
+    window.dock->OnStart();
+    QCOMPARE(window.frame->results().size(), std::size_t(1));
+    QCOMPARE(window.dock->CheckedPaths(), QStringList{m_drive + "/a"});
+    QVERIFY(prompts.texts().isEmpty());
+}
+
+void TestArchiveDock::stopDuringALongSearch_data()
+{
+    QTest::addColumn<bool>("byClosingTheWindow");
+    QTest::addColumn<MsgAnswer>("answer");
+    QTest::addColumn<bool>("complete");
+
+    QTest::newRow("stop, yes") << false << MsgAnswer::Yes << false;
+    QTest::newRow("stop, no: the search goes on") << false << MsgAnswer::No << true;
+    QTest::newRow("closing the window, yes") << true << MsgAnswer::Yes << false;
+}
+
+void TestArchiveDock::stopDuringALongSearch()
+{
+    QFETCH(bool, byClosingTheWindow);
+    QFETCH(MsgAnswer, answer);
+    QFETCH(bool, complete);
+
+    Window window(m_long);
+    window.frame->show();
+    QVERIFY(window.check(m_long));
+    window.dock->setCriteriaSource(
+        [](FilterChoices &) { return std::optional<SearchCriteria>(criteriaOf(SearchMode::Archives, "*", "")); });
+    ScriptedPrompter prompts;
+    prompts.queueMessageAnswer(answer);
+
+    // Fires at the search's first pump, while the progress window is up.
+    bool stopped = false;
+    QTimer::singleShot(0, window.frame.get(), [&] {
+        CFindProgress *progress = progressWindow();
+        if (!progress)
+            return;
+        stopped = true;
+        if (byClosingTheWindow)
+            window.frame->close();
+        else
+            progress->findChild<QPushButton *>("stopButton")->click();
+    });
+    window.dock->OnStart();
+
+    QVERIFY(stopped);
+    const QStringList texts = prompts.texts();
+    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.first(), QStringLiteral("Interrupt the find?"));
+    const std::size_t found = window.frame->results().size();
+    QCOMPARE(texts.last(), CSearchEngine::CountMessage(static_cast<std::uint32_t>(found)));
+    QCOMPARE(found == 5000, complete);
+    QVERIFY(window.frame->isVisible());
+    QVERIFY(!progressWindow());
+}
+
+void TestArchiveDock::historyFollowsTheSelection()
+{
+    Window window(m_drive);
+    const QStringList visited{m_drive + "/a", m_drive + "/a/one.zip", m_drive + "/a/deep",
+                              m_drive + "/a/deep/two.zip/docs", m_drive + "/a/deep/two.zip"};
+    // Loads every level on the way without recording, then selects as the user's clicks do.
+    window.dock->history().setRecording(false);
+    QVERIFY(window.tree->SelectPath(visited[3]));
+    window.dock->history().setRecording(true);
+    for (const QString &path : visited) {
+        QTreeWidgetItem *node = window.tree->loadedNode(path);
+        QVERIFY2(node, qPrintable(path));
+        window.tree->setCurrentItem(node);
+    }
+    QAction *menuBack = window.frame->commands().action(Cmd::HistoryBack);
+    QAction *menuForward = window.frame->commands().action(Cmd::HistoryForward);
+    QCOMPARE(window.dock->history().current(), 4);
+    QVERIFY(menuBack->isEnabled() && window.dock->backAction()->isEnabled());
+    QVERIFY(!menuForward->isEnabled());
+    QCOMPARE(window.dock->backAction()->toolTip(), QStringLiteral("Back to docs"));
+
+    menuBack->trigger();
+    window.dock->backAction()->trigger();
+    QCOMPARE(window.tree->nodePath(window.tree->currentItem()), visited[2]);
+    QCOMPARE(window.dock->history().steps().size(), std::size_t(5));
+    QCOMPARE(window.dock->forwardAction()->toolTip(), QStringLiteral("Forward to docs"));
+
+    QMenu menu;
+    window.dock->FillHistoryMenu(&menu, false);
+    QStringList names;
+    for (QAction *item : menu.actions())
+        names << item->text();
+    QCOMPARE(names, (QStringList{"one.zip", "a"}));
+    QCOMPARE(menu.actions().first()->property("commandId").toInt(), Cmd::DynamicItemFirst + 1);
+    menu.actions().first()->trigger();
+    QCOMPARE(window.tree->nodePath(window.tree->currentItem()), visited[1]);
+    QCOMPARE(window.dock->history().current(), 1);
+
+    QVERIFY(window.tree->SelectPath(m_drive));
+    QCOMPARE(window.dock->history().current(), 5);
+    QVERIFY(!window.dock->forwardAction()->isEnabled());
+
+    window.frame->commands().action(Cmd::ClearHistory)->trigger();
+    QCOMPARE(window.dock->history().current(), -1);
+    QVERIFY(!menuBack->isEnabled() && !window.dock->backAction()->isEnabled());
+}
+
+void TestArchiveDock::archiveMenuOnlyForArchives_data()
+{
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("extractToText");
+
+    QTest::newRow("drive") << "" << "";
+    QTest::newRow("folder") << "a" << "";
+    QTest::newRow("plain file") << "plain.txt" << "";
+    QTest::newRow("archive") << "a/one.zip" << "Extract &to %1/a/one";
+    QTest::newRow("folder in an archive") << "a/deep/two.zip/docs" << "Extract &to %1/a/deep/two";
+}
+
+void TestArchiveDock::archiveMenuOnlyForArchives()
+{
+    QFETCH(QString, node);
+    QFETCH(QString, extractToText);
+    Window window(m_drive);
+    QTreeWidgetItem *item = window.tree->SelectPath(node.isEmpty() ? m_drive : m_drive + "/" + node);
+    QVERIFY(item);
+    const std::unique_ptr<QMenu> menu = window.dock->BuildArchiveMenu(item);
+    if (extractToText.isEmpty()) {
+        QVERIFY(!menu);
+        return;
+    }
+    QVERIFY(menu);
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        texts << action->text();
+        QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
+    }
+    QCOMPARE(texts, (QStringList{"&Extract to...", "Extract &here", extractToText.arg(m_drive), "&Properties..."}));
+}
+
+QTEST_MAIN(TestArchiveDock)
+#include "tst_archivedock.moc"
