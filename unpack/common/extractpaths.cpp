@@ -34,8 +34,37 @@ QString forArchiveItem(const QString &itemPath, bool withoutPaths)
 
 }  // namespace ExtractPaths
 
+namespace {
+
+// Nearly every entry path is already clean: relative, "/"-separated, without empty, "." or ".."
+// components. It is then answered in one pass without splitting it.
+bool isCleanRelative(QStringView path)
+{
+    if (path.isEmpty())
+        return false;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size()) {
+            const QChar c = path[i];
+            if (c.isNull() || c == QLatin1Char('\\'))
+                return false;
+            if (c != QLatin1Char('/'))
+                continue;
+        }
+        const QStringView component = path.sliced(start, i - start);
+        if (component.isEmpty() || component == u"." || component == u"..")
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<QString> safeRelativePath(const QString &entryPath)
 {
+    if (isCleanRelative(entryPath))
+        return entryPath;
     if (entryPath.contains(QChar(0)))
         return std::nullopt;
     QString unified = entryPath;

@@ -116,6 +116,10 @@ private slots:
         QTest::newRow("empty") << "" << "-";
         QTest::newRow("only dots and slashes") << "././/" << "-";
         QTest::newRow("dots in a name are fine") << "a/..b/c.." << "a/..b/c..";
+        QTest::newRow("dot-dot last") << "a/b/.." << "-";
+        QTest::newRow("NUL at the end of a clean path") << QStringLiteral("a/b") + QChar(0) << "-";
+        QTest::newRow("trailing separator") << "a/b/" << "a/b";
+        QTest::newRow("trailing dot") << "a/." << "a";
     }
     void hostile()
     {
