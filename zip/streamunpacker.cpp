@@ -28,6 +28,13 @@ void count(ArchiveTotals &totals, const ArchiveEntry &entry, const QString &rela
 
 }  // namespace
 
+std::uint32_t StreamUnpacker::dosDateTime(std::int64_t seconds) const
+{
+    if (!m_lastDosTime || m_lastDosTime->first != seconds)
+        m_lastDosTime = std::make_pair(seconds, secondsToDosDateTime(seconds));
+    return m_lastDosTime->second;
+}
+
 bool StreamUnpacker::fail(const QString &text)
 {
     m_error = text;
@@ -102,7 +109,7 @@ bool StreamUnpacker::fullInfo(TARFILEFULLINFO &record) const
     record.nSize = entry.size;
     record.nPackSize = entry.packed;
     record.tModified = entry.modified;
-    record.dwDosDateTime = secondsToDosDateTime(entry.modified);
+    record.dwDosDateTime = dosDateTime(entry.modified);
     record.dwMode = entry.mode;
     record.bSubFolder = names.bSubFolder;
     record.bFolder = names.bFolder;

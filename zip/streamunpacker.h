@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 class QObject;
 
@@ -63,6 +64,9 @@ private:
     bool readsRawStream(int index) const { return m_compression != Compression::None && index == 0; }
     bool runExtraction(std::vector<ExtractionTarget> targets, const QString &targetFolder, bool rawStream);
     bool fail(const QString &text);
+    // The items of an archive mostly share a few times; the last conversion is kept to spare the time
+    // zone lookup.
+    std::uint32_t dosDateTime(std::int64_t seconds) const;
 
     Compression m_compression;
     UnpackContext m_context;
@@ -72,6 +76,7 @@ private:
     bool m_open = false;
     int m_current = -1;
     int m_next = 0;
+    mutable std::optional<std::pair<std::int64_t, std::uint32_t>> m_lastDosTime;
 };
 
 }  // namespace orv::zip
