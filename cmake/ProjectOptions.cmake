@@ -12,3 +12,10 @@ if(ORV_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-sanitize=vptr -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined -fno-sanitize=vptr)
 endif()
+
+# Start-up time of the command-line tool is mostly the dynamic loader's: inline functions stay out of the
+# libraries' symbol tables, calls inside a library bind to it at link time, and libraries nothing uses are
+# not loaded at all.
+add_compile_options(-fvisibility-inlines-hidden)
+add_link_options(-Wl,-O1 -Wl,--as-needed)
+string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,-Bsymbolic-functions")
