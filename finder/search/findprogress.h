@@ -27,10 +27,10 @@ public:
     QString itemText() const;
     QString elapsedText() const;
     void OnStop();
+    void reject() override;
 
 protected:
     bool event(QEvent *event) override;
-    void reject() override;
 
 private:
     void showProgress(const QString &path);
