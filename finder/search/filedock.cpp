@@ -5,6 +5,7 @@
 #include "finder/app/mainframe.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/orvelarchivetree.h"
+#include "finder/search/findprogress.h"
 #include "finder/search/foundfileslist.h"
 #include "finder/search/searchengine.h"
 #include "finder/search/searchinresults.h"
@@ -270,7 +271,7 @@ std::uint32_t CFoundFilesPane::SearchInResults(const QString &mask, const Filter
     updateCommands();
     std::uint32_t count = 0;
     {
-        CResultsProgress progress(this);
+        CFindProgress progress(this);
         progress.show();
         std::optional<BusyScope> busy;
         if (m_busy)

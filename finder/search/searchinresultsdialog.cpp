@@ -1,12 +1,10 @@
 #include "searchinresultsdialog.h"
 
-#include "platform/events.h"
 #include "ui_searchinresultsdialog.h"
 
 #include <QDateTime>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 
 namespace orv {
 
@@ -83,30 +81,6 @@ FilterPage CSearchResults::include() const
 FilterPage CSearchResults::exclude() const
 {
     return readPage(m_exclude);
-}
-
-CResultsProgress::CResultsProgress(QWidget *parent) : QDialog(parent), m_path(new QLabel(this))
-{
-    setObjectName(QStringLiteral("ResultsProgress"));
-    setWindowTitle(tr("Search in Results"));
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("Processing:"), this));
-    m_path->setTextFormat(Qt::PlainText);
-    m_path->setMinimumWidth(360);
-    layout->addWidget(m_path);
-    auto *stop = new QPushButton(tr("&Stop"), this);
-    stop->setObjectName(QStringLiteral("stopButton"));
-    layout->addWidget(stop, 0, Qt::AlignRight);
-    connect(stop, &QPushButton::clicked, this, [this] { postOrvEvent(this, Ev::FindStop); });
-}
-
-bool CResultsProgress::event(QEvent *event)
-{
-    if (event->type() == Ev::type(Ev::FindProgress)) {
-        m_path->setText(static_cast<OrvEvent *>(event)->text());
-        return true;
-    }
-    return QDialog::event(event);
 }
 
 }  // namespace orv

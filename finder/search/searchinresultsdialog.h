@@ -9,7 +9,6 @@
 class QCheckBox;
 class QComboBox;
 class QDateTimeEdit;
-class QLabel;
 class QLineEdit;
 
 namespace Ui {
@@ -49,22 +48,6 @@ private:
     std::unique_ptr<Ui::CSearchResults> m_ui;
     Page m_include;
     Page m_exclude;
-};
-
-// The progress window of Search in Results: the path being looked at and "&Stop", which posts the stop
-// event to the window itself for the running narrowing to notice.
-class CResultsProgress : public QDialog
-{
-    Q_OBJECT
-
-public:
-    explicit CResultsProgress(QWidget *parent = nullptr);
-
-protected:
-    bool event(QEvent *event) override;
-
-private:
-    QLabel *m_path;
 };
 
 }  // namespace orv

@@ -1,13 +1,17 @@
 #include "finder/app/commandids.h"
 #include "finder/search/filedock.h"
+#include "finder/search/findprogress.h"
 #include "finder/search/foundfileslist.h"
 #include "platform/prompts.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -140,6 +144,35 @@ private slots:
         QCOMPARE(criteria.include.nSize, 96);
         QVERIFY(!pane.isSearchingInResults());
         QVERIFY(pane.action(FoundFilesCmd::SearchInResults)->isEnabled());
+    }
+
+    // The narrowing shows the search's own progress window; its "&Stop" asks before anything is cut short,
+    // and a "Yes" keeps what was found so far.
+    void searchInResultsStopsFromTheProgressWindow()
+    {
+        test::TestHome home;
+        ScriptedPrompter prompts;
+        prompts.queueMessageAnswer(MsgAnswer::Yes);
+        CResultStore store;
+        CFoundFilesPane pane(store);
+        SearchCriteria criteria;
+        pane.setCriteria(&criteria);
+        constexpr int kRecords = 30000;
+        fill(store, kRecords);
+        QString shownPath;
+        QTimer::singleShot(0, &pane, [&shownPath] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *progress = qobject_cast<CFindProgress *>(w); progress && progress->isVisible()) {
+                    shownPath = progress->itemText();
+                    progress->findChild<QPushButton *>(QStringLiteral("stopButton"))->click();
+                }
+        });
+        const std::uint32_t count = pane.SearchInResults(QStringLiteral("*"), {}, {});
+        QVERIFY(shownPath.startsWith(QStringLiteral("/data/a.zip/file")));
+        QVERIFY(count > 0 && count < std::uint32_t(kRecords));
+        QCOMPARE(pane.model()->rowCount(), int(count));
+        QCOMPARE(prompts.texts(), (QStringList{QStringLiteral("Interrupt the search?"),
+                                               QStringLiteral("For the given search options %1 files are found.").arg(count)}));
     }
 };
 
