@@ -4,6 +4,7 @@
 #include "finder/app/commandids.h"
 #include "finder/app/mainframe.h"
 #include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/archivedock.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/search/findprogress.h"
 #include "finder/search/foundfileslist.h"
@@ -184,6 +185,12 @@ void CFoundFilesPane::updateCommands()
     }
 }
 
+void CFoundFilesPane::OnSearchFinished(std::uint32_t)
+{
+    model()->setSearchRunning(false);
+    updateCommands();
+}
+
 void CFoundFilesPane::forwardFrameAction(QAction *frameAction)
 {
     const int id = frameAction->data().isValid() ? frameAction->data().toInt() : 0;
@@ -297,6 +304,9 @@ CFoundFilesPane *CFoundFilesPane::install(CMainFrame &frame)
             browser->tree()->SelectPath(path);
     });
     frame.filePane()->dock()->setBody(pane);
+    if (auto *browser = qobject_cast<CArchiveBrowserPane *>(frame.archivePane()->dock()->body()))
+        if (auto *dock = browser->findChild<CArchiveDockController *>())
+            connect(dock, &CArchiveDockController::searchFinished, pane, &CFoundFilesPane::OnSearchFinished);
     for (int id : kSortCommands)
         if (QAction *a = frame.commands().action(id))
             pane->forwardFrameAction(a);

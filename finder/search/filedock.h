@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 
 class QAction;
@@ -65,6 +66,8 @@ public:
 
 public slots:
     void updateCommands();
+    // The search has ended: the rows it left are results, which sorting may now reorder.
+    void OnSearchFinished(std::uint32_t count);
 
 private:
     QAction *addCommand(int id, const QString &text, const QString &icon);

@@ -3,7 +3,9 @@
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archivedock.h"
 #include "finder/browser/orvelarchivetree.h"
+#include "finder/search/filedock.h"
 #include "finder/search/findprogress.h"
+#include "finder/search/foundfilesmodel.h"
 #include "platform/prompts.h"
 #include "tests/support/testhome.h"
 
@@ -177,6 +179,8 @@ void TestArchiveDock::searchFromThePaneFillsTheStore()
     QVERIFY2(window.dock->CheckedPaths().isEmpty(), "searched places are unchecked");
     QVERIFY(!window.dock->startAction()->isEnabled());
     QVERIFY(!window.frame->busyFlags().isRunning(CBusyFlags::Search));
+    auto *list = qobject_cast<CFoundFilesPane *>(window.frame->filePane()->dock()->body());
+    QVERIFY(list && list->model()->holdsResults());
 }
 
 void TestArchiveDock::cancelledDialogSearchesNothing()
@@ -224,6 +228,8 @@ void TestArchiveDock::stopDuringALongSearch()
         if (!progress)
             return;
         stopped = true;
+        // Sorting is refused while hits still arrive; the end of the search lifts that.
+        window.frame->commands().action(Cmd::SortByName)->trigger();
         if (byClosingTheWindow)
             window.frame->close();
         else
@@ -240,6 +246,9 @@ void TestArchiveDock::stopDuringALongSearch()
     QCOMPARE(found == 5000, complete);
     QVERIFY(window.frame->isVisible());
     QVERIFY(!progressWindow());
+    auto *list = qobject_cast<CFoundFilesPane *>(window.frame->filePane()->dock()->body());
+    QCOMPARE(list->model()->sortColumn(), -1);
+    QCOMPARE(list->model()->holdsResults(), found > 0);
 }
 
 void TestArchiveDock::historyFollowsTheSelection()
