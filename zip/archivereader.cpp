@@ -54,6 +54,17 @@ StreamHeader::Type typeOf(archive_entry *entry)
     }
 }
 
+std::uint64_t sizeOf(archive_entry *entry)
+{
+    const la_int64_t size = archive_entry_size(entry);
+    return archive_entry_size_is_set(entry) != 0 && size > 0 ? static_cast<std::uint64_t>(size) : 0;
+}
+
+std::int64_t modifiedOf(archive_entry *entry)
+{
+    return archive_entry_mtime_is_set(entry) != 0 ? static_cast<std::int64_t>(archive_entry_mtime(entry)) : 0;
+}
+
 void fillHeader(archive_entry *entry, StreamHeader &header)
 {
     header.rawPath = entryText(entry, archive_entry_pathname_utf8, archive_entry_pathname);
@@ -65,10 +76,9 @@ void fillHeader(archive_entry *entry, StreamHeader &header)
     else
         header.linkTarget.clear();
     header.sizeKnown = archive_entry_size_is_set(entry) != 0;
-    const la_int64_t size = archive_entry_size(entry);
-    header.size = header.sizeKnown && size > 0 ? static_cast<std::uint64_t>(size) : 0;
+    header.size = sizeOf(entry);
     header.modifiedKnown = archive_entry_mtime_is_set(entry) != 0;
-    header.modified = header.modifiedKnown ? static_cast<std::int64_t>(archive_entry_mtime(entry)) : 0;
+    header.modified = modifiedOf(entry);
     header.mode = static_cast<std::uint32_t>(archive_entry_mode(entry));
 }
 
@@ -169,21 +179,51 @@ ArchiveReader::Step ArchiveReader::fail(const char *fallback)
     return Step::Failed;
 }
 
-ArchiveReader::Step ArchiveReader::next(StreamHeader &header)
+archive_entry *ArchiveReader::nextEntry(Step &step)
 {
+    step = Step::Failed;
     if (!m_handle)
-        return Step::Failed;
+        return nullptr;
     archive_entry *entry = nullptr;
     switch (archive_read_next_header(m_handle.get(), &entry)) {
     case ARCHIVE_OK:
     case ARCHIVE_WARN:
-        fillHeader(entry, header);
-        return Step::Ok;
+        step = Step::Ok;
+        return entry;
     case ARCHIVE_EOF:
-        return Step::End;
+        step = Step::End;
+        return nullptr;
     default:
-        return fail("The archive is damaged.");
+        fail("The archive is damaged.");
+        return nullptr;
     }
+}
+
+ArchiveReader::Step ArchiveReader::next(StreamHeader &header)
+{
+    Step step = Step::Failed;
+    if (archive_entry *entry = nextEntry(step))
+        fillHeader(entry, header);
+    return step;
+}
+
+ArchiveReader::Step ArchiveReader::next(StreamHeaderView &header)
+{
+    Step step = Step::Failed;
+    archive_entry *entry = nextEntry(step);
+    if (!entry)
+        return step;
+    const char *name = localeIsUtf8() ? archive_entry_pathname(entry) : nullptr;
+    if (name) {
+        header.path = QByteArrayView(name, qsizetype(std::strlen(name)));
+    } else {
+        m_pathBytes = entryText(entry, archive_entry_pathname_utf8, archive_entry_pathname).toUtf8();
+        header.path = m_pathBytes;
+    }
+    header.type = typeOf(entry);
+    header.size = sizeOf(entry);
+    header.modified = modifiedOf(entry);
+    return step;
 }
 
 ArchiveReader::Step ArchiveReader::readBlock(const void *&data, std::size_t &size, std::int64_t &offset)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstddef>
@@ -27,6 +29,16 @@ struct StreamHeader
     std::uint32_t mode = 0;
 };
 
+// The same header for a listing that only shows it: the path as the UTF-8 bytes libarchive holds, no copy
+// made. Valid until the reader moves on.
+struct StreamHeaderView
+{
+    QByteArrayView path;
+    StreamHeader::Type type = StreamHeader::Type::File;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+};
+
 // One sequential pass over an archive file through libarchive. Every filter is enabled, but only the
 // formats asked for: with every format on, a compressed plain text comes back as an mtree listing.
 class ArchiveReader
@@ -49,6 +61,7 @@ public:
     std::uint64_t delivered() const { return m_delivered; }
     bool failed() const { return m_failed; }
     Step next(StreamHeader &header);
+    Step next(StreamHeaderView &header);
     // The next run of data of the current entry; offset is where it starts (sparse files leave holes).
     Step readBlock(const void *&data, std::size_t &size, std::int64_t &offset);
 
@@ -58,6 +71,7 @@ public:
 
 private:
     Step fail(const char *fallback);
+    archive_entry *nextEntry(Step &step);
     static long pull(archive *handle, void *client, const void **buffer);
 
     struct Free
@@ -68,6 +82,7 @@ private:
     ArchiveReader *m_source = nullptr;
     std::uint64_t m_delivered = 0;
     QString m_error;
+    QByteArray m_pathBytes;  // a name libarchive holds in another form, as UTF-8
     bool m_failed = false;
 };
 

@@ -2,26 +2,23 @@
 
 #include "unpack/common/records.h"
 
-#include <QSet>
-
 namespace orv::zip {
 
 namespace {
 
-// The ancestors a path implies, nearest last; none past a ".." component, which names no folder of the
-// archive.
-QStringList impliedAncestors(const QString &path)
+// The folders an item in this folder lies in, outermost first; none past a ".." component, which names no
+// folder of the archive.
+QStringList foldersOf(const QString &parent)
 {
-    QStringList ancestors;
-    const QStringList parts = path.split(QLatin1Char('/'));
+    QStringList folders;
     QString prefix;
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        if (parts[i] == QLatin1String(".."))
+    for (const QString &part : parent.split(QLatin1Char('/'))) {
+        if (part == QLatin1String(".."))
             break;
-        prefix = prefix.isEmpty() ? parts[i] : prefix + QLatin1Char('/') + parts[i];
-        ancestors << prefix;
+        prefix = prefix.isEmpty() ? part : prefix + QLatin1Char('/') + part;
+        folders << prefix;
     }
-    return ancestors;
+    return folders;
 }
 
 ArchiveEntry impliedFolder(const QString &path, std::int64_t modified)
@@ -77,36 +74,44 @@ void EntryList::add(ArchiveEntry entry)
     m_entries.push_back(std::move(entry));
 }
 
-void EntryList::addImpliedFolders(std::int64_t modified)
+void ImpliedFolders::addParent(QStringView parent)
 {
-    // Case matters here: "A/x" and "a/y" in a tar are two folders.
-    QSet<QString> folders;
-    for (const ArchiveEntry &entry : m_entries)
-        if (entry.isFolder())
-            folders.insert(entry.path);
-    // Items of one folder mostly follow each other: a parent seen before already has all its ancestors.
-    QSet<QString> parentsDone;
-    QString lastParent;
-    const int realCount = size();
-    for (int i = 0; i < realCount; ++i) {
-        const QString path = at(i).path;  // a copy: adding entries moves the vector
-        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-        if (slash < 0)
-            continue;
-        const QStringView parent = QStringView(path).left(slash);
-        if (parent == lastParent)
-            continue;
-        lastParent = parent.toString();
-        if (parentsDone.contains(lastParent))
-            continue;
-        parentsDone.insert(lastParent);
-        for (const QString &folder : impliedAncestors(path)) {
-            if (folders.contains(folder))
+    // Items of one folder mostly follow each other.
+    if (parent == m_lastParent)
+        return;
+    m_lastParent = parent.toString();
+    if (m_parentsSeen.contains(m_lastParent))
+        return;
+    m_parentsSeen.insert(m_lastParent);
+    m_parents << m_lastParent;
+}
+
+QStringList ImpliedFolders::folders()
+{
+    QStringList implied;
+    for (const QString &parent : std::as_const(m_parents)) {
+        for (const QString &folder : foldersOf(parent)) {
+            if (m_named.contains(folder))
                 continue;
-            folders.insert(folder);
-            add(impliedFolder(folder, modified));
+            m_named.insert(folder);
+            implied << folder;
         }
     }
+    return implied;
+}
+
+void EntryList::addImpliedFolders(std::int64_t modified)
+{
+    ImpliedFolders implied;
+    for (const ArchiveEntry &entry : m_entries) {
+        if (entry.isFolder())
+            implied.addFolder(entry.path);
+        const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
+        if (slash >= 0)
+            implied.addParent(QStringView(entry.path).left(slash));
+    }
+    for (const QString &folder : implied.folders())
+        add(impliedFolder(folder, modified));
 }
 
 std::optional<int> EntryList::find(const QString &path) const

@@ -3,6 +3,7 @@
 #include "zip/archivereader.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -32,6 +33,25 @@ struct ArchiveEntry
     bool isFolder() const { return type == Type::Folder; }
     // Whether extracting it writes data: files, and hard links (as copies of the file they name).
     bool carriesData() const { return type == Type::File || type == Type::HardLink; }
+};
+
+// The folders that the paths of the items imply but no header names, each once, in the order the items
+// first imply them. Case matters: "A/x" and "a/y" in a tar are two folders.
+class ImpliedFolders
+{
+public:
+    // A folder a header names.
+    void addFolder(const QString &path) { m_named.insert(path); }
+    // The parent folder of an item, the part of its path before the last "/".
+    void addParent(QStringView parent);
+    // Once the last item is in: the implied folders, parents before children.
+    QStringList folders();
+
+private:
+    QSet<QString> m_named;
+    QSet<QString> m_parentsSeen;
+    QStringList m_parents;  // in the order first seen
+    QString m_lastParent;
 };
 
 class EntryList

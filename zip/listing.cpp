@@ -12,9 +12,6 @@ namespace orv::zip {
 
 namespace {
 
-// Far more than real archives hold, and a bound on the memory a hostile file can make the listing use.
-constexpr int MaxEntries = 5'000'000;
-
 QString notOfKind(Compression compression)
 {
     switch (compression) {
@@ -47,82 +44,94 @@ ArchiveEntry entryOf(const StreamHeader &header, int stream)
     return entry;
 }
 
-// Reads every header; the data in between is skipped (decompressed, for a compressed tar).
-bool readTarHeaders(ArchiveReader &reader, bool packedIsSize, Listing &listing)
+// Keeps every item for the open.
+class ListingCollector final : public ListingPass
 {
-    StreamHeader header;
-    for (int stream = 0;; ++stream) {
-        switch (reader.next(header)) {
-        case ArchiveReader::Step::End:
-            return true;
-        case ArchiveReader::Step::Failed:
-            listing.error = reader.errorText();
-            return false;
-        case ArchiveReader::Step::Ok:
-            break;
-        }
-        if (listing.entries.size() >= MaxEntries) {
-            listing.error = QStringLiteral("The archive holds too many items.");
-            return false;
-        }
-        ArchiveEntry entry = entryOf(header, stream);
-        if (entry.path.isEmpty())
-            continue;
-        entry.packed = packedIsSize ? entry.size : 0;
-        listing.entries.add(std::move(entry));
+public:
+    explicit ListingCollector(Listing &listing) : m_listing(listing) {}
+
+    void streamItem(ArchiveEntry item, bool tarInside) override
+    {
+        m_listing.tarInside = tarInside;
+        m_listing.entries.add(std::move(item));
     }
-}
+    // Reads every header; the data in between is skipped (decompressed, for a compressed tar).
+    bool tarItems(ArchiveReader &reader, bool packedIsSize, QString &error) override
+    {
+        StreamHeader header;
+        for (int stream = 0;; ++stream) {
+            switch (reader.next(header)) {
+            case ArchiveReader::Step::End:
+                return true;
+            case ArchiveReader::Step::Failed:
+                error = reader.errorText();
+                return false;
+            case ArchiveReader::Step::Ok:
+                break;
+            }
+            if (m_listing.entries.size() >= MaxListedEntries) {
+                error = tooManyItemsText();
+                return false;
+            }
+            ArchiveEntry entry = entryOf(header, stream);
+            if (entry.path.isEmpty())
+                continue;
+            entry.packed = packedIsSize ? entry.size : 0;
+            m_listing.entries.add(std::move(entry));
+        }
+    }
+    void streamSize(std::uint64_t size) override { m_listing.entries.at(0).size = size; }
 
-std::int64_t fileTime(const QFileInfo &info)
-{
-    return info.lastModified().toSecsSinceEpoch();
-}
+private:
+    Listing &m_listing;
+};
 
-bool listTar(const QString &path, Listing &listing)
+bool passOverTar(const QString &path, ListingPass &pass, QString &error)
 {
     ArchiveReader reader;
     if (!reader.open(path, ArchiveReader::Formats::Tar)) {
-        listing.error = reader.errorText();
+        error = reader.errorText();
         return false;
     }
-    return readTarHeaders(reader, true, listing);
+    return pass.tarItems(reader, true, error);
 }
 
-bool listCompressed(const QString &path, Compression compression, Listing &listing, std::int64_t modified)
+bool passOverCompressed(const QFileInfo &file, Compression compression, ListingPass &pass, QString &error)
 {
+    const QString path = file.filePath();
     ArchiveReader outer;
     StreamHeader header;
     if (!outer.open(path, ArchiveReader::Formats::Raw) || outer.next(header) != ArchiveReader::Step::Ok) {
-        listing.error = outer.errorText();
+        error = outer.errorText();
         return false;
     }
     if (!filterMatches(compression, outer.outerFilter())) {
-        listing.error = notOfKind(compression);
+        error = notOfKind(compression);
         return false;
     }
     const std::optional<GzipHeaderInfo> gzip =
         compression == Compression::GZip ? readGzipHeader(path) : std::nullopt;
     ArchiveReader inner;
-    listing.tarInside = inner.openTarFrom(outer);
-    if (!listing.tarInside && outer.failed()) {
-        listing.error = outer.errorText();
+    const bool tarInside = inner.openTarFrom(outer);
+    if (!tarInside && outer.failed()) {
+        error = outer.errorText();
         return false;
     }
     ArchiveEntry item;
-    item.path = innerItemName(path, gzip ? gzip->storedName : std::nullopt, listing.tarInside);
+    item.path = innerItemName(path, gzip ? gzip->storedName : std::nullopt, tarInside);
     item.storedPath = item.path;
-    item.modified = gzip && gzip->modified ? *gzip->modified : modified;
+    item.modified = gzip && gzip->modified ? *gzip->modified : archiveFileTime(file);
     item.mode = 0100644;
-    item.packed = listing.compressedSize;
-    listing.entries.add(item);
-    if (listing.tarInside && !readTarHeaders(inner, false, listing))
+    item.packed = static_cast<std::uint64_t>(file.size());
+    pass.streamItem(std::move(item), tarInside);
+    if (tarInside && !pass.tarItems(inner, false, error))
         return false;
     const std::optional<std::uint64_t> rest = outer.skipData();
     if (!rest) {
-        listing.error = outer.errorText();
+        error = outer.errorText();
         return false;
     }
-    listing.entries.at(0).size = inner.delivered() + *rest;
+    pass.streamSize(inner.delivered() + *rest);
     return true;
 }
 
@@ -159,20 +168,35 @@ QString innerItemName(const QString &archivePath, const std::optional<QString> &
     return title;
 }
 
+std::int64_t archiveFileTime(const QFileInfo &file)
+{
+    return file.lastModified().toSecsSinceEpoch();
+}
+
+QString tooManyItemsText()
+{
+    return QStringLiteral("The archive holds too many items.");
+}
+
+bool runListingPass(const QFileInfo &file, Compression compression, ListingPass &pass, QString &error)
+{
+    if (!file.isFile()) {
+        error = QStringLiteral("The archive file cannot be read.");
+        return false;
+    }
+    return compression == Compression::None ? passOverTar(file.filePath(), pass, error)
+                                            : passOverCompressed(file, compression, pass, error);
+}
+
 bool listArchive(const QString &path, Compression compression, Listing &listing)
 {
     listing = Listing{};
     const QFileInfo info(path);
-    if (!info.isFile()) {
-        listing.error = QStringLiteral("The archive file cannot be read.");
+    listing.compressedSize = info.isFile() ? static_cast<std::uint64_t>(info.size()) : 0;
+    ListingCollector collector(listing);
+    if (!runListingPass(info, compression, collector, listing.error))
         return false;
-    }
-    listing.compressedSize = static_cast<std::uint64_t>(info.size());
-    const bool listed = compression == Compression::None ? listTar(path, listing)
-                                                         : listCompressed(path, compression, listing, fileTime(info));
-    if (!listed)
-        return false;
-    listing.entries.addImpliedFolders(fileTime(info));
+    listing.entries.addImpliedFolders(archiveFileTime(info));
     return true;
 }
 
