@@ -53,6 +53,12 @@ QString CBZip2Unpacker::GetLastErrorText() const
     return m_impl->lastError();
 }
 
+zip::StreamResult CBZip2Unpacker::StreamEntries(const QString &path, bool underTar,
+                                          const zip::StreamedItemVisitor &visit)
+{
+    return m_impl->streamEntries(path, underTar, visit);
+}
+
 bool CBZip2Unpacker::FindFile()
 {
     return m_impl->findFile();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "zip/streamlisting.h"
 #include "zip/zipfamilyrecords.h"
 
 #include <QString>
@@ -36,6 +37,9 @@ public:
     bool IsTarInside() const;
     // Why the last open or extraction failed.
     QString GetLastErrorText() const;
+
+    // Lists the archive as it is read, without opening it: see zip::streamArchive.
+    zip::StreamResult StreamEntries(const QString &path, bool underTar, const zip::StreamedItemVisitor &visit);
 
     // FindNextFileW makes the next item current and answers whether another one follows it.
     bool FindFile();

@@ -53,6 +53,12 @@ QString CGZipUnpacker::GetLastErrorText() const
     return m_impl->lastError();
 }
 
+zip::StreamResult CGZipUnpacker::StreamEntries(const QString &path, bool underTar,
+                                          const zip::StreamedItemVisitor &visit)
+{
+    return m_impl->streamEntries(path, underTar, visit);
+}
+
 bool CGZipUnpacker::FindFile()
 {
     return m_impl->findFile();

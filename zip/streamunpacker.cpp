@@ -66,6 +66,13 @@ bool StreamUnpacker::close()
     return true;
 }
 
+StreamResult StreamUnpacker::streamEntries(const QString &path, bool underStreamItem,
+                                           const StreamedItemVisitor &visit)
+{
+    close();
+    return streamArchive(path, m_compression, underStreamItem, visit, m_error);
+}
+
 bool StreamUnpacker::findFile()
 {
     m_current = -1;

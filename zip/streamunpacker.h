@@ -2,6 +2,7 @@
 
 #include "unpack/common/unpackcontext.h"
 #include "zip/listing.h"
+#include "zip/streamlisting.h"
 #include "zip/zipfamilyrecords.h"
 
 #include <QString>
@@ -38,6 +39,9 @@ public:
     bool isOpen() const { return m_open; }
     bool isTarInside() const { return m_open && m_listing.tarInside; }
     QString lastError() const { return m_error; }
+
+    // Shows the items an open would list as they are read, keeping none; closes what is open.
+    StreamResult streamEntries(const QString &path, bool underStreamItem, const StreamedItemVisitor &visit);
 
     bool findFile();
     bool findNextFile();

@@ -48,6 +48,12 @@ QString CTarUnpacker::GetLastErrorText() const
     return m_impl->lastError();
 }
 
+zip::StreamResult CTarUnpacker::StreamEntries(const QString &path, bool underTar,
+                                          const zip::StreamedItemVisitor &visit)
+{
+    return m_impl->streamEntries(path, underTar, visit);
+}
+
 bool CTarUnpacker::FindFile()
 {
     return m_impl->findFile();

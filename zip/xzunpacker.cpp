@@ -53,6 +53,12 @@ QString CXzUnpacker::GetLastErrorText() const
     return m_impl->lastError();
 }
 
+zip::StreamResult CXzUnpacker::StreamEntries(const QString &path, bool underTar,
+                                          const zip::StreamedItemVisitor &visit)
+{
+    return m_impl->streamEntries(path, underTar, visit);
+}
+
 bool CXzUnpacker::FindFile()
 {
     return m_impl->findFile();
