@@ -198,7 +198,7 @@ bool CArchiveAccess::openWith(IUnpacker &unpacker, const QString &path, ArchiveK
     return opened;
 }
 
-bool CArchiveAccess::OpenArchiveOfKind(const QString &archivePath, ArchiveKindCode kind)
+void CArchiveAccess::forgetReaders()
 {
     if (m_unpacker)
         m_unpacker->closeArchive();
@@ -206,6 +206,11 @@ bool CArchiveAccess::OpenArchiveOfKind(const QString &archivePath, ArchiveKindCo
     m_failedUnpacker.reset();
     m_currentKind = ArchiveKind::None;
     m_currentPath.clear();
+}
+
+bool CArchiveAccess::OpenArchiveOfKind(const QString &archivePath, ArchiveKindCode kind)
+{
+    forgetReaders();
     if (!isDispatchable(kind))
         return false;
     std::unique_ptr<IUnpacker> unpacker = m_creator(kind);
@@ -219,6 +224,19 @@ bool CArchiveAccess::OpenArchiveOfKind(const QString &archivePath, ArchiveKindCo
     m_currentKind = kind;
     m_currentPath = archivePath;
     return true;
+}
+
+EntryStream CArchiveAccess::StreamArchiveOfKind(const QString &archivePath, ArchiveKindCode kind, TarNames names,
+                                                const StreamedEntryVisitor &visit)
+{
+    forgetReaders();
+    std::unique_ptr<IUnpacker> unpacker = isDispatchable(kind) ? m_creator(kind) : nullptr;
+    if (!unpacker)
+        return EntryStream::Unavailable;
+    const EntryStream result = unpacker->streamEntries(archivePath, names, visit);
+    if (result == EntryStream::Failed)
+        m_failedUnpacker = std::move(unpacker);
+    return result;
 }
 
 IUnpacker *CArchiveAccess::CurrentUnpacker(ArchiveKindCode kind)

@@ -65,6 +65,10 @@ public:
     bool IsCustomArchive(const QString &upperExtension) const;
 
     bool OpenArchiveOfKind(const QString &archivePath, ArchiveKindCode kind);
+    // Lists an archive as its reader reads it, without opening it (see IUnpacker::streamEntries). Closes
+    // what is open. After a failure, LastReaderError and ShowOpenError tell why as after a failed open.
+    EntryStream StreamArchiveOfKind(const QString &archivePath, ArchiveKindCode kind, TarNames names,
+                                    const StreamedEntryVisitor &visit);
     bool IsFolderOfKind(const QString &innerPath, ArchiveKindCode kind);
     bool CloseArchiveOfKind(ArchiveKindCode kind);
     bool UnpackFileOfKind(const QString &innerPath, const QString &destination, ArchiveKindCode kind,
@@ -104,6 +108,8 @@ private:
     ArchiveKindCode kindOfArchiveFile(const QString &path);
     ArchiveKindCode kindOfExtension(const QString &upperExtension, const QString &path);
     bool probe(const QString &path, ArchiveKindCode kind);
+    // Closes the open reader and drops the one kept after a failed open.
+    void forgetReaders();
     bool openWith(IUnpacker &unpacker, const QString &path, ArchiveKindCode kind);
     template <typename Call>
     bool dispatchUnpack(ArchiveKindCode kind, QObject *progress, bool quiet, Call call);

@@ -6,11 +6,6 @@
 
 namespace orv {
 
-enum class TarNames {
-    AsListed,   // entries as the reader lists them
-    UnderTar,   // in a compressed tar, every entry after the tar itself is shown below the tar's name
-};
-
 // Walks every entry of an open archive through the reader's cursor; the visitor returns false to stop.
 // Ends early when the reader has no record for the current entry (the end of a RAR archive shows so).
 // Returns the number of entries visited.

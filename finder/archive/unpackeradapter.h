@@ -89,6 +89,14 @@ ArchiveEntry entryFromRecord(const R &r)
     return entry;
 }
 
+template <typename Result>
+EntryStream entryStreamOf(Result result)
+{
+    if (result == Result::Listed)
+        return EntryStream::Listed;
+    return result == Result::Failed ? EntryStream::Failed : EntryStream::Unavailable;
+}
+
 }  // namespace detail
 
 // Wraps one unpacker class. The classes share operation names but no base class, so the calls are
@@ -115,6 +123,18 @@ public:
             return m_object.OpenArchive(path);
     }
     bool closeArchive() override { return m_object.CloseArchive(); }
+
+    EntryStream streamEntries(const QString &path, TarNames names, const StreamedEntryVisitor &visit) override
+    {
+        if constexpr (requires { &T::StreamEntries; }) {
+            const bool underTar = names == TarNames::UnderTar;
+            return detail::entryStreamOf(m_object.StreamEntries(path, underTar, [&visit](const auto &item) {
+                visit(StreamedEntry{item.path, item.folder, item.size, item.modified, item.leading});
+            }));
+        } else {
+            return IUnpacker::streamEntries(path, names, visit);
+        }
+    }
 
     bool findFile() override { return m_object.FindFile(); }
     bool findNextFile() override { return m_object.FindNextFileW(); }

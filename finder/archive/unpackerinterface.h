@@ -2,9 +2,11 @@
 
 #include "unpack/common/records.h"
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QObject;
@@ -19,6 +21,31 @@ struct ArchiveEntry
     std::uint64_t size = 0;              // unpacked size; 0 for folders
     std::optional<std::int64_t> modified;  // seconds since 1970; none when the archive does not say
 };
+
+enum class TarNames {
+    AsListed,   // entries as the reader lists them
+    UnderTar,   // in a compressed tar, every entry after the tar itself is shown below the tar's name
+};
+
+// One entry of a listing shown while the reader reads the file; valid only during the call.
+struct StreamedEntry
+{
+    QByteArrayView path;  // UTF-8, as ArchiveEntry::path
+    bool folder = false;
+    std::uint64_t size = 0;
+    std::optional<std::int64_t> modified;
+    // The entry the cursor gives first. It comes last, as its size is known only once all is read.
+    bool leading = false;
+};
+
+enum class EntryStream {
+    Listed,
+    // For both: the entries handed over, if any, are to be thrown away.
+    Failed,       // as an open that fails
+    Unavailable,  // the reader cannot list this archive so; it is to be opened
+};
+
+using StreamedEntryVisitor = std::function<void(const StreamedEntry &)>;
 
 // The operation set the unpacker classes share by name, behind one interface so that the layer above
 // holds any of them. Optional operations answer as a class without them would: false or empty.
@@ -36,6 +63,17 @@ public:
     // The multi-volume open for a split set, the plain open otherwise; the registration decides.
     virtual bool openArchive(const QString &path) = 0;
     virtual bool closeArchive() = 0;
+
+    // For a reader that reads sequentially: the entries an open and a walk of the cursor would give, with
+    // the same paths, in the same order but for StreamedEntry::leading, handed over as they are read
+    // without the reader keeping them. Nothing needs to be open; whatever is gets closed.
+    virtual EntryStream streamEntries(const QString &path, TarNames names, const StreamedEntryVisitor &visit)
+    {
+        Q_UNUSED(path);
+        Q_UNUSED(names);
+        Q_UNUSED(visit);
+        return EntryStream::Unavailable;
+    }
 
     virtual bool findFile() = 0;
     virtual bool findNextFile() = 0;
