@@ -9,7 +9,9 @@
 
 #include <QDir>
 
+#include <charconv>
 #include <ctime>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -145,18 +147,80 @@ private:
     std::string m_text;
 };
 
-void appendLine(std::string &out, const ArchiveEntry &entry, ListingTimes &times)
+// The lines of one listing, written out at the end: a streamed listing learns only at the end of the archive
+// that it is damaged, and then shows nothing, as a failed open does.
+class ListingLines
 {
-    out += entry.folder ? "D\t\t" : "F\t";
-    if (!entry.folder) {
-        out += std::to_string(entry.size);
-        out += '\t';
+public:
+    explicit ListingLines(const QString &innerPath) : m_inner(innerPath) {}
+
+    void add(const ArchiveEntry &entry)
+    {
+        if (entryIsAtOrBelow(entry.path, m_inner))
+            append(m_lines, entry.folder, entry.size, entry.modified, entry.path.toUtf8());
     }
-    times.append(out, entry.modified);
-    out += '\t';
-    const QByteArray path = entry.path.toUtf8();
-    out.append(path.constData(), std::size_t(path.size()));
-    out += '\n';
+    void add(const StreamedEntry &entry)
+    {
+        if (!m_inner.isEmpty() && !entryIsAtOrBelow(QString::fromUtf8(entry.path), m_inner))
+            return;
+        append(entry.leading ? m_lead : m_lines, entry.folder, entry.size, entry.modified, entry.path);
+    }
+    void discard()
+    {
+        m_lead.clear();
+        m_lines.clear();
+        m_shown = 0;
+    }
+    qint64 shown() const { return m_shown; }
+    void writeTo(std::FILE *out) const
+    {
+        std::fwrite(m_lead.data(), 1, m_lead.size(), out);
+        std::fwrite(m_lines.data(), 1, m_lines.size(), out);
+        std::fflush(out);
+    }
+
+private:
+    void append(std::string &out, bool folder, std::uint64_t size, const std::optional<std::int64_t> &modified,
+                QByteArrayView path)
+    {
+        out += folder ? "D\t\t" : "F\t";
+        if (!folder) {
+            char digits[24];
+            const std::to_chars_result end = std::to_chars(std::begin(digits), std::end(digits), size);
+            out.append(digits, end.ptr);
+            out += '\t';
+        }
+        m_times.append(out, modified);
+        out += '\t';
+        out.append(path.data(), std::size_t(path.size()));
+        out += '\n';
+        ++m_shown;
+    }
+
+    QString m_inner;
+    ListingTimes m_times;
+    std::string m_lead;  // the entry a streamed listing hands over last but that comes first
+    std::string m_lines;
+    qint64 m_shown = 0;
+};
+
+// Readers that read sequentially show the entries as they go, sparing the list an open keeps; the others, and
+// the archives such a reader leaves to the open, are opened and walked. False when the archive cannot be read.
+bool gatherListing(CArchiveAccess &access, const CArchiveAccess::Located &archive, ListingLines &lines)
+{
+    const EntryStream streamed = access.StreamArchiveOfKind(archive.path, archive.kind, TarNames::UnderTar,
+                                                            [&lines](const StreamedEntry &entry) { lines.add(entry); });
+    if (streamed != EntryStream::Unavailable)
+        return streamed == EntryStream::Listed;
+    lines.discard();
+    if (!access.OpenArchiveOfKind(archive.path, archive.kind))
+        return false;
+    forEachEntry(*access.CurrentUnpacker(archive.kind), TarNames::UnderTar, [&lines](const ArchiveEntry &entry) {
+        lines.add(entry);
+        return true;
+    });
+    access.CloseArchiveOfKind(archive.kind);
+    return true;
 }
 
 QString absolutePath(const QString &path)
@@ -258,14 +322,20 @@ void CCliCommand::reportOpenFailure(CArchiveAccess &access, ArchiveKindCode kind
         error(reason);
 }
 
-ArchiveKindCode CCliCommand::openArchiveOf(CArchiveAccess &access, const QString &path, QString &archive)
+CArchiveAccess::Located CCliCommand::locateArchiveOf(CArchiveAccess &access, const QString &path)
 {
     const CArchiveAccess::Located located = access.locateArchive(path);
-    archive = located.path;
-    if (archive.isEmpty()) {
+    if (located.path.isEmpty())
         error(tr("not an archive, nor a path inside one: %1").arg(path));
+    return located;
+}
+
+ArchiveKindCode CCliCommand::openArchiveOf(CArchiveAccess &access, const QString &path, QString &archive)
+{
+    const CArchiveAccess::Located located = locateArchiveOf(access, path);
+    archive = located.path;
+    if (archive.isEmpty())
         return ArchiveKind::None;
-    }
     if (!access.OpenArchiveOfKind(archive, located.kind)) {
         reportOpenFailure(access, located.kind);
         return ArchiveKind::None;
@@ -276,30 +346,17 @@ ArchiveKindCode CCliCommand::openArchiveOf(CArchiveAccess &access, const QString
 int CCliCommand::runList(CArchiveAccess &access, const CliRequest &request)
 {
     const QString path = absolutePath(request.path);
-    QString archive;
-    const ArchiveKindCode kind = openArchiveOf(access, path, archive);
-    if (kind == ArchiveKind::None)
+    const CArchiveAccess::Located archive = locateArchiveOf(access, path);
+    if (archive.path.isEmpty())
         return Failure;
-    const QString inner = innerPathOf(path, archive);
-    std::string buffer;
-    constexpr std::size_t kFlushAt = 1 << 20;
-    qint64 shown = 0;
-    ListingTimes times;
-    forEachEntry(*access.CurrentUnpacker(kind), TarNames::UnderTar, [&](const ArchiveEntry &entry) {
-        if (!entryIsAtOrBelow(entry.path, inner))
-            return true;
-        appendLine(buffer, entry, times);
-        ++shown;
-        if (buffer.size() >= kFlushAt) {
-            std::fwrite(buffer.data(), 1, buffer.size(), m_out);
-            buffer.clear();
-        }
-        return true;
-    });
-    std::fwrite(buffer.data(), 1, buffer.size(), m_out);
-    std::fflush(m_out);
-    access.CloseArchiveOfKind(kind);
-    if (shown == 0 && !inner.isEmpty()) {
+    const QString inner = innerPathOf(path, archive.path);
+    ListingLines lines(inner);
+    if (!gatherListing(access, archive, lines)) {
+        reportOpenFailure(access, archive.kind);
+        return Failure;
+    }
+    lines.writeTo(m_out);
+    if (lines.shown() == 0 && !inner.isEmpty()) {
         error(tr("no such item in the archive: %1").arg(inner));
         return Failure;
     }

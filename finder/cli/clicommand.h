@@ -1,5 +1,6 @@
 #pragma once
 
+#include "finder/archive/archiveaccess.h"
 #include "finder/archive/archivekind.h"
 #include "finder/cli/consoleprompter.h"
 
@@ -11,8 +12,6 @@
 #include <optional>
 
 namespace orv {
-
-class CArchiveAccess;
 
 // What the command line asked for, before anything is touched.
 struct CliRequest
@@ -49,6 +48,8 @@ private:
     int runList(CArchiveAccess &access, const CliRequest &request);
     int runInfo(CArchiveAccess &access, const CliRequest &request);
     int runExtract(CArchiveAccess &access, const CliRequest &request, CConsolePrompter &prompts);
+    // The archive the path is or lies in; reports why not and returns an empty path when none.
+    CArchiveAccess::Located locateArchiveOf(CArchiveAccess &access, const QString &path);
     // Opens the archive the path is or lies in; reports why not and returns None on failure.
     ArchiveKindCode openArchiveOf(CArchiveAccess &access, const QString &path, QString &archive);
     void reportOpenFailure(CArchiveAccess &access, ArchiveKindCode kind);
