@@ -27,7 +27,9 @@ CDockPane::CDockPane(const QString &caption, int controlId, QWidget *parent)
 void CDockPane::setBody(QWidget *body)
 {
     if (m_body) {
+        // Until the deferred delete runs, the old body would still paint over the caption at its own place.
         m_layout->removeWidget(m_body);
+        m_body->hide();
         m_body->deleteLater();
     }
     m_body = body;

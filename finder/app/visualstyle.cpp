@@ -51,6 +51,17 @@ QPalette paletteFor(const Look &look)
     p.setColor(QPalette::Text, look.base.lightness() < 128 ? QColor(Qt::white) : QColor(Qt::black));
     p.setColor(QPalette::ToolTipBase, look.base);
     p.setColor(QPalette::ToolTipText, look.text);
+    // Setting a role sets it for every group, so disabled edits and labels would look usable; they get
+    // the colours halfway to the background instead.
+    const auto faded = [](const QColor &colour, const QColor &background) {
+        return QColor((colour.red() + background.red()) / 2, (colour.green() + background.green()) / 2,
+                      (colour.blue() + background.blue()) / 2);
+    };
+    p.setColor(QPalette::Disabled, QPalette::WindowText, faded(look.text, look.window));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, faded(look.text, look.window));
+    p.setColor(QPalette::Disabled, QPalette::Text, faded(p.color(QPalette::Active, QPalette::Text), look.base));
+    p.setColor(QPalette::Disabled, QPalette::Base, look.window);
+    p.setColor(QPalette::Disabled, QPalette::Highlight, faded(look.highlight, look.window));
     return p;
 }
 

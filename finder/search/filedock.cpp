@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -68,9 +69,32 @@ CFoundFilesModel *CFoundFilesPane::model() const
     return m_list->listModel();
 }
 
+// Without an icon theme (a bare desktop) the toolbar would show long texts that do not fit; the style's
+// own pictures stand in.
+QIcon CFoundFilesPane::toolIcon(const QString &themeName) const
+{
+    static const QHash<QString, QStyle::StandardPixmap> kFallbacks{
+        {QStringLiteral("edit-find"), QStyle::SP_FileDialogContentsView},
+        {QStringLiteral("edit-delete"), QStyle::SP_TrashIcon},
+        {QStringLiteral("edit-clear"), QStyle::SP_DialogResetButton},
+        {QStringLiteral("view-sort-ascending"), QStyle::SP_ArrowUp},
+        {QStringLiteral("view-list-details"), QStyle::SP_FileDialogDetailedView},
+        {QStringLiteral("checkbox"), QStyle::SP_DialogApplyButton},
+        {QStringLiteral("edit-select-none"), QStyle::SP_DialogCancelButton},
+        {QStringLiteral("document-save"), QStyle::SP_DialogSaveButton},
+        {QStringLiteral("document-export"), QStyle::SP_ArrowRight},
+        {QStringLiteral("archive-extract"), QStyle::SP_DialogOpenButton},
+        {QStringLiteral("system-search"), QStyle::SP_FileDialogInfoView},
+    };
+    if (themeName.isEmpty())
+        return {};
+    const auto fallback = kFallbacks.constFind(themeName);
+    return QIcon::fromTheme(themeName, fallback == kFallbacks.cend() ? QIcon() : style()->standardIcon(*fallback));
+}
+
 QAction *CFoundFilesPane::addCommand(int id, const QString &text, const QString &icon)
 {
-    auto *action = new QAction(QIcon::fromTheme(icon), text, this);
+    auto *action = new QAction(toolIcon(icon), text, this);
     action->setObjectName(QStringLiteral("FoundFilesCmd_%1").arg(id));
     action->setData(id);
     m_actions.insert(id, action);

@@ -10,6 +10,7 @@
 #include <functional>
 
 class QAction;
+class QIcon;
 class QMenu;
 class QToolBar;
 
@@ -74,6 +75,7 @@ private:
     void createToolBar();
     QMenu *createSortMenu();
     QMenu *createViewMenu();
+    QIcon toolIcon(const QString &themeName) const;
     void addMenuButton(int id, const QString &text, const QString &icon, QMenu *menu);
     bool searchRunning() const { return m_searchRunning && m_searchRunning(); }
 

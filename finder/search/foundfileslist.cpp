@@ -38,6 +38,10 @@ COrvelListFiles::COrvelListFiles(CResultStore &store, QWidget *parent)
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A header click sorts, as in a file manager's list; the table's own habit of selecting the whole
+    // column would also scroll the sorted list to its last row.
+    disconnect(horizontalHeader(), SIGNAL(sectionPressed(int)), this, SLOT(selectColumn(int)));
+    disconnect(horizontalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &COrvelListFiles::onSectionResized);
     connect(m_model, &CFoundFilesModel::sorted, this, &COrvelListFiles::updateSortArrows);
     applyColumns();

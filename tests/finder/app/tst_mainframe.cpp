@@ -204,6 +204,9 @@ void TestMainFrame::styleSwitchingRewritesApplicationLook()
     QVERIFY(!frame.commands().action(218)->isChecked());
     QCOMPARE(QApplication::palette().color(QPalette::Window) != aquaWindow, true);
     QCOMPARE(QApplication::style()->name(), coloured ? QStringLiteral("fusion") : orv::CVisualStyle::nameOf(219));
+    const QPalette palette = QApplication::palette();
+    for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+        QVERIFY2(palette.color(QPalette::Disabled, role) != palette.color(QPalette::Active, role), "disabled looks disabled");
 
     CMainFrame restarted;
     QCOMPARE(restarted.applicationLook(), look);

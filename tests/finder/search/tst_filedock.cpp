@@ -146,6 +146,25 @@ private slots:
         QVERIFY(pane.action(FoundFilesCmd::SearchInResults)->isEnabled());
     }
 
+    // A click on a header sorts by that column and selects nothing: a selected column would be scrolled
+    // into view, which shows the end of the list instead of its start.
+    void headerClickSortsWithoutSelecting()
+    {
+        test::TestHome home;
+        CResultStore store;
+        CFoundFilesPane pane(store);
+        pane.resize(800, 400);
+        pane.show();
+        fill(store, 50);
+        QHeaderView *header = pane.list()->horizontalHeader();
+        const QPoint size(header->sectionViewportPosition(2) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
+        QCOMPARE(pane.model()->sortColumn(), 2);
+        QCOMPARE(pane.model()->record(0).m_nSize, std::uint64_t(51));
+        QVERIFY(!pane.list()->selectionModel()->hasSelection());
+        QCOMPARE(pane.list()->rowAt(0), 0);
+    }
+
     // The narrowing shows the search's own progress window; its "&Stop" asks before anything is cut short,
     // and a "Yes" keeps what was found so far.
     void searchInResultsStopsFromTheProgressWindow()
