@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMimeDatabase>
+#include <QPainter>
+#include <QStyleOption>
 
 #include <algorithm>
 
@@ -22,10 +24,34 @@ QVariant CFoundFilesIconModel::decoration(const CFileInfo &record) const
     return *it;
 }
 
+void CSortArrowHeader::setArrow(int section, Qt::SortOrder order)
+{
+    m_section = section;
+    m_order = order;
+    viewport()->update();
+}
+
+void CSortArrowHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
+{
+    painter->save();
+    QHeaderView::paintSection(painter, rect, logicalIndex);
+    painter->restore();
+    if (logicalIndex != m_section || rect.width() < 12)
+        return;
+    constexpr int kArrow = 7;
+    QStyleOption option;
+    option.initFrom(this);
+    option.rect = QRect(rect.center().x() - kArrow / 2, rect.top() + 1, kArrow, kArrow - 2);
+    style()->drawPrimitive(m_order == Qt::AscendingOrder ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown,
+                           &option, painter, this);
+}
+
 COrvelListFiles::COrvelListFiles(CResultStore &store, QWidget *parent)
-    : QTableView(parent), m_model(new CFoundFilesIconModel(store, this)), m_columns(FoundFilesColumns::load())
+    : QTableView(parent), m_model(new CFoundFilesIconModel(store, this)), m_header(new CSortArrowHeader(this)),
+      m_columns(FoundFilesColumns::load())
 {
     setObjectName(QStringLiteral("COrvelListFiles"));
+    setHorizontalHeader(m_header);
     setModel(m_model);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -44,6 +70,7 @@ COrvelListFiles::COrvelListFiles(CResultStore &store, QWidget *parent)
     disconnect(horizontalHeader(), SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &COrvelListFiles::onSectionResized);
     connect(m_model, &CFoundFilesModel::sorted, this, &COrvelListFiles::updateSortArrows);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &COrvelListFiles::updateSortArrows);
     applyColumns();
 }
 
@@ -137,9 +164,7 @@ void COrvelListFiles::scrollSelectionIntoView()
 
 void COrvelListFiles::updateSortArrows()
 {
-    QHeaderView *header = horizontalHeader();
-    header->setSortIndicatorShown(m_model->sortColumn() >= 0);
-    header->setSortIndicator(m_model->sortColumn(), m_model->sortOrder());
+    m_header->setArrow(m_model->sortColumn(), m_model->sortOrder());
 }
 
 }  // namespace orv

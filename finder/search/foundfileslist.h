@@ -4,6 +4,7 @@
 #include "finder/search/foundfilesmodel.h"
 
 #include <QHash>
+#include <QHeaderView>
 #include <QIcon>
 #include <QTableView>
 
@@ -23,6 +24,27 @@ protected:
 
 private:
     mutable QHash<QString, QIcon> m_icons;
+};
+
+// The list's header draws its own sort arrow, up for ascending and down for descending, at the top of the
+// sorted column: styles disagree on which way the built-in indicator points.
+class CSortArrowHeader : public QHeaderView
+{
+    Q_OBJECT
+
+public:
+    explicit CSortArrowHeader(QWidget *parent = nullptr) : QHeaderView(Qt::Horizontal, parent) {}
+
+    void setArrow(int section, Qt::SortOrder order);
+    int arrowSection() const { return m_section; }
+    Qt::SortOrder arrowOrder() const { return m_order; }
+
+protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
+
+private:
+    int m_section = -1;
+    Qt::SortOrder m_order = Qt::AscendingOrder;
 };
 
 // The report list of the Found Files pane: four columns, a check box per row, a header that sorts.
@@ -49,11 +71,13 @@ public:
     int lastSelectedRow() const;
     void scrollSelectionIntoView();
     void updateSortArrows();
+    CSortArrowHeader *sortHeader() const { return m_header; }
 
 private:
     void onSectionResized(int column, int oldWidth, int newWidth);
 
     CFoundFilesIconModel *m_model;
+    CSortArrowHeader *m_header;
     FoundFilesColumns m_columns;
     bool m_applying = false;
 };

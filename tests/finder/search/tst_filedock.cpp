@@ -68,10 +68,12 @@ private slots:
         frameSortBySize.trigger();
         QCOMPARE(pane.model()->sortOrder(), Qt::DescendingOrder);
         QVERIFY(frameSortBySize.isChecked());
-        QCOMPARE(pane.list()->horizontalHeader()->sortIndicatorSection(), 2);
+        QCOMPARE(pane.list()->sortHeader()->arrowSection(), 2);
+        QCOMPARE(pane.list()->sortHeader()->arrowOrder(), Qt::DescendingOrder);
 
         pane.action(FoundFilesCmd::ClearAll)->trigger();
         QCOMPARE(store.size(), std::size_t(0));
+        QCOMPARE(pane.list()->sortHeader()->arrowSection(), -1);
         QVERIFY(!enabled(FoundFilesCmd::CheckAll) && !enabled(FoundFilesCmd::RemoveChecks));
         QVERIFY(!frameSortBySize.isChecked());
     }
