@@ -67,7 +67,7 @@ bool OutputFile::open(const QString &targetFolder, const QString &entryPath, con
         case safefs::WalkResult::CannotCreate:
             return fail(Error::CannotCreate);
         }
-        if (createTemporary())
+        if (createFinal() || (errno == EEXIST && createTemporary()))
             return true;
         // A cached folder may have been removed since; a fresh walk makes it again.
         if (!cache || !cache->lastWasHit())
@@ -76,6 +76,17 @@ bool OutputFile::open(const QString &targetFolder, const QString &entryPath, con
         m_folder.reset();
     }
     return fail(Error::CannotCreate);
+}
+
+// The common case of a fresh extraction: nothing is at the name, so the file is written where it ends
+// up and the commit needs no rename. O_EXCL also refuses a symbolic link there, which then goes the
+// temporary way like any other existing name.
+bool OutputFile::createFinal()
+{
+    m_file = safefs::Fd(::openat(folderFd(), m_name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                 0666));
+    m_created = m_file.valid();
+    return m_created;
 }
 
 bool OutputFile::createTemporary()
@@ -148,6 +159,11 @@ bool OutputFile::commit()
         return false;
     if (!finishData())
         return fail(Error::CannotWrite);
+    if (m_created) {
+        m_created = false;
+        m_folder.reset();
+        return true;
+    }
     // rename replaces whatever the final name was, a symbolic link included, without following it; a
     // folder there it refuses to replace with a file.
     if (::renameat(folderFd(), m_temporaryName.constData(), folderFd(), m_name.constData()) != 0)
@@ -162,7 +178,10 @@ void OutputFile::discard()
     m_file.reset();
     if (m_folder && !m_temporaryName.isEmpty())
         ::unlinkat(folderFd(), m_temporaryName.constData(), 0);
+    else if (m_folder && m_created)
+        ::unlinkat(folderFd(), m_name.constData(), 0);
     m_temporaryName.clear();
+    m_created = false;
     m_folder.reset();
 }
 

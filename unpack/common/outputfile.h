@@ -11,10 +11,11 @@
 
 namespace orv {
 
-// Writes one extracted file below a target folder. The data goes to a hidden temporary file beside the
-// final name and replaces it only on commit, so a failed or cancelled extraction leaves neither a partial
-// file nor a damaged old one. No symbolic link below the target is followed, and a link at the final name
-// is replaced, never written through. Anything not committed is removed by the destructor.
+// Writes one extracted file below a target folder. A name nothing holds yet is created exclusively and
+// written in place; when something is there, the data goes to a hidden temporary file beside it and
+// replaces it only on commit. Either way a failed or cancelled extraction leaves neither a partial file nor
+// a damaged old one. No symbolic link below the target is followed, and a link at the final name is
+// replaced, never written through. Anything not committed is removed by the destructor.
 class OutputFile
 {
 public:
@@ -38,6 +39,9 @@ public:
     void discard();
 
     bool isOpen() const { return m_file.valid(); }
+    // Something already held the final name when the file was opened; only then is there anything the
+    // commit replaces, and anything to ask about.
+    bool replacesExisting() const { return !m_temporaryName.isEmpty(); }
     // The final full path (known once open succeeded, or once the entry was refused).
     const QString &path() const { return m_path; }
     Error error() const { return m_error; }
@@ -47,6 +51,7 @@ private:
     bool fail(Error error);
     safefs::WalkResult openFolder(const QString &targetFolder, const QStringList &folders,
                                   const safefs::FolderCreated &created, safefs::FolderCache *cache);
+    bool createFinal();
     bool createTemporary();
     void applyAttributes();
     int folderFd() const { return m_folder ? m_folder->get() : -1; }
@@ -55,11 +60,12 @@ private:
     std::shared_ptr<const safefs::Fd> m_folder;
     safefs::Fd m_file;
     QByteArray m_name;
-    QByteArray m_temporaryName;
+    QByteArray m_temporaryName;  // empty while the file is written under its final name
     QString m_path;
     std::optional<std::int64_t> m_modified;
     std::optional<std::uint32_t> m_attributes;
     std::uint64_t m_written = 0;
+    bool m_created = false;  // the final name was made by this open and goes again if not committed
     Error m_error = Error::None;
 };
 

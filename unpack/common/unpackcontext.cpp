@@ -229,7 +229,7 @@ bool UnpackContext::beginFile(OutputFile &file, const QString &targetFolder, con
         }
         return false;
     }
-    if (confirmReplace(*outputPath, item) == ReplaceDecision::Write)
+    if (!file.replacesExisting() || confirmReplace(*outputPath, item) == ReplaceDecision::Write)
         return true;
     file.discard();
     return false;

@@ -166,6 +166,50 @@ private slots:
         QCOMPARE(entriesOf(m_target), QStringList({QStringLiteral("x.txt")}));
     }
 
+    void abandonedFileLeavesTheFolderAsItWas_data()
+    {
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<bool>("replaces");
+        QTest::newRow("nothing there") << "" << false;
+        QTest::newRow("a file") << "file" << true;
+        QTest::newRow("a link to a file outside") << "link" << true;
+        QTest::newRow("a dangling link") << "dangling" << true;
+        QTest::newRow("an empty folder") << "folder" << true;
+    }
+    void abandonedFileLeavesTheFolderAsItWas()
+    {
+        QFETCH(QString, existing);
+        QFETCH(bool, replaces);
+        const QString path = m_target + QStringLiteral("/x.txt");
+        const QString victim = m_outside + QStringLiteral("/victim.txt");
+        QVERIFY(orv::test::writeFile(victim, "precious"));
+        if (existing == QLatin1String("file"))
+            QVERIFY(orv::test::writeFile(path, "old"));
+        else if (existing == QLatin1String("link"))
+            QVERIFY(makeLink(victim, path));
+        else if (existing == QLatin1String("dangling"))
+            QVERIFY(makeLink(m_outside + QStringLiteral("/missing.txt"), path));
+        else if (existing == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        const QStringList before = entriesOf(m_target);
+        {
+            orv::OutputFile file;
+            QVERIFY(file.open(m_target, QStringLiteral("x.txt")));
+            QCOMPARE(file.replacesExisting(), replaces);
+            QVERIFY(file.write("partial", 7));
+        }
+        orv::OutputFile discarded;
+        QVERIFY(discarded.open(m_target, QStringLiteral("x.txt")));
+        QVERIFY(discarded.write("partial", 7));
+        discarded.discard();
+        QVERIFY(!discarded.commit());
+        QCOMPARE(entriesOf(m_target), before);
+        QCOMPARE(entriesOf(m_outside), QStringList({QStringLiteral("victim.txt")}));
+        QCOMPARE(orv::test::readFile(victim), QByteArray("precious"));
+        if (existing == QLatin1String("file"))
+            QCOMPARE(orv::test::readFile(path), QByteArray("old"));
+    }
+
     void linkedFolderInsideTargetNotFollowed()
     {
         QVERIFY(makeLink(m_outside, m_target + QStringLiteral("/docs")));

@@ -231,6 +231,27 @@ private slots:
         QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
+    void onlyNamesAlreadyThereAreAsked()
+    {
+        // The second copy of a name within one extraction meets the first one and is asked about.
+        const QString target = m_dir->filePath(QStringLiteral("t"));
+        orv::ScriptedPrompter prompts;
+        prompts.queueReplaceAnswer(orv::ReplaceAnswer::No);
+        orv::UnpackContext context;
+        context.beginOperation();
+        const QList<QByteArray> contents{"first", "second"};
+        for (const QByteArray &data : contents) {
+            orv::OutputFile file;
+            if (context.beginFile(file, target, QStringLiteral("d/x.txt"), {QStringLiteral("x.txt"), 6, 0})) {
+                QVERIFY(file.write(data.constData(), size_t(data.size())));
+                QVERIFY(context.finishFile(file));
+            }
+        }
+        QCOMPARE(int(prompts.records().size()), 1);
+        QCOMPARE(orv::test::readFile(target + QStringLiteral("/d/x.txt")), QByteArray("first"));
+        QCOMPARE(QDir(target + QStringLiteral("/d")).entryList(QDir::Files | QDir::Hidden), QStringList({"x.txt"}));
+    }
+
     void escapingEntryReportedOthersGoOn()
     {
         const QString target = m_dir->filePath(QStringLiteral("t"));
