@@ -8,7 +8,6 @@
 #include "unpack/sevenzip/szcom.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QThread>
 
 #include <algorithm>
@@ -61,7 +60,7 @@ class ExtractCallback final : public sz::ComObject<sz::IArchiveExtractCallback, 
 {
 public:
     ExtractCallback(UnpackContext &context, const std::vector<sz::ItemInfo> &items, const QString &targetFolder,
-                    QHash<UInt32, QString> jobs, std::shared_ptr<sz::PasswordSource> passwords)
+                    std::vector<const QString *> jobs, std::shared_ptr<sz::PasswordSource> passwords)
         : m_context(context), m_items(items), m_targetFolder(targetFolder), m_jobs(std::move(jobs)),
           m_passwords(std::move(passwords))
     {
@@ -93,8 +92,8 @@ public:
                 return hr::invalidArg;
             *outStream = nullptr;
             abandonCurrent();
-            const auto job = m_jobs.constFind(index);
-            if (job == m_jobs.cend() || index >= m_items.size())
+            const QString *job = index < m_jobs.size() ? m_jobs[index] : nullptr;
+            if (!job || index >= m_items.size())
                 return hr::ok;
             m_currentIndex = index;
             // A wrong password makes the library only test a selected file: it is not written then.
@@ -207,7 +206,7 @@ private:
     UnpackContext &m_context;
     const std::vector<sz::ItemInfo> &m_items;
     QString m_targetFolder;
-    QHash<UInt32, QString> m_jobs;
+    std::vector<const QString *> m_jobs;  // by item index: where the item goes, null when not selected
     std::shared_ptr<sz::PasswordSource> m_passwords;
     std::unique_ptr<OutputFile> m_file;
     UInt32 m_currentIndex = 0;
@@ -257,10 +256,12 @@ bool Extraction::run(const std::vector<Job> &jobs, const QString &targetFolder)
 
 bool Extraction::extractFiles(const std::vector<Job> &files, const QString &targetFolder)
 {
-    QHash<UInt32, QString> byIndex;
+    // The library asks for thousands of small files one after the other: a table by index answers without
+    // hashing.
+    std::vector<const QString *> byIndex(m_items.size(), nullptr);
     std::vector<UInt32> indices;
     for (const Job &job : files) {
-        byIndex.insert(job.index, job.relativePath);
+        byIndex[job.index] = &job.relativePath;
         indices.push_back(job.index);
     }
     // The library wants the indices ascending and each once.
