@@ -7,8 +7,6 @@
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "unpack/sevenzip/szvalue.h"
 
-#include <QRegularExpression>
-
 namespace orv::rar {
 
 namespace {
@@ -104,19 +102,26 @@ CatalogueStatus statusOf(sz::OpenStatus status)
 
 std::uint32_t rar5VersionFromMethod(const QString &method)
 {
-    static const QRegularExpression pattern(QStringLiteral("^v(\\d+)"));
-    const QRegularExpressionMatch match = pattern.match(method);
-    // 7-Zip counts the algorithm from 6: algorithm 0 is RAR 5.0's, algorithm 1 that of RAR 7.0.
-    if (match.hasMatch() && match.captured(1).toUInt() >= 7)
-        return 70;
-    return 50;
+    // "v7:m3:..."; 7-Zip counts the algorithm from 6: algorithm 0 is RAR 5.0's, algorithm 1 that of RAR 7.0.
+    if (!method.startsWith(QLatin1Char('v')))
+        return 50;
+    qsizetype end = 1;
+    while (end < method.size() && method.at(end) >= QLatin1Char('0') && method.at(end) <= QLatin1Char('9'))
+        ++end;
+    bool ok = false;
+    const uint version = QStringView(method).mid(1, end - 1).toUInt(&ok);
+    return ok && version >= 7 ? 70 : 50;
 }
 
 std::uint32_t methodFromText(const QString &method)
 {
-    static const QRegularExpression pattern(QStringLiteral("(?:^|:)m([0-5])"));
-    const QRegularExpressionMatch match = pattern.match(method);
-    return 0x30 + (match.hasMatch() ? match.captured(1).toUInt() : 0);
+    // The first "m0" to "m5" that starts the text or follows a colon.
+    for (qsizetype i = 0; i + 1 < method.size(); ++i) {
+        if ((i == 0 || method.at(i - 1) == QLatin1Char(':')) && method.at(i) == QLatin1Char('m')
+            && method.at(i + 1) >= QLatin1Char('0') && method.at(i + 1) <= QLatin1Char('5'))
+            return 0x30 + static_cast<std::uint32_t>(method.at(i + 1).unicode() - u'0');
+    }
+    return 0x30;
 }
 
 CatalogueResult readCatalogue(const QString &path, bool rar5, bool stubAllowed, const std::optional<QString> &password)

@@ -8,8 +8,8 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
 
-#include <array>
 #include <vector>
 
 namespace orv::rar {
@@ -18,21 +18,6 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64 * 1024;
 constexpr int kRetryLimit = 16;
-
-const std::array<std::uint32_t, 256> &crcTable()
-{
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    return table;
-}
 
 QString errorOf(struct archive *handle)
 {
@@ -44,11 +29,8 @@ QString errorOf(struct archive *handle)
 
 std::uint32_t crc32Update(std::uint32_t crc, const char *data, std::size_t size)
 {
-    const auto &table = crcTable();
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ static_cast<std::uint8_t>(data[i])) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    // zlib's CRC-32 is the same checksum, computed several bytes at a time.
+    return static_cast<std::uint32_t>(::crc32_z(crc, reinterpret_cast<const Bytef *>(data), size));
 }
 
 void DataReader::ArchiveDeleter::operator()(struct archive *handle) const

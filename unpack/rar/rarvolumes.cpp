@@ -1,7 +1,6 @@
 #include "rarvolumes.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace orv::rar {
 
@@ -10,21 +9,32 @@ namespace {
 // A set with more volumes than this is taken as a loop of names rather than a real set.
 constexpr int kVolumeLimit = 100000;
 
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
 // "name.part07.rar" -> "name.part08.rar"; the width grows only when the count needs it, as RAR does.
 std::optional<QString> nextNewStyle(const QString &path)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(.*\\.part)(\\d+)(\\.rar)$"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(path);
-    if (!match.hasMatch())
+    static constexpr QLatin1StringView rar(".rar");
+    static constexpr QLatin1StringView part(".part");
+    if (!path.endsWith(rar, Qt::CaseInsensitive))
         return std::nullopt;
-    const QString digits = match.captured(2);
+    const qsizetype digitsEnd = path.size() - rar.size();
+    qsizetype digitsStart = digitsEnd;
+    while (digitsStart > 0 && isAsciiDigit(path.at(digitsStart - 1)))
+        --digitsStart;
+    if (digitsStart == digitsEnd || digitsStart < part.size()
+        || QStringView(path).mid(digitsStart - part.size(), part.size()).compare(part, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const QStringView digits = QStringView(path).mid(digitsStart, digitsEnd - digitsStart);
     bool ok = false;
     const qulonglong number = digits.toULongLong(&ok);
     if (!ok)
         return std::nullopt;
     const QString next = QString::number(number + 1).rightJustified(digits.size(), QLatin1Char('0'));
-    return match.captured(1) + next + match.captured(3);
+    return path.left(digitsStart) + next + path.mid(digitsEnd);
 }
 
 // "name.rar" -> "name.r00", "name.r99" -> "name.s00"; the letter keeps the case of the extension.

@@ -1,6 +1,7 @@
 #include "tests/support/testhome.h"
 
 #include "unpack/rar/rararchive.h"
+#include "unpack/rar/rarcatalogue.h"
 #include "unpack/rar/rarheader.h"
 #include "unpack/rar/rarsignature.h"
 #include "unpack/rar/rarvolumes.h"
@@ -44,12 +45,43 @@ private slots:
         QTest::newRow("dots in the folder") << "/a.part1.rar/x.rar" << "/a.part1.rar/x.r00";
         QTest::newRow("not a volume name") << "x.zip" << "";
         QTest::newRow("no extension") << "rar" << "";
+        QTest::newRow("the last part number counts") << "x.part1.part2.rar" << "x.part1.part3.rar";
+        QTest::newRow("part without a number is old style") << "x.part.rar" << "x.part.r00";
+        QTest::newRow("number without part is old style") << "x12.rar" << "x12.r00";
+        QTest::newRow("letters after the number") << "x.part1a.rar" << "x.part1a.r00";
+        QTest::newRow("number beyond 64 bits is old style") << "x.part99999999999999999999.rar"
+                                                            << "x.part99999999999999999999.r00";
     }
     void nextVolume()
     {
         QFETCH(QString, path);
         QFETCH(QString, next);
         QCOMPARE(nextVolumePath(path).value_or(QString()), next);
+    }
+
+    void methodText_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<uint>("method30");
+        QTest::addColumn<uint>("rar5Version");
+        QTest::newRow("empty") << "" << 0x30u << 50u;
+        QTest::newRow("rar5 algorithm 0") << "v6:m3:4M" << 0x33u << 50u;
+        QTest::newRow("rar7 algorithm") << "v7:m5:128M" << 0x35u << 70u;
+        QTest::newRow("large version") << "v12:m1" << 0x31u << 70u;
+        QTest::newRow("level only") << "m0" << 0x30u << 50u;
+        QTest::newRow("level out of range skipped") << "m7:m2" << 0x32u << 50u;
+        QTest::newRow("m inside a word is no level") << "vm4" << 0x30u << 50u;
+        QTest::newRow("v without digits") << "v:m1" << 0x31u << 50u;
+        QTest::newRow("version not first") << "m1:v7" << 0x31u << 50u;
+        QTest::newRow("version beyond 32 bits") << "v99999999999" << 0x30u << 50u;
+    }
+    void methodText()
+    {
+        QFETCH(QString, method);
+        QFETCH(uint, method30);
+        QFETCH(uint, rar5Version);
+        QCOMPARE(methodFromText(method), method30);
+        QCOMPARE(rar5VersionFromMethod(method), rar5Version);
     }
 
     void volumeSetStopsAtGapAndCount()
