@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times listing and extracting a 7z of 20,000 files (solid and non-solid) and a CAB of 5,000 files through
 # orvfind-cli side by side with 7z and bsdtar, and prints the ratio of ours to the faster of the two.
-# Not a test: run it by hand on a quiet machine.
+# Not a test: run it by hand on a quiet machine. Everything goes below $TMPDIR; with TMPDIR=/dev/shm the
+# disk stays out of the extraction times.
 #   bench/7z-cab-bench.sh [BUILD_DIR]    (default: build)
 set -euo pipefail
 

@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Times listing and extracting the largest RAR sample (a set of three volumes) with orvfind-cli, 7z and
-# bsdtar in the same run, and prints the mean times with each peer's ratio to orvfind-cli.
+# bsdtar in the same run, and prints the median times with each peer's ratio to orvfind-cli.
 #
 # usage: bench/rar-bench.sh [PATH-TO-orvfind-cli] [SAMPLE-FOLDER]
 # bsdtar cannot follow a volume set by its first name, so it reads the volumes joined on a pipe; 7z
-# extracts these stored entries itself (it has no RAR decompressor for the others). Uses hyperfine when
-# installed, else a loop timed with date. Output goes to a temporary folder removed at the end.
+# extracts these stored entries itself (it has no RAR decompressor for the others). Every time includes
+# the start of a shell, alike for all three. Output goes to a temporary folder removed at the end.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 cli=${1:-${ORVFIND_CLI:-$here/../build/finder/cli/orvfind-cli}}
 samples=${2:-${ORV_SHARED_DIR:-$here/../../shared}/fixtures/rar}
-runs=${RUNS:-20}
+runs=${RUNS:-40}
 
 [ -x "$cli" ] || { echo "orvfind-cli not found at $cli (pass its path)" >&2; exit 2; }
 [ -d "$samples" ] || { echo "RAR samples not found at $samples (pass the folder)" >&2; exit 2; }
@@ -31,19 +31,22 @@ done | sort -n | tail -1 | cut -d' ' -f2-)
 stem=${first%.part1.rar}
 echo "Sample: $(basename "$first") and its volumes, $(cat "$stem".part*.rar | wc -c) bytes" >&2
 
-time_command() {
-    local cmd=$1
-    if command -v hyperfine >/dev/null; then
-        hyperfine --style none --warmup 2 --runs "$runs" --export-json "$work/h.json" "$cmd" >/dev/null 2>&1
-        /usr/bin/env python3 -c 'import json,sys; print("%.4f" % json.load(open(sys.argv[1]))["results"][0]["mean"])' "$work/h.json"
-    else
-        bash -c "$cmd" >/dev/null 2>&1
-        local start end
-        start=$(date +%s.%N)
-        for _ in $(seq "$runs"); do bash -c "$cmd" >/dev/null 2>&1; done
-        end=$(date +%s.%N)
-        awk -v s="$start" -v e="$end" -v n="$runs" 'BEGIN { printf "%.4f\n", (e - s) / n }'
-    fi
+# The six commands take turns, one run of each per round after a warm-up round, so a load that comes and
+# goes on the shared machine falls on all of them alike; each figure is the median of its runs.
+time_commands() {  # commands... -> one median per command, in seconds
+    local round i start end
+    for ((round = 0; round <= runs; round++)); do
+        for i in $(seq 0 $(($# - 1))); do
+            start=$EPOCHREALTIME
+            bash -c "${@:i+1:1}" >/dev/null 2>&1
+            end=$EPOCHREALTIME
+            ((round == 0)) || echo "$i $start $end"
+        done
+    done >"$work/times"
+    for i in $(seq 0 $(($# - 1))); do
+        awk -v i="$i" '$1 == i { print $3 - $2 }' "$work/times" | sort -g |
+            awk '{ v[NR] = $1 } END { printf "%.4f\n", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    done
 }
 
 report() {
@@ -53,12 +56,15 @@ report() {
 }
 
 out="$work/out"
-list_ours=$(time_command "'$cli' list '$first'")
-list_7z=$(time_command "7z l '$first'")
-list_bsd=$(time_command "cat '$stem'.part*.rar | bsdtar -tvf -")
-x_ours=$(time_command "rm -rf '$out' && mkdir -p '$out' && '$cli' extract --overwrite always '$first' '$out'")
-x_7z=$(time_command "rm -rf '$out' && mkdir -p '$out' && 7z x -y -o'$out' '$first'")
-x_bsd=$(time_command "rm -rf '$out' && mkdir -p '$out' && cat '$stem'.part*.rar | bsdtar -xf - -C '$out'")
+fresh="rm -rf '$out' && mkdir -p '$out'"
+mapfile -t medians < <(time_commands \
+    "'$cli' list '$first'" \
+    "7z l '$first'" \
+    "cat '$stem'.part*.rar | bsdtar -tvf -" \
+    "$fresh && '$cli' extract --overwrite always '$first' '$out'" \
+    "$fresh && 7z x -y -o'$out' '$first'" \
+    "$fresh && cat '$stem'.part*.rar | bsdtar -xf - -C '$out'")
+read -r list_ours list_7z list_bsd x_ours x_7z x_bsd <<<"${medians[*]}"
 
 echo "Ratios are orvfind-cli's time over the peer's (below 1 is faster)."
 report list "$list_ours" "$list_7z" "$list_bsd"
