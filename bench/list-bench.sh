@@ -8,7 +8,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-cli=${1:-${ORVFIND_CLI:-$here/../build/finder/cli/orvfind-cli}}
+cli=${1:-${ORVFIND_CLI:-$here/../build/bin/orvfind-cli}}
 entries=${2:-100000}
 runs=${RUNS:-5}
 

@@ -9,7 +9,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-cli=${1:-${ORVFIND_CLI:-$here/../build/finder/cli/orvfind-cli}}
+cli=${1:-${ORVFIND_CLI:-$here/../build/bin/orvfind-cli}}
 samples=${2:-${ORV_SHARED_DIR:-$here/../../shared}/fixtures/rar}
 runs=${RUNS:-40}
 

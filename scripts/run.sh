@@ -7,4 +7,4 @@ build="$root/build/release"
 bash "$root/scripts/install-deps.sh" build
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_BUILD_TESTS=OFF
 cmake --build "$build" -j"$(nproc)" --target orvfind
-exec "$build/finder/app/orvfind" "$@"
+exec "$build/bin/orvfind" "$@"
