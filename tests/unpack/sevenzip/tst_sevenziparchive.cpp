@@ -315,7 +315,17 @@ void TestSevenZipArchive::passwords()
         const sz::ItemInfo item = archive.item(i);
         if (!item.encrypted || !item.size.value_or(0) || !sink.outcomes.contains(i))
             continue;
-        QCOMPARE(sink.outcomes[i].result, encryptedItemResult);
+        // A wrong key yields noise that depends on the archive's random salt and header: mostly the
+        // password check (ZIP: one byte for ZipCrypto, two for AES) or the decoder rejects it, now and then
+        // it slips past either and only the CRC tells. Any of the three is a failed item.
+        const ItemResult got = sink.outcomes[i].result;
+        const auto wrongKey = [](ItemResult r) {
+            return r == ItemResult::WrongPassword || r == ItemResult::DataError || r == ItemResult::CrcError;
+        };
+        if (wrongKey(encryptedItemResult))
+            QVERIFY2(wrongKey(got), qPrintable(QString::number(int(got))));
+        else
+            QCOMPARE(got, encryptedItemResult);
         QVERIFY(sink.outcomes[i].data.isEmpty() || encryptedItemResult == ItemResult::Ok);
     }
     if (extractStatus == ExtractStatus::Ok)
