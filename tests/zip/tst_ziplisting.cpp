@@ -312,9 +312,19 @@ private slots:
                 const QString path = scratch.filePath(name);
                 QVERIFY(writeFile(path, damaged(bytes, random)));
                 auto unpacker = makeUnpacker(kindOfName(name));
-                if (!unpacker->OpenArchive(path))
+                // The command line's listing and the program's open read a damaged file alike: both list
+                // the same number of items, or both fail.
+                std::size_t streamed = 0;
+                const zip::StreamResult stream =
+                    unpacker->StreamEntries(path, [&streamed](const zip::StreamedItem &) { ++streamed; });
+                const bool opened = unpacker->OpenArchive(path);
+                if (stream != zip::StreamResult::NeedsOpen)
+                    QCOMPARE(opened, stream == zip::StreamResult::Listed);
+                if (!opened)
                     continue;
-                listAll(*unpacker);
+                const std::size_t listed = listAll(*unpacker).size();
+                if (stream == zip::StreamResult::Listed)
+                    QCOMPARE(streamed, listed);
                 unpacker->GetArchiveOutputInfo();
                 unpacker->UnpackArchive(scratch.filePath(QStringLiteral("out")));
             }

@@ -51,6 +51,10 @@ public:
     {
         return m_u.UnpackCurrentFile(name, target);
     }
+    zip::StreamResult StreamEntries(const QString &path, const zip::StreamedItemVisitor &visit) override
+    {
+        return m_u.StreamEntries(path, false, visit);
+    }
 
 private:
     U m_u;

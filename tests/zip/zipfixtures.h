@@ -1,5 +1,6 @@
 #pragma once
 
+#include "zip/streamlisting.h"
 #include "zip/zipfamilyrecords.h"
 
 #include <QString>
@@ -36,6 +37,7 @@ public:
     virtual bool UnpackFolder(const QString &path, const QString &target) = 0;
     virtual bool UnpackArchive(const QString &target) = 0;
     virtual bool UnpackCurrentFile(const QString &name, const QString &target) = 0;
+    virtual zip::StreamResult StreamEntries(const QString &path, const zip::StreamedItemVisitor &visit) = 0;
 };
 
 std::unique_ptr<AnyUnpacker> makeUnpacker(ZipKind kind);
