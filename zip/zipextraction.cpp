@@ -1,15 +1,13 @@
 #include "zipextraction.h"
 
-#include "unpack/common/outputfile.h"
 #include "unpack/common/unpackcontext.h"
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "unpack/sevenzip/szcallbacks.h"
 #include "unpack/sevenzip/szcom.h"
+#include "unpack/sevenzip/szfileextract.h"
 #include "zip/zipcatalog.h"
 
-#include <QCoreApplication>
 #include <QHash>
-#include <QThread>
 
 #include <algorithm>
 
@@ -23,9 +21,7 @@ using sz::UInt32;
 using sz::UInt64;
 namespace hr = sz::hr;
 
-constexpr std::uint32_t attrUnixExtension = 0x8000;
-
-QString resultText(OpResult result, const QString &path, const ZipFacts *facts, bool truncated)
+QString failureText(OpResult result, const QString &path, const ZipFacts *facts, bool truncated)
 {
     const bool brokenData = result == OpResult::DataError || result == OpResult::CrcError;
     if (result == OpResult::UnexpectedEnd || (truncated && brokenData))
@@ -54,181 +50,44 @@ QString resultText(OpResult result, const QString &path, const ZipFacts *facts, 
         .arg(path, sz::itemResultText(static_cast<sz::ItemResult>(static_cast<int>(result)), encrypted));
 }
 
-// Hands the library's data to the output file being written.
-class OutputStream final : public sz::ComObject<sz::ISequentialOutStream>
-{
-public:
-    explicit OutputStream(OutputFile &file) : m_file(file) {}
-
-    HRESULT Write(const void *data, UInt32 size, UInt32 *processedSize) noexcept override
-    {
-        if (processedSize)
-            *processedSize = 0;
-        if (size != 0 && !m_file.write(data, size))
-            return hr::fail;
-        if (processedSize)
-            *processedSize = size;
-        return hr::ok;
-    }
-
-private:
-    OutputFile &m_file;
-};
-
-// The library asks here where each selected file goes and reports how it came out.
-class ExtractCallback final : public sz::ComObject<sz::IArchiveExtractCallback, sz::ICryptoGetTextPassword>
+// The selected entries of the ZIP archive, by the library's index.
+class ExtractCallback final : public sz::FileExtractCallback
 {
 public:
     ExtractCallback(UnpackContext &context, const ZipCatalog &catalog, const QString &targetFolder,
                     QHash<UInt32, ZipJob> jobs, std::shared_ptr<sz::PasswordSource> passwords, bool truncated)
-        : m_context(context), m_catalog(catalog), m_targetFolder(targetFolder), m_jobs(std::move(jobs)),
-          m_passwords(std::move(passwords)), m_truncated(truncated)
+        : FileExtractCallback(context, targetFolder, std::move(passwords)), m_catalog(catalog), m_jobs(std::move(jobs)),
+          m_truncated(truncated)
     {
     }
-
-    HRESULT SetTotal(UInt64 total) noexcept override
-    {
-        m_total = total;
-        return hr::ok;
-    }
-
-    HRESULT SetCompleted(const UInt64 *completeValue) noexcept override
-    {
-        return sz::guarded([&] {
-            if (completeValue)
-                m_done = *completeValue;
-            m_context.updateProgress(m_done, m_total, m_currentName);
-            // Worker threads of the library must not run the event loop.
-            if (onMainThread() && !m_context.doEvents())
-                return hr::abort;
-            return m_context.isCancelled() ? hr::abort : hr::ok;
-        });
-    }
-
-    HRESULT GetStream(UInt32 index, sz::ISequentialOutStream **outStream, sz::Int32 askExtractMode) noexcept override
-    {
-        return sz::guarded([&] {
-            if (!outStream)
-                return hr::invalidArg;
-            *outStream = nullptr;
-            abandonCurrent();
-            const auto job = m_jobs.constFind(index);
-            if (static_cast<sz::AskMode>(askExtractMode) != sz::AskMode::Extract || job == m_jobs.cend())
-                return hr::ok;
-            return openFile(*job, outStream);
-        });
-    }
-
-    HRESULT PrepareOperation(sz::Int32) noexcept override { return hr::ok; }
-
-    HRESULT SetOperationResult(sz::Int32 opRes) noexcept override
-    {
-        return sz::guarded([&] {
-            if (m_file)
-                finishFile(static_cast<OpResult>(opRes));
-            return hr::ok;
-        });
-    }
-
-    HRESULT CryptoGetTextPassword(sz::BSTR *password) noexcept override
-    {
-        return sz::guarded([&] {
-            m_passwordUsed = true;
-            return sz::answerPassword(*m_passwords, password);
-        });
-    }
-
-    // Removes a file the library left without a result (the run stopped inside it).
-    void abandonCurrent()
-    {
-        if (m_file) {
-            m_file->discard();
-            m_file.reset();
-        }
-    }
-
-    bool allWritten() const { return m_failed == 0; }
-    const QString &error() const { return m_error; }
-    bool passwordSuspect() const { return m_passwordSuspect; }
 
 private:
-    static bool onMainThread()
+    std::optional<sz::SelectedItem> selectedItem(UInt32 index) const override
     {
-        const QCoreApplication *application = QCoreApplication::instance();
-        return !application || QThread::currentThread() == application->thread();
-    }
-
-    void noteFailure(const QString &text)
-    {
-        ++m_failed;
-        if (m_error.isEmpty())
-            m_error = text;
-    }
-
-    HRESULT openFile(const ZipJob &job, sz::ISequentialOutStream **outStream)
-    {
-        const ArchiveEntry &entry = m_catalog.at(job.entry);
-        m_currentName = entryName(entry.path);
-        m_currentEntry = job.entry;
-        m_context.updateProgress(m_done, m_total, m_currentName);
-        ArchivedFile item{m_currentName, entry.size, std::nullopt};
-        const ZipFacts *facts = m_catalog.facts(job.entry);
-        if (facts && facts->hasTime)
-            item.modified = entry.modified;
-        auto file = std::make_unique<OutputFile>();
-        if (!m_context.beginFile(*file, m_targetFolder, job.relativePath, item)) {
-            if (m_context.isCancelled())
-                return hr::abort;
-            ++m_failed;
-            if (file->error() != OutputFile::Error::None && file->error() != OutputFile::Error::OutsideTarget)
-                noteFailure(QStringLiteral("Cannot create the file %1.").arg(file->path()));
-            return hr::ok;
+        const auto job = m_jobs.constFind(index);
+        if (job == m_jobs.cend())
+            return std::nullopt;
+        const ArchiveEntry &entry = m_catalog.at(job->entry);
+        sz::SelectedItem item{entry.path, job->relativePath, entry.size, std::nullopt, std::nullopt, false};
+        if (const ZipFacts *facts = m_catalog.facts(job->entry)) {
+            if (facts->hasTime)
+                item.modified = entry.modified;
+            item.attributes = facts->attributes;
+            item.encrypted = facts->encrypted;
         }
-        if (item.modified)
-            file->setModificationTime(*item.modified);
-        if (facts && facts->attributes && usableAttributes(*facts->attributes))
-            file->setAttributes(*facts->attributes);
-        m_file = std::move(file);
-        *outStream = sz::ComPtr<sz::ISequentialOutStream>(sz::makeCom<OutputStream>(*m_file)).detach();
-        return hr::ok;
+        return item;
     }
 
-    // A Unix mode without any permission bit would leave a file nobody can read.
-    static bool usableAttributes(std::uint32_t attributes)
+    QString resultText(OpResult result, UInt32 index) const override
     {
-        return (attributes & attrUnixExtension) == 0 || ((attributes >> 16) & 0777u) != 0;
+        const auto job = m_jobs.constFind(index);
+        if (job == m_jobs.cend())
+            return {};
+        return failureText(result, m_catalog.at(job->entry).path, m_catalog.facts(job->entry), m_truncated);
     }
 
-    void finishFile(OpResult result)
-    {
-        const std::unique_ptr<OutputFile> file = std::move(m_file);
-        const QString path = m_catalog.at(m_currentEntry).path;
-        if (result != OpResult::Ok) {
-            file->discard();
-            const ZipFacts *facts = m_catalog.facts(m_currentEntry);
-            if (m_passwordUsed && facts && facts->encrypted)
-                m_passwordSuspect = true;
-            noteFailure(resultText(result, path, facts, m_truncated));
-            return;
-        }
-        if (!m_context.finishFile(*file))
-            noteFailure(QStringLiteral("Cannot write the file %1.").arg(file->path()));
-    }
-
-    UnpackContext &m_context;
     const ZipCatalog &m_catalog;
-    QString m_targetFolder;
     QHash<UInt32, ZipJob> m_jobs;
-    std::shared_ptr<sz::PasswordSource> m_passwords;
-    std::unique_ptr<OutputFile> m_file;
-    int m_currentEntry = -1;
-    QString m_currentName;
-    UInt64 m_total = 0;
-    UInt64 m_done = 0;
-    int m_failed = 0;
-    QString m_error;
-    bool m_passwordUsed = false;
-    bool m_passwordSuspect = false;
     bool m_truncated = false;
 };
 
