@@ -1,6 +1,6 @@
 #include "framemenus.h"
 
-#include "finder/app/commandids.h"
+#include "finder/common/commandids.h"
 
 #include <QAction>
 #include <QActionGroup>

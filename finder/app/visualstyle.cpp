@@ -1,6 +1,6 @@
 #include "visualstyle.h"
 
-#include "finder/app/commandids.h"
+#include "finder/common/commandids.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,5 +1,5 @@
-#include "finder/app/busyflags.h"
 #include "finder/app/frameprofile.h"
+#include "finder/common/busyflags.h"
 #include "platform/events.h"
 
 #include <QSettings>

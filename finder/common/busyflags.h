@@ -22,16 +22,20 @@ public:
 
     static int stopEventOf(Operation op);
 
-private:
     struct Slot
     {
         bool running = false;
         QPointer<QObject> receiver;
     };
+    const Slot &slot(Operation op) const { return m_slots[op]; }
+    void restore(Operation op, const Slot &saved) { m_slots[op] = saved; }
+
+private:
     Slot m_slots[OperationCount];
 };
 
-// Marks an operation as running for the lifetime of the object.
+// Marks an operation as running for the lifetime of the object. Scopes nest: an operation started inside
+// another one's event pump gives the flag back as it found it.
 class BusyScope
 {
 public:
@@ -43,6 +47,7 @@ public:
 private:
     CBusyFlags &m_flags;
     CBusyFlags::Operation m_op;
+    CBusyFlags::Slot m_saved;
 };
 
 }  // namespace orv

@@ -44,14 +44,14 @@ bool CBusyFlags::IsBusy()
 }
 
 BusyScope::BusyScope(CBusyFlags &flags, CBusyFlags::Operation op, QObject *stopReceiver)
-    : m_flags(flags), m_op(op)
+    : m_flags(flags), m_op(op), m_saved(flags.slot(op))
 {
     m_flags.setRunning(op, stopReceiver);
 }
 
 BusyScope::~BusyScope()
 {
-    m_flags.clear(m_op);
+    m_flags.restore(m_op, m_saved);
 }
 
 }  // namespace orv
