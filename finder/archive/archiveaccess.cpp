@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace orv {
 
 namespace {
@@ -79,7 +81,50 @@ QString innerPathOf(const QString &virtualPath, const QString &archivePath)
     return withoutTrailingSeparators(virtualPath.mid(archivePath.size() + 1));
 }
 
-CArchiveAccess::CArchiveAccess(UnpackerCreator creator) : m_creator(std::move(creator)) {}
+class CArchiveAccess::ReaderUse
+{
+public:
+    explicit ReaderUse(CArchiveAccess &access) : m_access(access) { ++m_access.m_readerUses; }
+    ~ReaderUse() { --m_access.m_readerUses; }
+    ReaderUse(const ReaderUse &) = delete;
+    ReaderUse &operator=(const ReaderUse &) = delete;
+
+private:
+    CArchiveAccess &m_access;
+};
+
+COpenedArchive::COpenedArchive(COpenedArchive &&other) noexcept
+    : m_access(std::exchange(other.m_access, nullptr)), m_kind(other.m_kind)
+{
+}
+
+COpenedArchive &COpenedArchive::operator=(COpenedArchive &&other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_access = std::exchange(other.m_access, nullptr);
+        m_kind = other.m_kind;
+    }
+    return *this;
+}
+
+IUnpacker &COpenedArchive::reader() const
+{
+    return *m_access->m_unpacker;
+}
+
+void COpenedArchive::Close()
+{
+    if (!m_access)
+        return;
+    CArchiveAccess *access = std::exchange(m_access, nullptr);
+    --access->m_readerUses;
+    access->CloseArchiveOfKind(m_kind);
+}
+
+CArchiveAccess::CArchiveAccess(UnpackerCreator creator) { m_config.creator = std::move(creator); }
+
+CArchiveAccess::CArchiveAccess(ArchiveAccessConfig config) : m_config(std::move(config)) {}
 
 CArchiveAccess::~CArchiveAccess()
 {
@@ -89,17 +134,17 @@ CArchiveAccess::~CArchiveAccess()
 
 void CArchiveAccess::ApplySettings(const SettingsValues &values)
 {
-    m_extensions = values.enabledTypes;
-    m_customArchives = values.customArchives;
-    m_ini.bUnpackFilesWithoutPaths = values.bUnpackFilesWithoutPaths ? 1 : 0;
-    m_ini.bUnpackFoldersWithoutPaths = values.bUnpackFoldersWithoutPaths ? 1 : 0;
-    m_ini.bUnpackArchivesWithoutPaths = values.bUnpackArchivesWithoutPaths ? 1 : 0;
-    m_ini.bAskBeforeOverwriting = values.bAskBeforeOverwriting ? 1 : 0;
+    m_config.extensions = values.enabledTypes;
+    m_config.customArchives = values.customArchives;
+    m_config.ini.bUnpackFilesWithoutPaths = values.bUnpackFilesWithoutPaths ? 1 : 0;
+    m_config.ini.bUnpackFoldersWithoutPaths = values.bUnpackFoldersWithoutPaths ? 1 : 0;
+    m_config.ini.bUnpackArchivesWithoutPaths = values.bUnpackArchivesWithoutPaths ? 1 : 0;
+    m_config.ini.bAskBeforeOverwriting = values.bAskBeforeOverwriting ? 1 : 0;
 }
 
 bool CArchiveAccess::IsCustomArchive(const QString &upperExtension) const
 {
-    return isCustomArchiveEnabled(m_customArchives, upperExtension);
+    return isCustomArchiveEnabled(m_config.customArchives, upperExtension);
 }
 
 QString CArchiveAccess::GetArchivePath(const QString &path)
@@ -141,7 +186,7 @@ ArchiveKindCode CArchiveAccess::kindOfArchiveFile(const QString &path)
     const QString extension = upperExtensionOf(path);
     if (extension.isEmpty())
         return ArchiveKind::None;
-    const bool listed = m_extensions.contains(extension);
+    const bool listed = m_config.extensions.contains(extension);
     if (listed && extension == kExe)
         return GetSelfExtractingKind(path);
     if (!listed && !IsCustomArchive(extension))
@@ -165,7 +210,7 @@ ArchiveKindCode CArchiveAccess::kindOfExtension(const QString &upperExtension, c
 ArchiveKindCode CArchiveAccess::GetSelfExtractingKind(const QString &exePath)
 {
     QList<ArchiveKindCode> tried;
-    for (const QString &extension : std::as_const(m_extensions)) {
+    for (const QString &extension : std::as_const(m_config.extensions)) {
         for (const ProbeRow &row : kProbes) {
             if (extension != row.extension || tried.contains(row.probeKind))
                 continue;
@@ -181,7 +226,7 @@ bool CArchiveAccess::probe(const QString &path, ArchiveKindCode kind)
 {
     if (!isRegularFile(path))
         return false;
-    std::unique_ptr<IUnpacker> unpacker = m_creator(kind);
+    std::unique_ptr<IUnpacker> unpacker = m_config.creator(kind);
     if (!unpacker || !openWith(*unpacker, path, kind))
         return false;
     unpacker->closeArchive();
@@ -190,30 +235,32 @@ bool CArchiveAccess::probe(const QString &path, ArchiveKindCode kind)
 
 bool CArchiveAccess::openWith(IUnpacker &unpacker, const QString &path, ArchiveKindCode kind)
 {
-    if (m_observer)
-        m_observer->beforeOpen(path, kind, unpacker);
+    if (m_config.observer)
+        m_config.observer->beforeOpen(path, kind, unpacker);
     const bool opened = unpacker.openArchive(path);
-    if (m_observer)
-        m_observer->afterOpen(path, kind, unpacker, opened);
+    if (m_config.observer)
+        m_config.observer->afterOpen(path, kind, unpacker, opened);
     return opened;
 }
 
-void CArchiveAccess::forgetReaders()
+bool CArchiveAccess::forgetReaders()
 {
+    if (IsReaderInUse())
+        return false;
     if (m_unpacker)
         m_unpacker->closeArchive();
     m_unpacker.reset();
     m_failedUnpacker.reset();
     m_currentKind = ArchiveKind::None;
     m_currentPath.clear();
+    return true;
 }
 
 bool CArchiveAccess::OpenArchiveOfKind(const QString &archivePath, ArchiveKindCode kind)
 {
-    forgetReaders();
-    if (!isDispatchable(kind))
+    if (!forgetReaders() || !isDispatchable(kind))
         return false;
-    std::unique_ptr<IUnpacker> unpacker = m_creator(kind);
+    std::unique_ptr<IUnpacker> unpacker = m_config.creator(kind);
     if (!unpacker)
         return false;
     if (!openWith(*unpacker, archivePath, kind)) {
@@ -226,11 +273,20 @@ bool CArchiveAccess::OpenArchiveOfKind(const QString &archivePath, ArchiveKindCo
     return true;
 }
 
+COpenedArchive CArchiveAccess::Open(const QString &archivePath, ArchiveKindCode kind)
+{
+    if (!OpenArchiveOfKind(archivePath, kind))
+        return {};
+    ++m_readerUses;
+    return COpenedArchive(*this, kind);
+}
+
 EntryStream CArchiveAccess::StreamArchiveOfKind(const QString &archivePath, ArchiveKindCode kind, TarNames names,
                                                 const StreamedEntryVisitor &visit)
 {
-    forgetReaders();
-    std::unique_ptr<IUnpacker> unpacker = isDispatchable(kind) ? m_creator(kind) : nullptr;
+    if (!forgetReaders())
+        return EntryStream::Failed;
+    std::unique_ptr<IUnpacker> unpacker = isDispatchable(kind) ? m_config.creator(kind) : nullptr;
     if (!unpacker)
         return EntryStream::Unavailable;
     const EntryStream result = unpacker->streamEntries(archivePath, names, visit);
@@ -253,7 +309,7 @@ bool CArchiveAccess::IsFolderOfKind(const QString &innerPath, ArchiveKindCode ki
 bool CArchiveAccess::CloseArchiveOfKind(ArchiveKindCode kind)
 {
     IUnpacker *unpacker = CurrentUnpacker(kind);
-    if (!unpacker)
+    if (!unpacker || IsReaderInUse())
         return false;
     const bool closed = unpacker->closeArchive();
     m_unpacker.reset();
@@ -275,11 +331,12 @@ bool CArchiveAccess::dispatchUnpack(ArchiveKindCode kind, QObject *progress, boo
     if (!unpacker)
         return false;
     unpacker->setHandleDialogProgress(progress);
-    unpacker->setWndFileTree(quiet ? nullptr : m_fileTree.data());
-    INIUNPACK ini = m_ini;
+    unpacker->setWndFileTree(quiet ? nullptr : m_config.fileTree.data());
+    INIUNPACK ini = m_config.ini;
     unpacker->setIni(ini);
     if (m_carryYesToAll)
         unpacker->setIniYesToAll(m_yesToAll);
+    const ReaderUse use(*this);
     const bool result = call(*unpacker);
     if (m_carryYesToAll)
         unpacker->getIniYesToAll(m_yesToAll);
@@ -339,7 +396,7 @@ QString CArchiveAccess::detailText(ArchiveKindCode kind)
 
 void CArchiveAccess::ShowOpenError(ArchiveKindCode kind, bool withDetail)
 {
-    if (m_suppressOpenErrors)
+    if (m_config.suppressOpenErrors)
         return;
     QString text = tr("Cannot open the archive.");
     if (withDetail)

@@ -40,7 +40,8 @@ bool CArchiveExtraction::extractOne(const QString &selectedPath, const CArchiveA
                                     const QString &destination, QObject *progress)
 {
     const auto &[archive, kind] = located;
-    if (!m_access.OpenArchiveOfKind(archive, kind)) {
+    const COpenedArchive opened = m_access.Open(archive, kind);
+    if (!opened) {
         m_access.ShowOpenError(kind, false);
         return false;
     }
@@ -49,7 +50,7 @@ bool CArchiveExtraction::extractOne(const QString &selectedPath, const CArchiveA
     bool done = false;
     if (inner.isEmpty()) {
         done = m_access.UnpackArchiveOfKind(destination, kind, progress, true);
-    } else if (m_access.IsFolderOfKind(inner, kind)) {
+    } else if (opened->isFolder(inner)) {
         item = UnpackItem::Folder;
         done = m_access.UnpackFolderOfKind(inner, destination, kind, progress, true);
     } else {
@@ -58,7 +59,6 @@ bool CArchiveExtraction::extractOne(const QString &selectedPath, const CArchiveA
     }
     if (!done)
         m_access.ShowUnpackError(item, inner.isEmpty() ? archive : inner, kind, false);
-    m_access.CloseArchiveOfKind(kind);
     return done;
 }
 

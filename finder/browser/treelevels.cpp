@@ -193,23 +193,22 @@ bool isCompressedStreamKind(ArchiveKindCode kind)
 ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath, ArchiveKindCode kind,
                               const QString &innerPath)
 {
-    if (!access.OpenArchiveOfKind(archivePath, kind))
+    const COpenedArchive archive = access.Open(archivePath, kind);
+    if (!archive)
         return {};
-    IUnpacker *unpacker = access.CurrentUnpacker(kind);
     ArchiveLevel level;
     if (isCompressedStreamKind(kind) && innerPath.isEmpty()) {
-        const QString name = firstEntryName(*unpacker);
+        const QString name = firstEntryName(archive.reader());
         if (!name.isEmpty())
-            level.files.append({name, unpacker->isTarInside()});
+            level.files.append({name, archive->isTarInside()});
     } else {
         LevelCollector collector(innerPath);
-        forEachEntry(*unpacker, TarNames::UnderTar, [&](const ArchiveEntry &entry) {
+        forEachEntry(archive.reader(), TarNames::UnderTar, [&](const ArchiveEntry &entry) {
             collector.add(entry);
             return true;
         });
         level = collector.take();
     }
-    access.CloseArchiveOfKind(kind);
     level.opened = true;
     sortItems(level.folders);
     sortItems(level.files);
@@ -230,19 +229,13 @@ QString selectionStatusText(CArchiveAccess &access, const QString &path, bool op
         return objectsText(listFolderLevel(path, access));
     if (openErrorsSuppressed && isZipGroup(archive.kind))
         return {};
-    if (!access.OpenArchiveOfKind(archive.path, archive.kind))
+    const COpenedArchive opened = access.Open(archive.path, archive.kind);
+    if (!opened)
         return QCoreApplication::translate("COrvelArchiveTree", "Invalid archive");
-    IUnpacker *unpacker = access.CurrentUnpacker(archive.kind);
     const QString inner = innerPathOf(path, archive.path);
-    QString text;
     if (inner.isEmpty())
-        text = unpacker->archiveOutputInfo();
-    else if (unpacker->isFolder(inner))
-        text = unpacker->folderOutputInfo(inner);
-    else
-        text = unpacker->fileOutputInfo(inner);
-    access.CloseArchiveOfKind(archive.kind);
-    return text;
+        return opened->archiveOutputInfo();
+    return opened->isFolder(inner) ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner);
 }
 
 }  // namespace orv

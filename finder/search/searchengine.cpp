@@ -161,12 +161,12 @@ void CSearchEngine::searchCheckedPlace(const QString &path)
     // A place that does not exist on disk lies inside an archive: only a folder of that archive is
     // searched, as the archive restricted to that folder.
     const CArchiveAccess::Located located = m_access.locateArchive(path);
-    if (located.path.isEmpty() || !m_access.OpenArchiveOfKind(located.path, located.kind))
+    if (located.path.isEmpty())
         return;
     const QString inner = innerPathOf(path, located.path);
-    const bool isFolder = !inner.isEmpty()
-                          && (m_access.IsFolderOfKind(inner, located.kind) || isTarLevel(located.kind, inner));
-    m_access.CloseArchiveOfKind(located.kind);
+    bool isFolder = false;
+    if (const COpenedArchive archive = m_access.Open(located.path, located.kind))
+        isFolder = !inner.isEmpty() && (archive->isFolder(inner) || isTarLevel(archive, inner));
     if (!isFolder)
         return;
     m_criteria.bInnerFolder = true;
@@ -178,13 +178,12 @@ void CSearchEngine::searchCheckedPlace(const QString &path)
 
 // The tar inside a compressed stream is a file entry to its reader but a folder level to the user, who
 // may pick it as the place: that means the whole tar.
-bool CSearchEngine::isTarLevel(ArchiveKindCode kind, const QString &inner)
+bool CSearchEngine::isTarLevel(const COpenedArchive &archive, const QString &inner)
 {
-    IUnpacker *unpacker = m_access.CurrentUnpacker(kind);
-    if (!unpacker || !isCompressedTarKind(kind) || !unpacker->isTarInside())
+    if (!isCompressedTarKind(archive.kind()) || !archive->isTarInside())
         return false;
     QString tarName;
-    forEachEntry(*unpacker, TarNames::AsListed, [&tarName](const ArchiveEntry &entry) {
+    forEachEntry(archive.reader(), TarNames::AsListed, [&tarName](const ArchiveEntry &entry) {
         tarName = entry.path;
         return false;
     });
@@ -321,9 +320,11 @@ void CSearchEngine::ExamineFile(const CFileInfo &record)
 
 void CSearchEngine::ListArchive(ArchiveKindCode code, const QString &archivePath, const CFileInfo &)
 {
-    if (archivePath.isEmpty() || !m_access.OpenArchiveOfKind(archivePath, code))
+    if (archivePath.isEmpty())
         return;
-    IUnpacker *unpacker = m_access.CurrentUnpacker(code);
+    const COpenedArchive archive = m_access.Open(archivePath, code);
+    if (!archive)
+        return;
     QString restriction = m_criteria.bInnerFolder ? m_criteria.strInnerFolder : QString();
     m_listing = Listing{};
     if (isCompressedTarKind(code)) {
@@ -332,12 +333,11 @@ void CSearchEngine::ListArchive(ArchiveKindCode code, const QString &archivePath
             const qsizetype slash = restriction.indexOf(QLatin1Char('/'));
             restriction = slash < 0 ? QString() : restriction.mid(slash + 1);
         }
-        m_listing.tarInside = unpacker->isTarInside();
+        m_listing.tarInside = archive->isTarInside();
         m_listing.skipAfterTest = m_listing.tarInside && m_criteria.bSkipCompressedTar;
     }
-    forEachEntry(*unpacker, TarNames::AsListed,
+    forEachEntry(archive.reader(), TarNames::AsListed,
                  [&](const ArchiveEntry &entry) { return visitEntry(entry, archivePath, restriction); });
-    m_access.CloseArchiveOfKind(code);
 }
 
 // One entry of the archive being listed; false ends the listing.

@@ -21,6 +21,7 @@ class QObject;
 namespace orv {
 
 class CArchiveAccess;
+class COpenedArchive;
 struct ArchiveEntry;
 
 // Walks the places to search, recognises archives by their extension and, by the mode, reports the
@@ -75,7 +76,7 @@ private:
     class StopWatcher;
 
     void searchCheckedPlace(const QString &path);
-    bool isTarLevel(ArchiveKindCode kind, const QString &inner);
+    bool isTarLevel(const COpenedArchive &archive, const QString &inner);
     void searchFolderOnce(const QString &folder);
     bool fillRecord(const QFileInfo &info);
     void reportProgress(const QString &path);

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 namespace orv::test {
@@ -31,6 +32,7 @@ struct FakeWorld
     bool unpackSucceeds = true;
     bool tarInside = false;
     QString detail;
+    std::function<void()> duringUnpack;  // runs inside every unpack call, as a pump would
 
     static FakeWorld &get()
     {
@@ -138,6 +140,8 @@ private:
     bool unpack(const QString &call)
     {
         log(call);
+        if (world().duringUnpack)
+            world().duringUnpack();
         if (!m_yesToAll.bYesToAllFiles) {
             ReplaceQuestion question;
             question.message = call;

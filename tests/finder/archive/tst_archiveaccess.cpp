@@ -312,6 +312,48 @@ private slots:
         QVERIFY(!access.CloseArchiveOfKind(ArchiveKind::Zip));
     }
 
+    // What runs in a reader's event pump may come back to the layer; the reader the caller is inside stays.
+    void readerInUseIsKept_data()
+    {
+        QTest::addColumn<bool>("duringUnpack");
+        QTest::newRow("while an opened archive is held") << false;
+        QTest::newRow("inside an unpack call") << true;
+    }
+
+    void readerInUseIsKept()
+    {
+        QFETCH(bool, duringUnpack);
+        CArchiveAccess access(test::createFake);
+        QStringList refusals;
+        const auto reenter = [&] {
+            if (access.OpenArchiveOfKind(at("b.zip"), ArchiveKind::Zip))
+                refusals << "opened";
+            if (access.CloseArchiveOfKind(ArchiveKind::Zip))
+                refusals << "closed";
+            if (access.StreamArchiveOfKind(at("b.zip"), ArchiveKind::Zip, TarNames::AsListed, {})
+                != EntryStream::Failed)
+                refusals << "streamed";
+            if (access.CurrentArchivePath() != at("a.zip"))
+                refusals << "reader changed";
+        };
+        {
+            COpenedArchive archive = access.Open(at("a.zip"), ArchiveKind::Zip);
+            QVERIFY(archive);
+            if (duringUnpack) {
+                FakeWorld::get().duringUnpack = reenter;
+                QVERIFY(access.UnpackFileOfKind(QStringLiteral("x"), at("out"), ArchiveKind::Zip, nullptr, true));
+            } else {
+                reenter();
+            }
+            QCOMPARE(refusals, QStringList());
+            QVERIFY(!archive->isFolder(QStringLiteral("x")));
+        }
+        FakeWorld::get().duringUnpack = {};
+        QVERIFY(!access.IsReaderInUse());
+        QCOMPARE(FakeWorld::get().log.count("CloseArchive"), 1);
+        QVERIFY(access.OpenArchiveOfKind(at("b.zip"), ArchiveKind::Zip));
+    }
+
     void listing_data()
     {
         QTest::addColumn<bool>("tarInside");
