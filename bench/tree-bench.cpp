@@ -4,6 +4,7 @@
 //
 // usage: orvfind-tree-bench [FOLDER-ENTRIES] [ARCHIVE-ENTRIES]   (QT_QPA_PLATFORM=offscreen works)
 
+#include "finder/browser/archiveservice.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/browser/treelevels.h"
 
@@ -71,8 +72,9 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    orv::COrvelArchiveTree tree;
-    tree.access().SetArchiveExtensions({QStringLiteral("ZIP")});
+    orv::CArchiveService service;
+    service.layer().SetArchiveExtensions({QStringLiteral("ZIP")});
+    orv::COrvelArchiveTree tree(service);
     tree.setDrives({{dir.path(), QStringLiteral("Bench"), orv::DriveType::Fixed}});
     tree.resize(400, 700);
     tree.show();
@@ -91,10 +93,9 @@ int main(int argc, char **argv)
     });
     const QString zipPath = dir.path() + "/big.zip";
     const qint64 openMs = timed([&] {
-        tree.access().OpenArchiveOfKind(zipPath, orv::ArchiveKind::Zip);
-        tree.access().CloseArchiveOfKind(orv::ArchiveKind::Zip);
+        service.NewAccess()->Open(zipPath, orv::ArchiveKind::Zip);
     });
-    const qint64 levelMs = timed([&] { orv::listArchiveLevel(tree.access(), zipPath, orv::ArchiveKind::Zip, {}); });
+    const qint64 levelMs = timed([&] { orv::listArchiveLevel(*service.NewAccess(), zipPath, orv::ArchiveKind::Zip, {}); });
     const qint64 statusMs = timed([&] { tree.setCurrentItem(archive); });
     const qint64 collapseMs = timed([&] {
         tree.CollapseNode(archive);

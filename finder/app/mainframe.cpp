@@ -1,21 +1,25 @@
 #include "mainframe.h"
 
 #include "finder/app/aboutdialog.h"
-#include "finder/app/commandids.h"
 #include "finder/app/orvelsplitter.h"
 #include "finder/app/tempfolder.h"
 #include "finder/app/visualstyle.h"
 #include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/archivedock.h"
+#include "finder/browser/orvelarchivetree.h"
+#include "finder/common/commandids.h"
 #include "finder/search/filedock.h"
 #include "platform/prompts.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QUrl>
 
 namespace orv {
 
@@ -38,8 +42,8 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), m_commands(new CF
     setApplicationLook(m_look);
     setWindowTitle(tr("Orvel-ZIP Finder"));
     m_tempFolder = prepareTemporaryFolder();
-    m_archivePane->dock()->setBody(new CArchiveBrowserPane(*this));
-    CFoundFilesPane::install(*this);
+    createPanes();
+    connectPanes();
     connectFrameCommands();
 }
 
@@ -85,8 +89,51 @@ void CMainFrame::createStatusBar()
     statusBar()->addWidget(m_statusText, 1);
 }
 
+void CMainFrame::createPanes()
+{
+    m_archives.ApplySettings(m_settings.values());
+    m_archives.setTemporaryFolder(m_tempFolder);
+    m_archives.setBusyFlags(&m_busy);
+    m_archives.setFileLauncher([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    m_browser = new CArchiveBrowserPane(BrowserContext{m_archives, m_busy, m_results, m_settings.values(), m_places});
+    m_archivePane->dock()->setBody(m_browser);
+    m_foundFiles = new CFoundFilesPane(m_results);
+    m_foundFiles->setBusyFlags(&m_busy);
+    m_filePane->dock()->setBody(m_foundFiles);
+}
+
+void CMainFrame::connectPanes()
+{
+    COrvelArchiveTree *tree = m_browser->tree();
+    CArchiveDockController *browserCommands = m_browser->controller();
+    connect(tree, &COrvelArchiveTree::statusTextChanged, m_statusText, &QLabel::setText);
+    connect(browserCommands, &CArchiveDockController::statusTextChanged, m_statusText, &QLabel::setText);
+    connect(m_foundFiles, &CFoundFilesPane::findInBrowserRequested, tree, &COrvelArchiveTree::SelectPath);
+    connect(browserCommands, &CArchiveDockController::searchFinished, m_foundFiles,
+            &CFoundFilesPane::OnSearchFinished);
+    for (int id : CFoundFilesPane::sharedCommandIds()) {
+        if (QAction *action = m_commands->action(id))
+            m_foundFiles->forwardFrameAction(action);
+    }
+}
+
 void CMainFrame::connectFrameCommands()
 {
+    CArchiveDockController *browserCommands = m_browser->controller();
+    QAction *back = m_commands->action(Cmd::HistoryBack);
+    QAction *forward = m_commands->action(Cmd::HistoryForward);
+    QAction *clearHistory = m_commands->action(Cmd::ClearHistory);
+    connect(back, &QAction::triggered, browserCommands, &CArchiveDockController::OnBack);
+    connect(forward, &QAction::triggered, browserCommands, &CArchiveDockController::OnForward);
+    connect(clearHistory, &QAction::triggered, browserCommands, &CArchiveDockController::OnClearHistory);
+    clearHistory->setEnabled(true);
+    connect(browserCommands, &CArchiveDockController::historyStateChanged, this,
+            [back, forward](bool canGoBack, bool canGoForward) {
+                back->setEnabled(canGoBack);
+                forward->setEnabled(canGoForward);
+            });
+    browserCommands->UpdateCommands();
+
     connect(m_commands->action(Cmd::Exit), &QAction::triggered, this, &QWidget::close);
     connect(m_commands->action(Cmd::About), &QAction::triggered, this, &CMainFrame::OnAbout);
     connect(m_commands->action(Cmd::Options), &QAction::triggered, this, &CMainFrame::OnOptions);

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "finder/app/busyflags.h"
 #include "finder/app/frameprofile.h"
 #include "finder/app/framemenus.h"
 #include "finder/app/panes.h"
+#include "finder/browser/archiveservice.h"
+#include "finder/common/busyflags.h"
 #include "finder/places/placeroots.h"
 #include "finder/search/foundfiles.h"
 #include "finder/settings/settings.h"
@@ -14,10 +15,13 @@ class QLabel;
 
 namespace orv {
 
+class CArchiveBrowserPane;
+class CFoundFilesPane;
 class COrvelSplitter;
 
 // The main window: the Archive Browser on the left, the Found Files list on the right, the menus, the status
-// bar, and everything that lives longer than one command.
+// bar, and everything that lives longer than one command. It is the one place that wires the panes: each
+// gets the few things it uses, and they reach each other only through the connections made here.
 class CMainFrame : public QMainWindow
 {
     Q_OBJECT
@@ -28,6 +32,9 @@ public:
 
     CArchiveView *archivePane() const { return m_archivePane; }
     CFileView *filePane() const { return m_filePane; }
+    CArchiveBrowserPane *browser() const { return m_browser; }
+    CFoundFilesPane *foundFiles() const { return m_foundFiles; }
+    CArchiveService &archives() { return m_archives; }
     CSettings &settings() { return m_settings; }
     CBusyFlags &busyFlags() { return m_busy; }
     CResultStore &results() { return m_results; }
@@ -51,6 +58,8 @@ private:
     void createClientArea();
     void createMenuBar();
     void createStatusBar();
+    void createPanes();
+    void connectPanes();
     void connectFrameCommands();
     void saveFrameState();
 
@@ -59,10 +68,13 @@ private:
     PlaceRoots m_places;
     CBusyFlags m_busy;
     CResultStore m_results;
+    CArchiveService m_archives;
     CFrameCommands *m_commands;
     COrvelSplitter *m_splitter = nullptr;
     CArchiveView *m_archivePane = nullptr;
     CFileView *m_filePane = nullptr;
+    CArchiveBrowserPane *m_browser = nullptr;
+    CFoundFilesPane *m_foundFiles = nullptr;
     QLabel *m_statusText = nullptr;
     QString m_tempFolder;
     int m_look = FrameProfile::DefaultLook;

@@ -1,23 +1,23 @@
 #include "archivebrowserpane.h"
 
-#include "finder/app/mainframe.h"
 #include "finder/browser/archivedock.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/places/drivesbutton.h"
 #include "finder/places/mountwatcher.h"
+#include "finder/places/placeroots.h"
+#include "finder/settings/settings.h"
 
-#include <QLabel>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 namespace orv {
 
-CArchiveBrowserPane::CArchiveBrowserPane(CMainFrame &frame, QWidget *parent)
+CArchiveBrowserPane::CArchiveBrowserPane(const BrowserContext &context, QWidget *parent)
     : QWidget(parent),
       m_watcher(new CMountWatcher(this)),
       m_toolBar(new QToolBar(this)),
-      m_drives(new CDrivesButton(m_watcher, [&frame] { return frame.places().roots; }, this)),
-      m_tree(new COrvelArchiveTree(this))
+      m_drives(new CDrivesButton(m_watcher, [&places = context.places] { return places.roots; }, this)),
+      m_tree(new COrvelArchiveTree(context.archives, this))
 {
     setObjectName(QStringLiteral("ArchiveBrowserPane"));
     m_toolBar->setObjectName(QStringLiteral("ArchiveDockToolbar"));
@@ -30,27 +30,21 @@ CArchiveBrowserPane::CArchiveBrowserPane(CMainFrame &frame, QWidget *parent)
     layout->addWidget(m_tree, 1);
     setFocusProxy(m_tree);
 
-    const SettingsValues &values = frame.settings().values();
-    m_tree->access().ApplySettings(values);
-    m_tree->setOpenOnDoubleClick(values.bEnableDoubleClickToOpen);
-    m_tree->setTemporaryFolder(frame.temporaryFolder());
-    m_tree->setBusyFlags(&frame.busyFlags());
+    m_tree->setOpenOnDoubleClick(context.settings.bEnableDoubleClickToOpen);
     m_tree->setDrives(m_watcher->drives());
-    m_tree->setCloudRoots(frame.places().roots);
+    m_tree->setCloudRoots(context.places.roots);
 
-    QLabel *status = frame.statusText();
-    connect(m_tree, &COrvelArchiveTree::statusTextChanged, status, &QLabel::setText);
     connect(m_drives, &CDrivesButton::placeChosen, m_tree, &COrvelArchiveTree::SelectRoot);
     connect(m_drives, &CDrivesButton::drivesArrived, m_tree,
             [this](const QList<CDriveInfo> &) { m_tree->RefreshDrives(m_watcher->drives()); });
     connect(m_drives, &CDrivesButton::driveRemoved, m_tree, &COrvelArchiveTree::RemoveDrive);
 
     // The first selection is the program's, not the user's: it is no step of the history.
-    auto *dock = new CArchiveDockController(frame, *this);
-    dock->history().setRecording(false);
+    m_controller = new CArchiveDockController(context, *this);
+    m_controller->history().setRecording(false);
     m_tree->Fill();
     m_drives->Fill();
-    dock->history().setRecording(true);
+    m_controller->history().setRecording(true);
 }
 
 }  // namespace orv

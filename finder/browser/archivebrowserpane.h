@@ -7,22 +7,23 @@ class QToolBar;
 
 namespace orv {
 
+class CArchiveDockController;
 class CDrivesButton;
-class CMainFrame;
 class CMountWatcher;
 class COrvelArchiveTree;
+struct BrowserContext;
 
-// The body of the Archive Browser pane: its toolbar, with the places drop-down, above the tree. Built
-// from the frame's settings, places and temporary folder; the tree's status texts go to the frame's
-// status bar.
+// The body of the Archive Browser pane: its toolbar, with the places drop-down, above the tree, and the
+// controller of its commands.
 class CArchiveBrowserPane : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit CArchiveBrowserPane(CMainFrame &frame, QWidget *parent = nullptr);
+    explicit CArchiveBrowserPane(const BrowserContext &context, QWidget *parent = nullptr);
 
     COrvelArchiveTree *tree() const { return m_tree; }
+    CArchiveDockController *controller() const { return m_controller; }
     CDrivesButton *drivesButton() const { return m_drives; }
     QToolBar *toolBar() const { return m_toolBar; }
     // The drop-down's place on the toolbar: the history and bookmark buttons go before it, "Start" after.
@@ -34,6 +35,7 @@ private:
     CDrivesButton *m_drives;
     QAction *m_drivesAction;
     COrvelArchiveTree *m_tree;
+    CArchiveDockController *m_controller;
 };
 
 }  // namespace orv

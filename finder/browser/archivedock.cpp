@@ -1,17 +1,19 @@
 #include "archivedock.h"
 
-#include "finder/app/commandids.h"
-#include "finder/app/mainframe.h"
 #include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/archiveservice.h"
 #include "finder/browser/orvelarchivetree.h"
+#include "finder/common/busyflags.h"
+#include "finder/common/commandids.h"
+#include "finder/places/placeroots.h"
 #include "finder/search/finddialog.h"
 #include "finder/search/findprogress.h"
 #include "finder/search/searchengine.h"
+#include "finder/settings/settings.h"
 #include "platform/prompts.h"
 
 #include <QAction>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenu>
 #include <QStyle>
 #include <QTimer>
@@ -62,13 +64,12 @@ QString extractionFolder(const QString &archivePath)
 }
 }  // namespace
 
-CArchiveDockController::CArchiveDockController(CMainFrame &frame, CArchiveBrowserPane &pane)
-    : QObject(&pane), m_frame(frame), m_pane(pane), m_tree(pane.tree())
+CArchiveDockController::CArchiveDockController(const BrowserContext &context, CArchiveBrowserPane &pane)
+    : QObject(&pane), m_context(context), m_pane(pane), m_tree(pane.tree())
 {
     setObjectName(QStringLiteral("ArchiveDockController"));
     m_criteriaSource = [this](FilterChoices &choices) { return askCriteria(choices); };
     createToolbarActions();
-    connectFrameCommands();
 
     connect(m_tree, &COrvelArchiveTree::nodeSelected, this, &CArchiveDockController::onNodeSelected);
     connect(m_tree, &QTreeWidget::itemChanged, this, &CArchiveDockController::scheduleUpdate);
@@ -115,22 +116,9 @@ void CArchiveDockController::createToolbarActions()
     connect(m_start, &QAction::triggered, this, &CArchiveDockController::OnStart);
 }
 
-void CArchiveDockController::connectFrameCommands()
-{
-    CFrameCommands &commands = m_frame.commands();
-    if (QAction *back = commands.action(Cmd::HistoryBack))
-        connect(back, &QAction::triggered, this, &CArchiveDockController::OnBack);
-    if (QAction *forward = commands.action(Cmd::HistoryForward))
-        connect(forward, &QAction::triggered, this, &CArchiveDockController::OnForward);
-    if (QAction *clear = commands.action(Cmd::ClearHistory)) {
-        clear->setEnabled(true);
-        connect(clear, &QAction::triggered, this, &CArchiveDockController::OnClearHistory);
-    }
-}
-
 int CArchiveDockController::stepsShown() const
 {
-    return CBrowserHistory::ValidStepsShown(m_frame.settings().values().nArchiveHistoryStepsShown);
+    return CBrowserHistory::ValidStepsShown(m_context.settings.nArchiveHistoryStepsShown);
 }
 
 // Check marks change one node at a time while levels load: the commands are reread once the burst is over.
@@ -147,18 +135,14 @@ void CArchiveDockController::scheduleUpdate()
 
 void CArchiveDockController::UpdateCommands()
 {
-    const bool searching = m_frame.busyFlags().isRunning(CBusyFlags::Search);
+    const bool searching = m_context.busy.isRunning(CBusyFlags::Search);
     const bool anyChecked = *QTreeWidgetItemIterator(m_tree, QTreeWidgetItemIterator::Checked) != nullptr;
     m_start->setEnabled(!searching && anyChecked);
     m_back->setEnabled(m_history.CanGoBack());
     m_forward->setEnabled(m_history.CanGoForward());
     m_back->setToolTip(m_history.CanGoBack() ? m_history.BackTooltip() : tr("Back"));
     m_forward->setToolTip(m_history.CanGoForward() ? m_history.ForwardTooltip() : tr("Forward"));
-    CFrameCommands &commands = m_frame.commands();
-    if (QAction *back = commands.action(Cmd::HistoryBack))
-        back->setEnabled(m_history.CanGoBack());
-    if (QAction *forward = commands.action(Cmd::HistoryForward))
-        forward->setEnabled(m_history.CanGoForward());
+    emit historyStateChanged(m_history.CanGoBack(), m_history.CanGoForward());
 }
 
 void CArchiveDockController::onNodeSelected(const QString &path, const QIcon &icon)
@@ -206,7 +190,7 @@ void CArchiveDockController::OnClearHistory()
 void CArchiveDockController::FillHistoryMenu(QMenu *menu, bool forward)
 {
     menu->clear();
-    const bool pathTips = m_frame.settings().values().bEnableShowTooltipForBackOrForwardMenu;
+    const bool pathTips = m_context.settings.bEnableShowTooltipForBackOrForwardMenu;
     menu->setToolTipsVisible(pathTips);
     const std::vector<CArchiveHistory> steps =
         forward ? m_history.ForwardList(stepsShown()) : m_history.BackList(stepsShown());
@@ -251,7 +235,7 @@ std::optional<SearchCriteria> CArchiveDockController::askCriteria(FilterChoices 
 // them meanwhile.
 void CArchiveDockController::OnStart()
 {
-    if (m_frame.busyFlags().isRunning(CBusyFlags::Search))
+    if (m_context.busy.isRunning(CBusyFlags::Search))
         return;
     const QStringList places = CheckedPaths();
     if (places.isEmpty())
@@ -265,15 +249,16 @@ void CArchiveDockController::OnStart()
     {
         CFindProgress progress(m_tree->window());
         progress.show();
-        BusyScope busy(m_frame.busyFlags(), CBusyFlags::Search, &progress);
+        BusyScope busy(m_context.busy, CBusyFlags::Search, &progress);
         UpdateCommands();
-        CSearchEngine engine(m_tree->access(), m_frame.results());
+        const std::unique_ptr<CArchiveAccess> access = m_context.archives.NewAccess();
+        CSearchEngine engine(*access, m_context.results);
         engine.SetCriteria(*criteria);
         engine.SetProgressWindow(&progress);
         QStringList sugarSync;
-        for (const CCloudDriveItem &item : m_frame.places().sugarSyncItems)
+        for (const CCloudDriveItem &item : m_context.places.sugarSyncItems)
             sugarSync << item.m_strTargetFolder;
-        engine.SetSugarSync(m_frame.places().sugarSyncLinkFolder, sugarSync);
+        engine.SetSugarSync(m_context.places.sugarSyncLinkFolder, sugarSync);
         count = engine.Search(places);
         uncheck(places);
     }
@@ -286,12 +271,12 @@ std::unique_ptr<QMenu> CArchiveDockController::BuildArchiveMenu(QTreeWidgetItem 
 {
     if (!item || COrvelArchiveTree::isPlaceholder(item))
         return nullptr;
-    const QString path = m_tree->nodePath(item);
-    CArchiveAccess &access = m_tree->access();
-    if (access.GetArchiveKind(path) == ArchiveKind::None)
+    const CArchiveAccess::Located archive = m_context.archives.layer().locateArchive(m_tree->nodePath(item));
+    if (archive.kind == ArchiveKind::None)
         return nullptr;
-    const QString folder = extractionFolder(access.GetArchivePath(path));
-    auto menu = std::make_unique<QMenu>(tr("Archive"));
+    const QString folder = extractionFolder(archive.path);
+    // Parented to the tree, so that the items' prompts travel up to the window's status bar.
+    auto menu = std::make_unique<QMenu>(tr("Archive"), m_tree);
     // Extraction and properties come with their own commands; until then the items stay disabled.
     addMenuCommand(menu.get(), kCmdExtractTo, tr("&Extract to..."), tr("Extract files from archive"));
     addMenuCommand(menu.get(), kCmdExtractHere, tr("Extract &here"),
@@ -311,7 +296,7 @@ void CArchiveDockController::showContextMenu(const QPoint &pos)
     if (!menu)
         return;
     menu->exec(m_tree->viewport()->mapToGlobal(pos));
-    m_frame.statusText()->clear();
+    emit statusTextChanged(QString());
 }
 
 }  // namespace orv

@@ -19,12 +19,26 @@ class QTreeWidgetItem;
 namespace orv {
 
 class CArchiveBrowserPane;
-class CMainFrame;
+class CArchiveService;
+class CBusyFlags;
 class COrvelArchiveTree;
+class CResultStore;
+struct PlaceRoots;
+struct SettingsValues;
+
+// What the Archive Browser's pane and commands use of the program; each part outlives the pane.
+struct BrowserContext
+{
+    CArchiveService &archives;
+    CBusyFlags &busy;
+    CResultStore &results;
+    const SettingsValues &settings;
+    const PlaceRoots &places;
+};
 
 // The commands of the Archive Browser pane: Back and Forward with their history drop-downs, Bookmarks and
-// Add Bookmarks, Start, the frame's history commands and the Archive menu as the tree's context menu. The
-// history follows the tree's selection; Start runs the Find dialog and the search over the checked nodes.
+// Add Bookmarks, Start, the history commands and the Archive menu as the tree's context menu. The history
+// follows the tree's selection; Start runs the Find dialog and the search over the checked nodes.
 class CArchiveDockController : public QObject
 {
     Q_OBJECT
@@ -33,7 +47,7 @@ public:
     // Asks for the criteria of a search; none when the user cancels. The choices are read and updated.
     using CriteriaSource = std::function<std::optional<SearchCriteria>(FilterChoices &choices)>;
 
-    CArchiveDockController(CMainFrame &frame, CArchiveBrowserPane &pane);
+    CArchiveDockController(const BrowserContext &context, CArchiveBrowserPane &pane);
     ~CArchiveDockController() override;
 
     QAction *backAction() const { return m_back; }
@@ -62,10 +76,11 @@ public:
 
 signals:
     void searchFinished(std::uint32_t count);
+    void historyStateChanged(bool canGoBack, bool canGoForward);
+    void statusTextChanged(const QString &text);
 
 private:
     void createToolbarActions();
-    void connectFrameCommands();
     void onNodeSelected(const QString &path, const QIcon &icon);
     void selectStep(const CArchiveHistory *step);
     void showContextMenu(const QPoint &pos);
@@ -74,7 +89,7 @@ private:
     std::optional<SearchCriteria> askCriteria(FilterChoices &choices);
     int stepsShown() const;
 
-    CMainFrame &m_frame;
+    BrowserContext m_context;
     CArchiveBrowserPane &m_pane;
     COrvelArchiveTree *m_tree;
     CBrowserHistory m_history;

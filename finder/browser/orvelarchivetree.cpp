@@ -1,21 +1,19 @@
 #include "orvelarchivetree.h"
 
-#include "finder/app/busyflags.h"
+#include "finder/browser/archiveservice.h"
 #include "finder/browser/treelevels.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeDatabase>
 #include <QSignalBlocker>
-#include <QUrl>
 
-#include <optional>
+#include <memory>
 
 namespace orv {
 
@@ -96,15 +94,8 @@ private:
 
 }  // namespace
 
-COrvelArchiveTree::COrvelArchiveTree(QWidget *parent)
-    : QTreeWidget(parent),
-      m_passwordObserver(m_passwords,
-                         [this](const QString &path) {
-                             const QTreeWidgetItem *node = loadedNode(path);
-                             return node && node->isExpanded();
-                         }),
-      m_launch([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }),
-      m_folderIcon(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
+COrvelArchiveTree::COrvelArchiveTree(CArchiveService &service, QWidget *parent)
+    : QTreeWidget(parent), m_service(service), m_folderIcon(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
 {
     setObjectName(QStringLiteral("ArchiveTree"));
     setProperty("controlId", ControlId);
@@ -117,7 +108,7 @@ COrvelArchiveTree::COrvelArchiveTree(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     header()->setStretchLastSection(false);
-    m_access.SetOpenObserver(&m_passwordObserver);
+    m_service.setExpandedQuery([this](const QString &path) { return isExpandedPath(path); });
 
     connect(this, &QTreeWidget::itemExpanded, this, &COrvelArchiveTree::onExpanded);
     connect(this, &QTreeWidget::itemCollapsed, this, &COrvelArchiveTree::onCollapsed);
@@ -128,13 +119,13 @@ COrvelArchiveTree::COrvelArchiveTree(QWidget *parent)
 
 COrvelArchiveTree::~COrvelArchiveTree()
 {
-    m_access.SetOpenObserver(nullptr);
+    m_service.setExpandedQuery({});
 }
 
-void COrvelArchiveTree::setSuppressOpenErrors(bool suppress)
+bool COrvelArchiveTree::isExpandedPath(const QString &path) const
 {
-    m_suppressOpenErrors = suppress;
-    m_access.SetSuppressOpenErrors(suppress);
+    const QTreeWidgetItem *node = loadedNode(path);
+    return node && node->isExpanded();
 }
 
 bool COrvelArchiveTree::isPlaceholder(const QTreeWidgetItem *item)
@@ -145,7 +136,7 @@ bool COrvelArchiveTree::isPlaceholder(const QTreeWidgetItem *item)
 QTreeWidgetItem *COrvelArchiveTree::makeDriveRoot(const CDriveInfo &drive)
 {
     // A removable or optical drive may hold nothing now and something later: it is not looked into.
-    const bool expandable = drive.m_type != DriveType::Fixed || folderHasContent(drive.m_strDrive, m_access);
+    const bool expandable = drive.m_type != DriveType::Fixed || folderHasContent(drive.m_strDrive, m_service.layer());
     QTreeWidgetItem *root = makeNode(drive.displayName(), driveIcon(drive.m_type), expandable);
     root->setData(0, kRootPathRole, drive.m_strDrive);
     return root;
@@ -175,7 +166,7 @@ QTreeWidgetItem *COrvelArchiveTree::fillRoots()
         const QString iconSource = place.m_bHasOwnIcon ? place.m_strIconFile : place.m_strTargetFolder;
         QTreeWidgetItem *root = makeNode(QFileInfo(place.m_strTargetFolder).fileName(),
                                          icons.icon(QFileInfo(iconSource)),
-                                         folderHasContent(place.m_strTargetFolder, m_access));
+                                         folderHasContent(place.m_strTargetFolder, m_service.layer()));
         root->setData(0, kRootPathRole, place.m_strTargetFolder);
         addTopLevelItem(root);
     }
@@ -199,7 +190,7 @@ void COrvelArchiveTree::RemoveDrive(const QString &drivePath)
     m_drives.removeIf([&](const CDriveInfo &drive) { return drive.m_strDrive == drivePath; });
     for (int i = 0; i < topLevelItemCount(); ++i) {
         if (rootPath(topLevelItem(i)) == drivePath && topLevelItem(i)->data(0, kRootPathRole).isValid()) {
-            m_passwords.removeAtOrBelow(drivePath);
+            m_service.passwords().removeAtOrBelow(drivePath);
             delete takeTopLevelItem(i);
             return;
         }
@@ -310,7 +301,7 @@ void COrvelArchiveTree::onCollapsed(QTreeWidgetItem *item)
 {
     if (isBelow(currentItem(), item))
         setCurrentItem(item);
-    m_passwords.removeAtOrBelow(nodePath(item));
+    m_service.passwords().removeAtOrBelow(nodePath(item));
     resetToPlaceholder(item);
 }
 
@@ -331,49 +322,59 @@ void COrvelArchiveTree::reload(QTreeWidgetItem *item)
 
 void COrvelArchiveTree::loadChildren(QTreeWidgetItem *item)
 {
-    std::optional<ArchiveKindCode> failedKind;
-    {
+    const QString path = nodePath(item);
+    const CArchiveAccess::Located archive = m_service.layer().locateArchive(path);
+    if (archive.kind == ArchiveKind::None || archive.kind == ArchiveKind::Ace) {
         LoadScope scope(this, m_loading);
         qDeleteAll(item->takeChildren());
-        const QString path = nodePath(item);
-        const CArchiveAccess::Located archive = m_access.locateArchive(path);
-        if (archive.kind == ArchiveKind::None || archive.kind == ArchiveKind::Ace)
-            loadFolder(item, path);
-        else if (!loadArchive(item, path, archive))
-            failedKind = archive.kind;
+        loadFolder(item, path);
+    } else {
+        loadArchive(item, path, archive);
     }
-    if (failedKind)
-        m_access.ShowOpenError(*failedKind, true);
 }
 
 void COrvelArchiveTree::loadFolder(QTreeWidgetItem *item, const QString &path)
 {
-    const FolderLevel level = listFolderLevel(path, m_access);
+    CArchiveAccess &layer = m_service.layer();
+    const FolderLevel level = listFolderLevel(path, layer);
     QList<QTreeWidgetItem *> children;
     children.reserve(level.folders.size() + level.archives.size());
     for (const QString &name : level.folders)
-        children.append(makeNode(name, folderIcon(), folderHasContent(joinPath(path, name), m_access)));
+        children.append(makeNode(name, folderIcon(), folderHasContent(joinPath(path, name), layer)));
     for (const QString &name : level.archives)
         children.append(makeNode(name, iconForName(name), true));
     item->addChildren(children);
 }
 
-bool COrvelArchiveTree::loadArchive(QTreeWidgetItem *item, const QString &path,
+// The level is read through a layer of its own before the node's children are replaced, and the node is
+// found again by its path afterwards: the read may show a password dialog, and what runs in its event loop
+// may reload or drop the node. The error message comes after the wait cursor is gone.
+void COrvelArchiveTree::loadArchive(QTreeWidgetItem *expanding, const QString &path,
                                     const CArchiveAccess::Located &archive)
 {
     const QString inner = innerPathOf(path, archive.path);
     // Expanding a 7z archive itself always asks for its password again; its folders reuse it.
     if (inner.isEmpty() && (archive.kind == ArchiveKind::SevenZip || archive.kind == ArchiveKind::SevenZipVolumes))
-        m_passwords.remove(archive.kind, archive.path);
-    const ArchiveLevel level = listArchiveLevel(m_access, archive.path, archive.kind, inner);
-    QList<QTreeWidgetItem *> children;
-    children.reserve(level.folders.size() + level.files.size());
-    for (const ArchiveLevelItem &folder : level.folders)
-        children.append(makeNode(folder.name, folderIcon(), folder.expandable));
-    for (const ArchiveLevelItem &file : level.files)
-        children.append(makeNode(file.name, iconForName(file.name), file.expandable));
-    item->addChildren(children);
-    return level.opened;
+        m_service.passwords().remove(archive.kind, archive.path);
+    const std::unique_ptr<CArchiveAccess> access = m_service.NewAccess();
+    ArchiveLevel level;
+    {
+        LoadScope scope(this, m_loading);
+        level = listArchiveLevel(*access, archive.path, archive.kind, inner);
+        QTreeWidgetItem *item = loadedNode(path);
+        if (item != expanding)
+            return;
+        qDeleteAll(item->takeChildren());
+        QList<QTreeWidgetItem *> children;
+        children.reserve(level.folders.size() + level.files.size());
+        for (const ArchiveLevelItem &folder : level.folders)
+            children.append(makeNode(folder.name, folderIcon(), folder.expandable));
+        for (const ArchiveLevelItem &file : level.files)
+            children.append(makeNode(file.name, iconForName(file.name), file.expandable));
+        item->addChildren(children);
+    }
+    if (!level.opened)
+        access->ShowOpenError(archive.kind, true);
 }
 
 void COrvelArchiveTree::onCurrentChanged(QTreeWidgetItem *current)
@@ -384,7 +385,7 @@ void COrvelArchiveTree::onCurrentChanged(QTreeWidgetItem *current)
     const QString path = nodePath(current);
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        text = selectionStatusText(m_access, path, m_suppressOpenErrors);
+        text = selectionStatusText(*m_service.NewAccess(), path, m_service.openErrorsSuppressed());
         QApplication::restoreOverrideCursor();
     }
     emit statusTextChanged(text);
@@ -487,39 +488,7 @@ void COrvelArchiveTree::onDoubleClicked(QTreeWidgetItem *item)
 bool COrvelArchiveTree::OpenSelectedFile()
 {
     const QTreeWidgetItem *item = currentItem();
-    if (!item || isPlaceholder(item))
-        return false;
-    const QString path = nodePath(item);
-    const CArchiveAccess::Located archive = m_access.locateArchive(path);
-    const QString inner = innerPathOf(path, archive.path);
-    if (archive.kind == ArchiveKind::None || inner.isEmpty())
-        return false;
-    if (!m_access.OpenArchiveOfKind(archive.path, archive.kind)) {
-        m_access.ShowOpenError(archive.kind, true);
-        return false;
-    }
-    if (m_access.IsFolderOfKind(inner, archive.kind)) {
-        m_access.CloseArchiveOfKind(archive.kind);
-        return false;
-    }
-    std::optional<BusyScope> busy;
-    if (m_busy)
-        busy.emplace(*m_busy, CBusyFlags::Unpack, nullptr);
-    // Opened files land flat in the temporary folder, replacing an earlier copy without asking.
-    const INIUNPACK saved = m_access.GetUnpackIni();
-    INIUNPACK flat;
-    flat.bUnpackFilesWithoutPaths = flat.bUnpackFoldersWithoutPaths = flat.bUnpackArchivesWithoutPaths = 1;
-    flat.bAskBeforeOverwriting = 0;
-    m_access.SetUnpackIni(flat);
-    const bool unpacked = !m_tempFolder.isEmpty()
-                          && m_access.UnpackFileOfKind(inner, m_tempFolder, archive.kind, nullptr, true);
-    m_access.SetUnpackIni(saved);
-    if (unpacked)
-        m_launch(joinPath(m_tempFolder, QFileInfo(inner).fileName()));
-    else
-        m_access.ShowUnpackError(UnpackItem::File, inner, archive.kind, true);
-    m_access.CloseArchiveOfKind(archive.kind);
-    return unpacked;
+    return item && !isPlaceholder(item) && m_service.OpenFile(nodePath(item));
 }
 
 QIcon COrvelArchiveTree::iconForName(const QString &name)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "finder/archive/archiveaccess.h"
-#include "finder/browser/passwordcache.h"
 #include "finder/places/clouddriveitem.h"
 #include "finder/places/mounttable.h"
 
@@ -14,7 +13,7 @@
 
 namespace orv {
 
-class CBusyFlags;
+class CArchiveService;
 
 // The tree of the Archive Browser: drives, cloud and special roots, folders and archives, with archives
 // expanding into their folders and files as if they were on disk. Levels load when a node expands and are
@@ -26,23 +25,16 @@ class COrvelArchiveTree : public QTreeWidget
 
 public:
     static constexpr int ControlId = 42005;
-    using FileLauncher = std::function<bool(const QString &path)>;
 
-    explicit COrvelArchiveTree(QWidget *parent = nullptr);
+    // The service holds the archive settings and passwords the tree reads archives with; it outlives the tree.
+    explicit COrvelArchiveTree(CArchiveService &service, QWidget *parent = nullptr);
     ~COrvelArchiveTree() override;
 
-    CArchiveAccess &access() { return m_access; }
-    CPasswordCache &passwordCache() { return m_passwords; }
+    CArchiveService &service() { return m_service; }
 
     void setDrives(const QList<CDriveInfo> &drives) { m_drives = drives; }
     void setCloudRoots(const std::vector<CCloudDriveItem> &roots) { m_roots = roots; }
-    void setTemporaryFolder(const QString &folder) { m_tempFolder = folder; }
     void setOpenOnDoubleClick(bool on) { m_openOnDoubleClick = on; }
-    void setBusyFlags(CBusyFlags *flags) { m_busy = flags; }
-    // While set (an archive is being made), failed opens show no message.
-    void setSuppressOpenErrors(bool suppress);
-    // How a file extracted for opening is handed to its program; the desktop's default otherwise.
-    void setFileLauncher(FileLauncher launcher) { m_launch = std::move(launcher); }
 
     // Rebuilds the roots: the drives, then the cloud and special roots; selects the first fixed drive.
     void Fill();
@@ -66,6 +58,8 @@ public:
     void RefreshPath(const QString &path);
     // Extracts the selected file of an archive to the temporary folder and opens it with its program.
     bool OpenSelectedFile();
+    // Whether the node of a path is loaded and expanded.
+    bool isExpandedPath(const QString &path) const;
 
     static bool isPlaceholder(const QTreeWidgetItem *item);
 
@@ -85,7 +79,7 @@ private:
 
     void loadChildren(QTreeWidgetItem *item);
     void loadFolder(QTreeWidgetItem *item, const QString &path);
-    bool loadArchive(QTreeWidgetItem *item, const QString &path, const CArchiveAccess::Located &archive);
+    void loadArchive(QTreeWidgetItem *item, const QString &path, const CArchiveAccess::Located &archive);
     void resetToPlaceholder(QTreeWidgetItem *item);
     void reload(QTreeWidgetItem *item);
     QTreeWidgetItem *fillRoots();
@@ -97,17 +91,11 @@ private:
     QIcon iconForName(const QString &name);
     QIcon folderIcon() const { return m_folderIcon; }
 
-    CArchiveAccess m_access;
-    CPasswordCache m_passwords;
-    CPasswordCacheObserver m_passwordObserver;
+    CArchiveService &m_service;
     QList<CDriveInfo> m_drives;
     std::vector<CCloudDriveItem> m_roots;
-    QString m_tempFolder;
     bool m_openOnDoubleClick = true;
-    bool m_suppressOpenErrors = false;
     bool m_loading = false;
-    CBusyFlags *m_busy = nullptr;
-    FileLauncher m_launch;
     QIcon m_folderIcon;
     QHash<QString, QIcon> m_iconsByExtension;
 };

@@ -1,11 +1,7 @@
 #include "filedock.h"
 
-#include "finder/app/busyflags.h"
-#include "finder/app/commandids.h"
-#include "finder/app/mainframe.h"
-#include "finder/browser/archivebrowserpane.h"
-#include "finder/browser/archivedock.h"
-#include "finder/browser/orvelarchivetree.h"
+#include "finder/common/busyflags.h"
+#include "finder/common/commandids.h"
 #include "finder/search/findprogress.h"
 #include "finder/search/foundfileslist.h"
 #include "finder/search/searchengine.h"
@@ -62,6 +58,18 @@ CFoundFilesPane::CFoundFilesPane(CResultStore &store, QWidget *parent)
         m_list->scrollSelectionIntoView();
     });
     updateCommands();
+}
+
+QList<int> CFoundFilesPane::sharedCommandIds()
+{
+    QList<int> ids(std::begin(kSortCommands), std::end(kSortCommands));
+    ids.append(QList<int>(std::begin(kViewCommands), std::end(kViewCommands)));
+    return ids;
+}
+
+bool CFoundFilesPane::searchRunning() const
+{
+    return m_busy && m_busy->isRunning(CBusyFlags::Search);
 }
 
 CFoundFilesModel *CFoundFilesPane::model() const
@@ -228,8 +236,8 @@ void CFoundFilesPane::forwardFrameAction(QAction *frameAction)
 void CFoundFilesPane::OnFindInBrowser()
 {
     const int row = m_list->lastSelectedRow();
-    if (row >= 0 && m_selectPath)
-        m_selectPath(model()->record(row).m_strFullPath);
+    if (row >= 0)
+        emit findInBrowserRequested(model()->record(row).m_strFullPath);
 }
 
 void CFoundFilesPane::OnDeleteSelected()
@@ -315,29 +323,6 @@ std::uint32_t CFoundFilesPane::SearchInResults(const QString &mask, const Filter
     m_searchingInResults = false;
     updateCommands();
     return count;
-}
-
-CFoundFilesPane *CFoundFilesPane::install(CMainFrame &frame)
-{
-    auto *pane = new CFoundFilesPane(frame.results());
-    pane->setBusyFlags(&frame.busyFlags());
-    CBusyFlags *busy = &frame.busyFlags();
-    pane->setSearchRunning([busy] { return busy->isRunning(CBusyFlags::Search); });
-    pane->setPathSelector([&frame](const QString &path) {
-        if (auto *browser = qobject_cast<CArchiveBrowserPane *>(frame.archivePane()->dock()->body()))
-            browser->tree()->SelectPath(path);
-    });
-    frame.filePane()->dock()->setBody(pane);
-    if (auto *browser = qobject_cast<CArchiveBrowserPane *>(frame.archivePane()->dock()->body()))
-        if (auto *dock = browser->findChild<CArchiveDockController *>())
-            connect(dock, &CArchiveDockController::searchFinished, pane, &CFoundFilesPane::OnSearchFinished);
-    for (int id : kSortCommands)
-        if (QAction *a = frame.commands().action(id))
-            pane->forwardFrameAction(a);
-    for (int id : kViewCommands)
-        if (QAction *a = frame.commands().action(id))
-            pane->forwardFrameAction(a);
-    return pane;
 }
 
 }  // namespace orv

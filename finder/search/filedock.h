@@ -7,7 +7,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 
 class QAction;
 class QIcon;
@@ -18,7 +17,6 @@ namespace orv {
 
 class CBusyFlags;
 class CFoundFilesModel;
-class CMainFrame;
 class COrvelListFiles;
 class CResultStore;
 
@@ -29,26 +27,19 @@ class CFoundFilesPane : public QWidget
     Q_OBJECT
 
 public:
-    using PathSelector = std::function<void(const QString &path)>;
-    using SearchRunning = std::function<bool()>;
-
     explicit CFoundFilesPane(CResultStore &store, QWidget *parent = nullptr);
 
-    // Puts a pane into the frame's right-hand dock and connects the frame's menu commands, the Archive
-    // Browser's select path and the search busy flag to it.
-    static CFoundFilesPane *install(CMainFrame &frame);
+    // The Sort and View commands, which the frame's menu has too.
+    static QList<int> sharedCommandIds();
 
     COrvelListFiles *list() const { return m_list; }
     CFoundFilesModel *model() const;
     QToolBar *toolBar() const { return m_toolBar; }
     QAction *action(int id) const { return m_actions.value(id); }
-    // "Find selected item in Archive Browser" hands the path to this.
-    void setPathSelector(PathSelector selector) { m_selectPath = std::move(selector); }
-    // Tells whether a search is filling the store; sorting and Search in Results wait for it.
-    void setSearchRunning(SearchRunning running) { m_searchRunning = std::move(running); }
     // The criteria record whose filter pages Search in Results fills.
     void setCriteria(SearchCriteria *criteria) { m_criteria = criteria ? criteria : &m_ownCriteria; }
-    // Search in Results marks the search as running here, so closing the window asks it to stop.
+    // Tell whether a search is filling the store (sorting and Search in Results wait for it); Search in
+    // Results marks itself there, so closing the window asks it to stop.
     void setBusyFlags(CBusyFlags *flags) { m_busy = flags; }
     // Mirrors the pane's commands onto the frame's actions of the same numbers, both ways.
     void forwardFrameAction(QAction *frameAction);
@@ -65,6 +56,10 @@ public:
     // The narrowing itself, once the dialog has given its query.
     std::uint32_t SearchInResults(const QString &mask, const FilterPage &include, const FilterPage &exclude);
 
+signals:
+    // "Find selected item in Archive Browser": the path of the selected row.
+    void findInBrowserRequested(const QString &path);
+
 public slots:
     void updateCommands();
     // The search has ended: the rows it left are results, which sorting may now reorder.
@@ -77,14 +72,12 @@ private:
     QMenu *createViewMenu();
     QIcon toolIcon(const QString &themeName) const;
     void addMenuButton(int id, const QString &text, const QString &icon, QMenu *menu);
-    bool searchRunning() const { return m_searchRunning && m_searchRunning(); }
+    bool searchRunning() const;
 
     COrvelListFiles *m_list;
     QToolBar *m_toolBar;
     QHash<int, QAction *> m_actions;
     QList<QAction *> m_frameActions;
-    PathSelector m_selectPath;
-    SearchRunning m_searchRunning;
     SearchCriteria m_ownCriteria;
     SearchCriteria *m_criteria = &m_ownCriteria;
     CBusyFlags *m_busy = nullptr;

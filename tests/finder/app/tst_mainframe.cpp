@@ -1,7 +1,7 @@
 #include "finder/app/application.h"
-#include "finder/app/commandids.h"
 #include "finder/app/mainframe.h"
 #include "finder/app/visualstyle.h"
+#include "finder/common/commandids.h"
 #include "platform/prompts.h"
 #include "tests/support/testhome.h"
 

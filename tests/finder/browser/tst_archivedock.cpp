@@ -1,8 +1,9 @@
-#include "finder/app/commandids.h"
 #include "finder/app/mainframe.h"
+#include "finder/archive/extraction.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archivedock.h"
 #include "finder/browser/orvelarchivetree.h"
+#include "finder/common/commandids.h"
 #include "finder/search/filedock.h"
 #include "finder/search/findprogress.h"
 #include "finder/search/foundfilesmodel.h"
@@ -55,8 +56,8 @@ struct Window
     explicit Window(const QString &drive)
     {
         frame = std::make_unique<CMainFrame>();
-        pane = qobject_cast<CArchiveBrowserPane *>(frame->archivePane()->dock()->body());
-        dock = pane->findChild<CArchiveDockController *>();
+        pane = frame->browser();
+        dock = pane->controller();
         tree = pane->tree();
         tree->setDrives({{drive, QStringLiteral("Test"), DriveType::Fixed}});
         dock->history().setRecording(false);
@@ -96,6 +97,8 @@ private Q_SLOTS:
     void cancelledDialogSearchesNothing();
     void stopDuringALongSearch_data();
     void stopDuringALongSearch();
+    void treeUsedInsideALongOperation_data();
+    void treeUsedInsideALongOperation();
     void historyFollowsTheSelection();
     void archiveMenuOnlyForArchives_data();
     void archiveMenuOnlyForArchives();
@@ -104,6 +107,7 @@ private:
     QTemporaryDir m_dir;
     QString m_drive;
     QString m_long;
+    QString m_big;
 };
 
 void TestArchiveDock::initTestCase()
@@ -118,6 +122,27 @@ void TestArchiveDock::initTestCase()
     QVERIFY(makeZip(m_drive + "/a/one.zip", src, {"x.txt", "y.doc"}));
     QVERIFY(makeZip(m_drive + "/a/deep/two.zip", src, {"docs/z.txt"}));
     QVERIFY(writeFile(m_drive + "/plain.txt", "not in an archive"));
+
+    // Archives of every reader that pumps while it works, each big enough to pump many times. Plain ISO 9660
+    // names, so the image lists the same whichever directory tree its reader takes.
+    m_big = m_dir.path() + "/big";
+    const QString many = src + "/many";
+    QStringList names;
+    for (int i = 0; i < 2000; ++i) {
+        names << QStringLiteral("F%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+        QVERIFY(writeFile(many + "/" + names.last(), QByteArray(i % 7 + 1, 'q')));
+    }
+    QVERIFY(QDir().mkpath(m_big));
+    QVERIFY(makeZip(m_big + "/all.zip", many, names));
+    const auto tool = [&](const QString &program, const QStringList &arguments) {
+        QProcess process;
+        process.setWorkingDirectory(many);
+        process.start(program, arguments);
+        return process.waitForFinished(60000) && process.exitCode() == 0;
+    };
+    QVERIFY(tool("7z", {"a", "-bd", "-ms=off", m_big + "/all.7z", "."}));
+    QVERIFY(tool("genisoimage", {"-quiet", "-R", "-J", "-o", m_big + "/all.iso", "."}));
+    QVERIFY(tool("gcab", QStringList{"-c", m_big + "/all.cab"} + names));
 
     // Many names that count as archives by their extension alone: "Search of archives" never opens them.
     m_long = m_dir.path() + "/long";
@@ -249,6 +274,64 @@ void TestArchiveDock::stopDuringALongSearch()
     auto *list = qobject_cast<CFoundFilesPane *>(window.frame->filePane()->dock()->body());
     QCOMPARE(list->model()->sortColumn(), -1);
     QCOMPARE(list->model()->holdsResults(), found > 0);
+}
+
+void TestArchiveDock::treeUsedInsideALongOperation_data()
+{
+    QTest::addColumn<QString>("archive");
+    QTest::addColumn<bool>("extracting");
+    for (const char *name : {"all.zip", "all.7z", "all.iso", "all.cab"}) {
+        QTest::addRow("search in %s", name) << QString(name) << false;
+        QTest::addRow("extraction of %s", name) << QString(name) << true;
+    }
+}
+
+// Whatever the user does in the tree while a search or an extraction pumps events reads the archive
+// through readers of its own: the operation's reader stays alive and the operation ends complete.
+void TestArchiveDock::treeUsedInsideALongOperation()
+{
+    QFETCH(QString, archive);
+    QFETCH(bool, extracting);
+    Window window(m_big);
+    const QString path = m_big + "/" + archive;
+    QTreeWidgetItem *node = window.check(path);
+    QVERIFY(node);
+    window.tree->ExpandNode(node);
+    window.frame->archives().setFileLauncher([](const QString &) { return true; });
+    const QString target = m_dir.path() + "/out-" + archive;
+    QVERIFY(QDir().mkpath(target));
+
+    // The operation is inside the archive once a hit or a file has come out of it.
+    const auto inside = [&] {
+        return extracting ? !QDir(target).isEmpty() : window.frame->results().size() > 0;
+    };
+    int used = 0;
+    QTimer during;
+    connect(&during, &QTimer::timeout, window.frame.get(), [&] {
+        if (used > 0 || !inside())
+            return;
+        ++used;
+        window.tree->setCurrentItem(window.tree->loadedNode(path + "/F0001.TXT"));
+        window.tree->OpenSelectedFile();
+        window.tree->ExpandNode(window.tree->loadedNode(path));
+        window.tree->SelectPath(path + "/F0002.TXT");
+    });
+    during.start(0);
+
+    ScriptedPrompter prompts;
+    if (extracting) {
+        const std::unique_ptr<CArchiveAccess> access = window.frame->archives().NewAccess();
+        QVERIFY(CArchiveExtraction(*access).ExtractPath(path, target, nullptr));
+        QCOMPARE(QDir(target).entryList(QDir::Files).size(), 2000);
+    } else {
+        window.dock->setCriteriaSource([](FilterChoices &) {
+            return std::optional<SearchCriteria>(criteriaOf(SearchMode::FilesInArchives, "", "*.TXT"));
+        });
+        window.dock->OnStart();
+        QCOMPARE(window.frame->results().size(), std::size_t(2000));
+    }
+    QCOMPARE(used, 1);
+    QCOMPARE(window.tree->nodePath(window.tree->currentItem()), path + "/F0002.TXT");
 }
 
 void TestArchiveDock::historyFollowsTheSelection()

@@ -1,3 +1,4 @@
+#include "finder/browser/archiveservice.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
@@ -124,7 +125,8 @@ void TestArchiveTree::initTestCase()
     QVERIFY(QDir().mkpath(m_root));
     makeFixtures();
 
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
     QTreeWidgetItem *archive = expanded(tree, "b.tgz");
     QVERIFY(archive && archive->childCount() == 1);
@@ -134,9 +136,9 @@ void TestArchiveTree::initTestCase()
 
 void TestArchiveTree::setUp(COrvelArchiveTree &tree, const QString &drive) const
 {
-    tree.access().SetArchiveExtensions(kTypes);
+    tree.service().layer().SetArchiveExtensions(kTypes);
     tree.setDrives({{drive.isEmpty() ? m_root : drive, "Test", orv::DriveType::Fixed}});
-    tree.setTemporaryFolder(m_dir.path() + "/opened");
+    tree.service().setTemporaryFolder(m_dir.path() + "/opened");
     tree.Fill();
 }
 
@@ -150,7 +152,8 @@ QTreeWidgetItem *TestArchiveTree::expanded(COrvelArchiveTree &tree, const QStrin
 
 void TestArchiveTree::levelsLoadOnExpansion()
 {
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
     QCOMPARE(tree.topLevelItemCount(), 1);
     QTreeWidgetItem *root = tree.topLevelItem(0);
@@ -194,7 +197,8 @@ void TestArchiveTree::levelsOfEveryKind()
     QFETCH(QString, node);
     QFETCH(QStringList, children);
     orv::ScriptedPrompter prompter;
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
     QTreeWidgetItem *item = expanded(tree, node);
     QVERIFY(item);
@@ -214,7 +218,8 @@ void TestArchiveTree::changedArchiveIsReadAgain()
     QFETCH(bool, byRefreshEvent);
     const QString drive = m_dir.path() + "/changing";
     QVERIFY(writeFile(drive + "/m.zip", readFile(at("a.zip"))));
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree, drive);
     QTreeWidgetItem *archive = tree.SelectPath(drive + "/m.zip");
     tree.expandItem(archive);
@@ -257,9 +262,10 @@ void TestArchiveTree::statusTexts()
     QFETCH(bool, suppressed);
     QFETCH(QString, start);
     orv::ScriptedPrompter prompter;
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
-    tree.setSuppressOpenErrors(suppressed);
+    tree.service().setSuppressOpenErrors(suppressed);
     QSignalSpy texts(&tree, &COrvelArchiveTree::statusTextChanged);
     QSignalSpy selections(&tree, &COrvelArchiveTree::nodeSelected);
     QVERIFY(tree.SelectPath(node.isEmpty() ? m_root : at(node)));
@@ -286,9 +292,10 @@ void TestArchiveTree::openFailureMessage()
 {
     QFETCH(bool, suppressed);
     orv::ScriptedPrompter prompter;
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
-    tree.setSuppressOpenErrors(suppressed);
+    tree.service().setSuppressOpenErrors(suppressed);
     QTreeWidgetItem *root = tree.topLevelItem(0);
     tree.expandItem(root);
     QTreeWidgetItem *broken = tree.loadedNode(at("broken.zip"));
@@ -326,7 +333,8 @@ void TestArchiveTree::selectPathRebuildsThePath()
     QFETCH(QString, requested);
     QFETCH(QString, selected);
     orv::ScriptedPrompter prompter;
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
     QTreeWidgetItem *node = tree.SelectPath(at(requested));
     QVERIFY(node);
@@ -361,14 +369,15 @@ void TestArchiveTree::openingAFile()
     QFETCH(QString, opened);
     QFETCH(QByteArray, bytes);
     orv::ScriptedPrompter prompter;
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
     QDir(m_dir.path() + "/opened").removeRecursively();
     QVERIFY(QDir().mkpath(m_dir.path() + "/opened"));
     tree.setOpenOnDoubleClick(enabled);
     QStringList launched;
     QByteArray launchedBytes;
-    tree.setFileLauncher([&](const QString &path) {
+    tree.service().setFileLauncher([&](const QString &path) {
         launched << path;
         launchedBytes = readFile(path);
         return true;
@@ -403,7 +412,8 @@ void TestArchiveTree::passwordAskedOncePerExpansion()
         return std::count_if(prompter.records().begin(), prompter.records().end(),
                              [](const auto &r) { return r.kind == orv::ScriptedPrompter::Record::Password; });
     };
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
     QTreeWidgetItem *folder = tree.SelectPath(at("secret"));
     tree.expandItem(folder);
@@ -413,7 +423,7 @@ void TestArchiveTree::passwordAskedOncePerExpansion()
     tree.expandItem(archive);
     QCOMPARE(childTexts(archive), (QStringList{"dir+", "top.txt"}));
     QCOMPARE(passwordsAsked(), 1);
-    QCOMPARE(tree.passwordCache().entries(orv::ArchiveKind::SevenZip).size(), 1);
+    QCOMPARE(tree.service().passwords().entries(orv::ArchiveKind::SevenZip).size(), 1);
 
     tree.expandItem(archive->child(0));
     QCOMPARE(childTexts(archive->child(0)), QStringList{"f.txt"});
@@ -424,7 +434,7 @@ void TestArchiveTree::passwordAskedOncePerExpansion()
 
     tree.setCurrentItem(folder);
     tree.collapseItem(archive);
-    QVERIFY(tree.passwordCache().entries(orv::ArchiveKind::SevenZip).isEmpty());
+    QVERIFY(tree.service().passwords().entries(orv::ArchiveKind::SevenZip).isEmpty());
     tree.expandItem(archive);
     QCOMPARE(childTexts(archive), (QStringList{"dir+", "top.txt"}));
     QCOMPARE(passwordsAsked(), 2);
@@ -434,7 +444,8 @@ void TestArchiveTree::passwordAskedOncePerExpansion()
 void TestArchiveTree::drivesComeAndGo()
 {
     const QString second = m_dir.path() + "/src";
-    COrvelArchiveTree tree;
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
     setUp(tree);
     tree.expandItem(tree.topLevelItem(0));
     tree.RefreshDrives({{m_root, "Test", orv::DriveType::Fixed}, {second, "Stick", orv::DriveType::Removable}});

@@ -1,4 +1,4 @@
-#include "finder/app/commandids.h"
+#include "finder/common/commandids.h"
 #include "finder/search/filedock.h"
 #include "finder/search/findprogress.h"
 #include "finder/search/foundfileslist.h"
@@ -84,7 +84,7 @@ private slots:
         CResultStore store;
         CFoundFilesPane pane(store);
         QStringList selected;
-        pane.setPathSelector([&selected](const QString &path) { selected << path; });
+        connect(&pane, &CFoundFilesPane::findInBrowserRequested, this, [&selected](const QString &path) { selected << path; });
         fill(store, 5);
         pane.model()->sort(2, Qt::AscendingOrder);  // file4 ... file0
         pane.list()->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -1,0 +1,76 @@
+#include "archiveservice.h"
+
+#include "finder/browser/treelevels.h"
+#include "finder/common/busyflags.h"
+#include "finder/settings/settings.h"
+#include "platform/prompts.h"
+
+#include <QFileInfo>
+
+#include <optional>
+
+namespace orv {
+
+CArchiveService::CArchiveService(UnpackerCreator creator)
+    : m_observer(m_passwords, [this](const QString &path) { return m_isExpanded && m_isExpanded(path); }),
+      m_layer(std::move(creator))
+{
+    m_layer.SetOpenObserver(&m_observer);
+}
+
+void CArchiveService::ApplySettings(const SettingsValues &values)
+{
+    m_layer.ApplySettings(values);
+}
+
+std::unique_ptr<CArchiveAccess> CArchiveService::NewAccess() const
+{
+    return std::make_unique<CArchiveAccess>(m_layer.config());
+}
+
+bool CArchiveService::OpenFile(const QString &virtualPath)
+{
+    const CArchiveAccess::Located archive = m_layer.locateArchive(virtualPath);
+    const QString inner = innerPathOf(virtualPath, archive.path);
+    if (archive.kind == ArchiveKind::None || inner.isEmpty())
+        return false;
+    const std::unique_ptr<CArchiveAccess> access = NewAccess();
+    bool unpacked = false;
+    {
+        const COpenedArchive opened = access->Open(archive.path, archive.kind);
+        if (!opened) {
+            access->ShowOpenError(archive.kind, true);
+            return false;
+        }
+        if (opened->isFolder(inner))
+            return false;
+        unpacked = unpackForOpening(*access, opened, inner);
+    }
+    if (!unpacked)
+        return false;
+    const QString name = QFileInfo(inner).fileName();
+    if (m_launch && m_launch(joinPath(m_tempFolder, name)))
+        return true;
+    showError(tr("Cannot open the file %1: no program is set to open files of its type.").arg(name),
+              tr("Orvel-ZIP Finder"));
+    return false;
+}
+
+// Opened files land flat in the temporary folder, replacing an earlier copy without asking.
+bool CArchiveService::unpackForOpening(CArchiveAccess &access, const COpenedArchive &archive, const QString &inner)
+{
+    std::optional<BusyScope> busy;
+    if (m_busy)
+        busy.emplace(*m_busy, CBusyFlags::Unpack, nullptr);
+    INIUNPACK flat;
+    flat.bUnpackFilesWithoutPaths = flat.bUnpackFoldersWithoutPaths = flat.bUnpackArchivesWithoutPaths = 1;
+    flat.bAskBeforeOverwriting = 0;
+    access.SetUnpackIni(flat);
+    const bool unpacked = !m_tempFolder.isEmpty()
+                          && access.UnpackFileOfKind(inner, m_tempFolder, archive.kind(), nullptr, true);
+    if (!unpacked)
+        access.ShowUnpackError(UnpackItem::File, inner, archive.kind(), true);
+    return unpacked;
+}
+
+}  // namespace orv
