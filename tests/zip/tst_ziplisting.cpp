@@ -1,5 +1,6 @@
 #include "platform/numbers.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/zip/zipfixtures.h"
 

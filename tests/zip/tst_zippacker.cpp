@@ -1,3 +1,4 @@
+#include "tests/support/scriptedprompter.h"
 #include "ziptools.h"
 
 #include "platform/events.h"

@@ -4,6 +4,7 @@
 #include "finder/archive/archivelisting.h"
 #include "finder/archive/customarchives.h"
 #include "finder/archive/extraction.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QTemporaryDir>

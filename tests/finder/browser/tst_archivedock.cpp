@@ -8,6 +8,7 @@
 #include "finder/search/findprogress.h"
 #include "finder/search/foundfilesmodel.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>

@@ -2,6 +2,7 @@
 #include "finder/browser/orvelarchivetree.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QApplication>

@@ -2,6 +2,7 @@
 #include "finder/places/placeroots.h"
 #include "platform/prompts.h"
 #include "tests/finder/places/placefixtures.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QDir>

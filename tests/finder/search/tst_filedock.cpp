@@ -3,6 +3,7 @@
 #include "finder/search/findprogress.h"
 #include "finder/search/foundfileslist.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>

@@ -3,6 +3,7 @@
 #include "finder/search/maskedit.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 
 #include <QCheckBox>
 #include <QClipboard>

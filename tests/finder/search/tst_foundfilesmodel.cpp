@@ -3,6 +3,7 @@
 #include "finder/search/searchinresults.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,7 @@
 #include "finder/search/searchengine.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QDir>

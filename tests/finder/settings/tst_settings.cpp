@@ -1,5 +1,6 @@
 #include "finder/settings/settings.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/unpack/sevenzip/szfixtures.h"
 

@@ -1,3 +1,4 @@
+#include "tests/support/scriptedprompter.h"
 #include "unpack/common/unpackcontext.h"
 
 #include "platform/events.h"

@@ -3,6 +3,7 @@
 #include "platform/events.h"
 #include "platform/numbers.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "unpack/iso/isounpacker.h"
 

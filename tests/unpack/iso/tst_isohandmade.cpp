@@ -1,6 +1,7 @@
 #include "isotestsupport.h"
 
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "unpack/iso/isounpacker.h"
 
