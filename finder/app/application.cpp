@@ -3,6 +3,7 @@
 #include "finder/app/mainframe.h"
 #include "finder/app/visualstyle.h"
 #include "platform/gui/messageboxprompter.h"
+#include "platform/product.h"
 
 #include <QIcon>
 
@@ -20,8 +21,8 @@ COrvelZipFinderApp::~COrvelZipFinderApp()
 
 void COrvelZipFinderApp::setIdentity()
 {
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvel Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Orvel-ZIP Finder"));
+    QCoreApplication::setOrganizationName(organizationName());
+    QCoreApplication::setApplicationName(productName());
     QCoreApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("orvfind"));
 }

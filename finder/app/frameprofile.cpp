@@ -1,5 +1,7 @@
 #include "frameprofile.h"
 
+#include "platform/product.h"
+
 #include <QSettings>
 #include <QStringList>
 
@@ -9,7 +11,7 @@ namespace {
 
 QSettings profile()
 {
-    return QSettings(QStringLiteral("Orvel Systems"), QStringLiteral("Orvel-ZIP Finder"));
+    return QSettings(organizationName(), productName());
 }
 
 QString splitterKey(int view)

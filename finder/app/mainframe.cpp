@@ -9,6 +9,7 @@
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/common/commandids.h"
 #include "finder/search/filedock.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 
 #include <QAction>
@@ -40,7 +41,7 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), m_commands(new CF
     createMenuBar();
     createStatusBar();
     setApplicationLook(m_look);
-    setWindowTitle(tr("Orvel-ZIP Finder"));
+    setWindowTitle(productName());
     m_tempFolder = prepareTemporaryFolder();
     createPanes();
     connectPanes();

@@ -33,6 +33,11 @@ bool isZipGroup(ArchiveKindCode kind)
            || kind == ArchiveKind::Custom || kind == ArchiveKind::SelfExtractingZip;
 }
 
+bool isCompressedStreamKind(ArchiveKindCode kind)
+{
+    return kind == ArchiveKind::GZip || kind == ArchiveKind::BZip2 || kind == ArchiveKind::Xz;
+}
+
 ArchiveKindCode builtInKindOfExtension(const QString &upperExtension)
 {
     for (const ExtensionKind &row : kBuiltIn)

@@ -29,6 +29,8 @@ constexpr ArchiveKindCode SelfExtractingZip = 100;
 
 // The kinds read by the ZIP reader: only they carry a detailed error text.
 bool isZipGroup(ArchiveKindCode kind);
+// GZip, BZip2 and XZ: a single compressed stream, which may hold a tar.
+bool isCompressedStreamKind(ArchiveKindCode kind);
 
 // The kind of a built-in extension (upper case, no dot), before custom entries and "EXE" are looked at;
 // ArchiveKind::None when the extension is not one of them. "XZ" and "TXZ" are not among them: a custom

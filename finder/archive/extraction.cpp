@@ -1,6 +1,7 @@
 #include "extraction.h"
 
 #include "finder/archive/archiveaccess.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 
 #include <QDir>
@@ -67,7 +68,7 @@ bool CArchiveExtraction::CreateDestination(const QString &folder, bool asError)
     if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
         return true;
     const QString text = tr("Cannot create the folder:\n\n") + folder;
-    const QString caption = QStringLiteral("Orvel-ZIP Finder");
+    const QString caption = productName();
     if (asError)
         showError(text, caption);
     else

@@ -10,6 +10,7 @@
 #include "finder/search/findprogress.h"
 #include "finder/search/searchengine.h"
 #include "finder/settings/settings.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 
 #include <QAction>
@@ -263,7 +264,7 @@ void CArchiveDockController::OnStart()
         uncheck(places);
     }
     UpdateCommands();
-    showInformation(CSearchEngine::CountMessage(count), tr("Orvel-ZIP Finder"));
+    showInformation(CSearchEngine::CountMessage(count), productName());
     emit searchFinished(count);
 }
 

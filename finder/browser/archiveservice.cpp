@@ -3,6 +3,7 @@
 #include "finder/browser/treelevels.h"
 #include "finder/common/busyflags.h"
 #include "finder/settings/settings.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 
 #include <QFileInfo>
@@ -52,7 +53,7 @@ bool CArchiveService::OpenFile(const QString &virtualPath)
     if (m_launch && m_launch(joinPath(m_tempFolder, name)))
         return true;
     showError(tr("Cannot open the file %1: no program is set to open files of its type.").arg(name),
-              tr("Orvel-ZIP Finder"));
+              productName());
     return false;
 }
 

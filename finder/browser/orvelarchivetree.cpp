@@ -2,6 +2,7 @@
 
 #include "finder/browser/archiveservice.h"
 #include "finder/browser/treelevels.h"
+#include "finder/places/drivesbutton.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
 
@@ -48,20 +49,6 @@ bool isBelow(const QTreeWidgetItem *item, const QTreeWidgetItem *ancestor)
             return true;
     }
     return false;
-}
-
-QIcon driveIcon(DriveType type)
-{
-    const QIcon drive = QFileIconProvider().icon(QAbstractFileIconProvider::Drive);
-    switch (type) {
-    case DriveType::Removable:
-        return QIcon::fromTheme(QStringLiteral("drive-removable-media"), drive);
-    case DriveType::CdRom:
-        return QIcon::fromTheme(QStringLiteral("media-optical"), drive);
-    case DriveType::Fixed:
-        break;
-    }
-    return QIcon::fromTheme(QStringLiteral("drive-harddisk"), drive);
 }
 
 // Loading a level: no repaint per inserted node, the wait cursor, and no status updates for the nodes

@@ -185,11 +185,6 @@ bool folderHasContent(const QString &folder, CArchiveAccess &access)
     return found;
 }
 
-bool isCompressedStreamKind(ArchiveKindCode kind)
-{
-    return kind == ArchiveKind::GZip || kind == ArchiveKind::BZip2 || kind == ArchiveKind::Xz;
-}
-
 ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath, ArchiveKindCode kind,
                               const QString &innerPath)
 {

@@ -41,9 +41,6 @@ struct ArchiveLevel
 ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath, ArchiveKindCode kind,
                               const QString &innerPath);
 
-// The kinds whose top level is a single compressed stream that may hold a tar.
-bool isCompressedStreamKind(ArchiveKindCode kind);
-
 // The status line of a selected node: the reader's description of the archive, a folder or a file in
 // it; "Invalid archive" when the archive cannot be opened; the object counts of a disk folder. The ZIP
 // group says nothing while open errors are suppressed (an archive is being made).

@@ -6,6 +6,7 @@
 #include "finder/search/searchengine.h"
 #include "finder/settings/settings.h"
 #include "platform/events.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 
 #include <QDate>
@@ -383,7 +384,7 @@ int CFindCommand::Run(const QStringList &arguments)
                    : tr("cannot write the output"));
         failed = true;
     }
-    showInformation(CSearchEngine::CountMessage(count), QStringLiteral("Orvel-ZIP Finder"));
+    showInformation(CSearchEngine::CountMessage(count), productName());
     return failed || engine.IsCancelled() ? 1 : 0;
 }
 

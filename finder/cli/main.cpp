@@ -1,5 +1,7 @@
 #include "finder/cli/clicommand.h"
 
+#include "platform/product.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -11,8 +13,8 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("TZ"))
         qputenv("TZ", ":/etc/localtime");
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orvel Systems"));
-    QCoreApplication::setApplicationName(QStringLiteral("Orvel-ZIP Finder"));
+    QCoreApplication::setOrganizationName(orv::organizationName());
+    QCoreApplication::setApplicationName(orv::productName());
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     orv::CCliCommand command(stdout, stderr);

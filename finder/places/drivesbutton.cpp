@@ -89,8 +89,13 @@ QIcon CDrivesButton::iconFor(const PlaceListItem &item) const
     const QFileIconProvider provider;
     if (!item.isDrive)
         return provider.icon(QFileInfo(item.iconFile.isEmpty() ? item.path : item.iconFile));
-    const QIcon drive = provider.icon(QAbstractFileIconProvider::Drive);
-    switch (item.type) {
+    return driveIcon(item.type);
+}
+
+QIcon driveIcon(DriveType type)
+{
+    const QIcon drive = QFileIconProvider().icon(QAbstractFileIconProvider::Drive);
+    switch (type) {
     case DriveType::Removable:
         return QIcon::fromTheme(QStringLiteral("drive-removable-media"), drive);
     case DriveType::CdRom:

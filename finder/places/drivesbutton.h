@@ -56,4 +56,7 @@ private:
     bool m_rebuildPending = false;
 };
 
+// The icon of a drive of that type, from the icon theme when it has one.
+QIcon driveIcon(DriveType type);
+
 }  // namespace orv

@@ -7,6 +7,7 @@
 #include "finder/search/searchengine.h"
 #include "finder/search/searchinresults.h"
 #include "finder/search/searchinresultsdialog.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 
 #include <QAction>
@@ -319,7 +320,7 @@ std::uint32_t CFoundFilesPane::SearchInResults(const QString &mask, const Filter
         search.SetProgressWindow(&progress);
         count = search.Run({mask.trimmed(), include, exclude});
     }
-    showInformation(CSearchEngine::CountMessage(count), tr("Orvel-ZIP Finder"));
+    showInformation(CSearchEngine::CountMessage(count), productName());
     m_searchingInResults = false;
     updateCommands();
     return count;

@@ -1,5 +1,6 @@
 #include "finddialog.h"
 
+#include "platform/product.h"
 #include "platform/prompts.h"
 #include "ui_finddialog.h"
 #include "ui_finddialogfilterpage.h"
@@ -141,7 +142,7 @@ void CFindArchives::accept()
     if (!m_model.optionsEnabling().find)
         return;
     if (const std::optional<QString> problem = m_model.inputProblem()) {
-        showError(*problem, tr("Orvel-ZIP Finder"));
+        showError(*problem, productName());
         return;
     }
     QDialog::accept();

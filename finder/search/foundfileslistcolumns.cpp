@@ -1,5 +1,7 @@
 #include "foundfileslistcolumns.h"
 
+#include "platform/product.h"
+
 #include <QSettings>
 #include <QStringList>
 
@@ -11,7 +13,7 @@ namespace {
 
 QSettings profile()
 {
-    return QSettings(QStringLiteral("Orvel Systems"), QStringLiteral("Orvel-ZIP Finder"));
+    return QSettings(organizationName(), productName());
 }
 
 const QString kWidthKey = QStringLiteral("FileFinder_Columns/Width");

@@ -3,6 +3,7 @@
 #include "finder/archive/archiveaccess.h"
 #include "finder/archive/archivelisting.h"
 #include "platform/events.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 
@@ -20,13 +21,8 @@ namespace {
 
 const QString &productCaption()
 {
-    static const QString caption = QStringLiteral("Orvel-ZIP Finder");
+    static const QString caption = productName();
     return caption;
-}
-
-bool isCompressedTarKind(ArchiveKindCode code)
-{
-    return code == ArchiveKind::GZip || code == ArchiveKind::BZip2 || code == ArchiveKind::Xz;
 }
 
 // Seconds as stored in a record: a time that the local calendar cannot express, or that falls before
@@ -180,7 +176,7 @@ void CSearchEngine::searchCheckedPlace(const QString &path)
 // may pick it as the place: that means the whole tar.
 bool CSearchEngine::isTarLevel(const COpenedArchive &archive, const QString &inner)
 {
-    if (!isCompressedTarKind(archive.kind()) || !archive->isTarInside())
+    if (!isCompressedStreamKind(archive.kind()) || !archive->isTarInside())
         return false;
     QString tarName;
     forEachEntry(archive.reader(), TarNames::AsListed, [&tarName](const ArchiveEntry &entry) {
@@ -327,7 +323,7 @@ void CSearchEngine::ListArchive(ArchiveKindCode code, const QString &archivePath
         return;
     QString restriction = m_criteria.bInnerFolder ? m_criteria.strInnerFolder : QString();
     m_listing = Listing{};
-    if (isCompressedTarKind(code)) {
+    if (isCompressedStreamKind(code)) {
         // The tree shows the tar inside as a folder level of its own, which the entries' paths lack.
         if (!restriction.isEmpty()) {
             const qsizetype slash = restriction.indexOf(QLatin1Char('/'));

@@ -1,6 +1,7 @@
 #include "searchinresults.h"
 
 #include "platform/events.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 
@@ -95,7 +96,7 @@ bool CSearchInResults::interruptConfirmed()
     if (!m_stopAsked)
         return false;
     m_stopAsked = false;
-    if (!askYesNo(tr("Interrupt the search?"), tr("Orvel-ZIP Finder")))
+    if (!askYesNo(tr("Interrupt the search?"), productName()))
         return false;
     m_cancelled = true;
     return true;

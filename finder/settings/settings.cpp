@@ -2,6 +2,7 @@
 
 #include "finder/settings/archivetypes.h"
 #include "platform/knownfolders.h"
+#include "platform/product.h"
 #include "platform/profile.h"
 #include "platform/prompts.h"
 
@@ -212,7 +213,7 @@ CSettings::CSettings() = default;
 QString CSettings::programFolder() const
 {
     return m_appDataFolder.isEmpty() ? QString()
-                                     : m_appDataFolder + QStringLiteral("/Orvel Systems/Orvel-ZIP Finder");
+                                     : m_appDataFolder + QLatin1Char('/') + organizationName() + QLatin1Char('/') + productName();
 }
 
 void CSettings::locateFile()
@@ -224,7 +225,7 @@ void CSettings::locateFile()
     const QString folder = programFolder();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
         showError(tr("Cannot create the settings folder %1.").arg(QDir::toNativeSeparators(folder)),
-                  QStringLiteral("Orvel-ZIP Finder"));
+                  productName());
         return;
     }
     m_filePath = folder + QStringLiteral("/orvfind.ini");
@@ -271,7 +272,7 @@ bool CSettings::SaveSettings(int mode)
         return true;
     showError(tr("Cannot write the settings file %1.\n%2")
                   .arg(QDir::toNativeSeparators(m_filePath), profile.lastError()),
-              QStringLiteral("Orvel-ZIP Finder"));
+              productName());
     return false;
 }
 
