@@ -42,6 +42,8 @@ void EntryList::clear()
     m_folders.clear();
     m_lastFile.clear();
     m_tracksFiles = false;
+    m_byFolded.clear();
+    m_foldedBuilt = false;
 }
 
 void EntryList::trackFiles()
@@ -57,10 +59,14 @@ void EntryList::trackFiles()
 void EntryList::add(ArchiveEntry entry)
 {
     const int index = size();
-    const QString folded = key(entry.path);
-    m_byPath.insert(folded, index);
+    m_byPath.insert(entry.path, index);
     if (entry.isFolder())
-        m_folders.insert(folded, index);
+        m_folders.insert(entry.path, index);
+    if (m_foldedBuilt) {
+        const QString folded = entry.path.toCaseFolded();
+        if (!m_byFolded.contains(folded))
+            m_byFolded.insert(folded, index);
+    }
     if (entry.type == ArchiveEntry::Type::File && m_tracksFiles)
         m_lastFile.insert(entry.path, index);
     if (entry.type == ArchiveEntry::Type::HardLink) {
@@ -114,20 +120,50 @@ void EntryList::addImpliedFolders(std::int64_t modified)
         add(impliedFolder(folder, modified));
 }
 
+QString EntryList::spelling(const QString &path) const
+{
+    if (m_byPath.contains(path))
+        return path;
+    if (!m_foldedBuilt) {
+        // Backwards, so that the first item of each spelling is the one kept.
+        for (int i = size() - 1; i >= 0; --i)
+            m_byFolded.insert(at(i).path.toCaseFolded(), i);
+        m_foldedBuilt = true;
+    }
+    const auto it = m_byFolded.constFind(path.toCaseFolded());
+    return it == m_byFolded.cend() ? path : at(*it).path;
+}
+
+std::optional<int> EntryList::findExact(const QString &path) const
+{
+    const auto it = m_byPath.constFind(path);
+    if (it == m_byPath.cend())
+        return std::nullopt;
+    return *it;
+}
+
 std::optional<int> EntryList::find(const QString &path) const
 {
-    const auto it = m_byPath.constFind(key(path));
-    if (it == m_byPath.cend())
+    return findExact(spelling(path));
+}
+
+std::optional<int> EntryList::findExactFolder(const QString &path) const
+{
+    const auto it = m_folders.constFind(path);
+    if (it == m_folders.cend())
         return std::nullopt;
     return *it;
 }
 
 std::optional<int> EntryList::findFolder(const QString &path) const
 {
-    const auto it = m_folders.constFind(key(path));
-    if (it == m_folders.cend())
-        return std::nullopt;
-    return *it;
+    return findExactFolder(spelling(path));
+}
+
+QString EntryList::folderSpelling(const QString &path) const
+{
+    const std::optional<int> index = findFolder(path);
+    return index ? at(*index).path : path;
 }
 
 }  // namespace orv::zip

@@ -68,18 +68,30 @@ public:
     const ArchiveEntry &at(int index) const { return m_entries[static_cast<std::size_t>(index)]; }
     ArchiveEntry &at(int index) { return m_entries[static_cast<std::size_t>(index)]; }
 
-    // The item with this path, compared without regard to case; when several have it, the last one (the
-    // one an extraction of the whole archive leaves on disk).
+    // The item with this path; when several have it, the last one (the one an extraction of the whole
+    // archive leaves on disk). A path no item spells exactly names the first spelling that differs from it
+    // in case alone, as SpellingLookup chooses.
     std::optional<int> find(const QString &path) const;
+    // The folder with this path, chosen in the same way; an item spelt exactly so that is a file hides a
+    // folder that differs in case.
     std::optional<int> findFolder(const QString &path) const;
+    // Only what is spelt exactly so: to a writer "a" and "A" are two names.
+    std::optional<int> findExact(const QString &path) const;
+    std::optional<int> findExactFolder(const QString &path) const;
+    // The folder's path as the archive spells it; the path itself when it names no folder.
+    QString folderSpelling(const QString &path) const;
 
 private:
     void trackFiles();
-    static QString key(const QString &path) { return path.toCaseFolded(); }
+    QString spelling(const QString &path) const;
 
     std::vector<ArchiveEntry> m_entries;
-    QHash<QString, int> m_byPath;    // case-folded path -> last index
-    QHash<QString, int> m_folders;   // case-folded folder path -> last index
+    QHash<QString, int> m_byPath;    // path -> last index
+    QHash<QString, int> m_folders;   // folder path -> last index
+    // Case-folded path -> the first item spelt so; built at the first path no item spells exactly, as
+    // almost every path handed in comes from the listing itself.
+    mutable QHash<QString, int> m_byFolded;
+    mutable bool m_foldedBuilt = false;
     // Exact path -> index of the last file with it, for hard links; built at the first hard link, as most
     // archives have none.
     QHash<QString, int> m_lastFile;

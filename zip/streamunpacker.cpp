@@ -1,6 +1,7 @@
 #include "streamunpacker.h"
 
 #include "platform/numbers.h"
+#include "unpack/common/entrylookup.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/outputinfo.h"
 #include "zip/extraction.h"
@@ -126,10 +127,15 @@ bool StreamUnpacker::fullInfo(TARFILEFULLINFO &record) const
 QString StreamUnpacker::innerPath(const QString &path) const
 {
     const QString normalised = normaliseEntryPath(path);
-    if (!m_listing.tarInside || m_listing.entries.find(normalised))
+    if (!m_listing.tarInside || m_listing.entries.findExact(normalised))
         return normalised;
-    const std::optional<QString> below = pathBelowFolder(normalised, m_listing.entries.at(0).path);
-    return below ? *below : normalised;
+    const QString &tarName = m_listing.entries.at(0).path;
+    for (const Qt::CaseSensitivity sensitivity : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        const std::optional<QStringView> spelt = spellingWithin(normalised, tarName, sensitivity);
+        if (spelt && spelt->size() < normalised.size())
+            return normalised.mid(spelt->size() + 1);
+    }
+    return normalised;
 }
 
 std::optional<int> StreamUnpacker::locateFile(const QString &path) const
@@ -166,7 +172,7 @@ QString StreamUnpacker::folderOutputInfo(const QString &path) const
     ArchiveTotals totals;
     if (!m_open)
         return totalsTextWithoutPacked(totals);
-    const QString folder = innerPath(path);
+    const QString folder = m_listing.entries.folderSpelling(innerPath(path));
     for (int i = firstContentIndex(); i < m_listing.entries.size(); ++i) {
         const ArchiveEntry &entry = m_listing.entries.at(i);
         if (const std::optional<QString> relative = pathBelowFolder(entry.path, folder))
@@ -221,14 +227,15 @@ bool StreamUnpacker::unpackCurrentFile(const QString &name, const QString &targe
 bool StreamUnpacker::unpackFolder(const QString &path, const QString &targetFolder)
 {
     m_context.beginOperation();
-    const QString folder = innerPath(path);
-    if (!m_open || !m_listing.entries.findFolder(folder))
+    const std::optional<int> index = m_open ? m_listing.entries.findFolder(innerPath(path)) : std::nullopt;
+    if (!index)
         return fail(QStringLiteral("The archive holds no folder %1.").arg(path));
+    const QString folder = m_listing.entries.at(*index).path;
     const bool withoutPaths = m_context.ini().bUnpackFoldersWithoutPaths != 0;
     std::vector<ExtractionTarget> targets;
     for (int i = firstContentIndex(); i < m_listing.entries.size(); ++i) {
         const QString &itemPath = m_listing.entries.at(i).path;
-        if (itemPath.compare(folder, Qt::CaseInsensitive) == 0 || pathBelowFolder(itemPath, folder))
+        if (itemPath == folder || pathBelowFolder(itemPath, folder))
             targets.push_back({i, ExtractPaths::forFolderItem(itemPath, folder, withoutPaths)});
     }
     return runExtraction(std::move(targets), targetFolder, false);

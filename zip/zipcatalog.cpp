@@ -83,4 +83,17 @@ std::optional<int> ZipCatalog::findFile(const QString &path) const
     return index;
 }
 
+std::optional<int> ZipCatalog::findExactFile(const QString &path) const
+{
+    const std::optional<int> index = m_entries.findExact(normaliseEntryPath(path));
+    if (!index || m_entries.at(*index).isFolder())
+        return std::nullopt;
+    return index;
+}
+
+bool ZipCatalog::hasExactFolder(const QString &path) const
+{
+    return m_entries.findExactFolder(normaliseEntryPath(path)).has_value();
+}
+
 }  // namespace orv::zip

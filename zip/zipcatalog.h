@@ -42,9 +42,12 @@ public:
     // None for implied folders.
     const ZipFacts *facts(int index) const;
 
-    // A file (not a folder) with that path, without regard to case.
+    // A file (not a folder) with that path, in another case only when no item is spelt exactly so.
     std::optional<int> findFile(const QString &path) const;
     std::optional<int> findFolder(const QString &path) const { return m_entries.findFolder(normaliseEntryPath(path)); }
+    // Only what is spelt exactly so: to the writer, "a" and "A" are two names.
+    std::optional<int> findExactFile(const QString &path) const;
+    bool hasExactFolder(const QString &path) const;
 
 private:
     EntryList m_entries;

@@ -155,7 +155,7 @@ QString ZipReader::fileOutputInfo(const QString &path) const
 QString ZipReader::folderOutputInfo(const QString &path) const
 {
     ArchiveTotals totals;
-    const QString folder = normaliseEntryPath(path);
+    const QString folder = m_catalog.entries().folderSpelling(normaliseEntryPath(path));
     for (int i = 0; isOpen() && i < m_catalog.size(); ++i) {
         if (const std::optional<QString> relative = pathBelowFolder(m_catalog.at(i).path, folder))
             countEntry(totals, m_catalog.at(i), *relative);
@@ -233,14 +233,15 @@ bool ZipReader::unpackFolder(const QString &path, const QString &targetFolder)
 {
     if (!beginUnpack())
         return false;
-    const QString folder = normaliseEntryPath(path);
-    if (!m_catalog.findFolder(folder))
+    const std::optional<int> index = m_catalog.findFolder(path);
+    if (!index)
         return fail(QStringLiteral("The archive holds no folder %1.").arg(path));
+    const QString folder = m_catalog.at(*index).path;
     const bool withoutPaths = m_context.ini().bUnpackFoldersWithoutPaths != 0;
     std::vector<ZipJob> jobs;
     for (int i = 0; i < m_catalog.size(); ++i) {
         const QString &itemPath = m_catalog.at(i).path;
-        if (itemPath.compare(folder, Qt::CaseInsensitive) == 0 || pathBelowFolder(itemPath, folder))
+        if (itemPath == folder || pathBelowFolder(itemPath, folder))
             jobs.push_back({i, ExtractPaths::forFolderItem(itemPath, folder, withoutPaths)});
     }
     return runJobs(jobs, targetFolder);

@@ -3,6 +3,7 @@
 #include "platform/events.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
+#include "unpack/common/entrylookup.h"
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "unpack/sevenzip/zipwriter.h"
 #include "zip/zipreader.h"
@@ -202,7 +203,7 @@ bool ZipUpdater::startWriter(sz::ZipWriter &writer, const QString &caption)
 
 ZipUpdater::Answer ZipUpdater::askReplace(const PackItem &item)
 {
-    const std::optional<int> existing = m_catalog.findFile(item.archivePath);
+    const std::optional<int> existing = m_catalog.findExactFile(item.archivePath);
     if (!existing || m_ini.bAskBeforeUpdating == 0)
         return Answer::Replace;
     const QString text = QStringLiteral("The archive already contains the file\n\n%1\n\nReplace it with\n\n%2?")
@@ -231,7 +232,7 @@ bool ZipUpdater::addItems(const std::vector<PackItem> &items, const QString &sho
     writer.setOptions(*options);
     for (const PackItem &item : items) {
         if (item.folder) {
-            if (!m_catalog.findFolder(item.archivePath) && !writer.addFolder(item.archivePath, item.source))
+            if (!m_catalog.hasExactFolder(item.archivePath) && !writer.addFolder(item.archivePath, item.source))
                 return fail(writer.errorText(), packCaption);
             continue;
         }
@@ -344,8 +345,8 @@ std::optional<QString> ZipUpdater::newPathFor(const QString &oldPath, const QStr
         fail(QStringLiteral("The name \"%1\" cannot be used for a %2 in an archive.").arg(newName, what), caption);
         return std::nullopt;
     }
-    const bool sameEntry = target.compare(normalisedInner(oldPath), Qt::CaseInsensitive) == 0;
-    if (!sameEntry && m_catalog.entries().find(target)) {
+    const bool sameEntry = target == normalisedInner(oldPath);
+    if (!sameEntry && m_catalog.entries().findExact(target)) {
         fail(QStringLiteral("A %1 with this name already exists. Specify a different name.").arg(what), caption);
         return std::nullopt;
     }
@@ -401,8 +402,7 @@ bool ZipUpdater::renameFolder(const QString &oldPath, const QString &newName)
     std::vector<int> entries;
     for (int i = 0; i < m_catalog.size(); ++i) {
         const QString &path = m_catalog.at(i).path;
-        const bool inside = path.compare(prefix, Qt::CaseInsensitive) == 0
-                            || path.startsWith(prefix + QLatin1Char('/'), Qt::CaseInsensitive);
+        const bool inside = isAtOrBelow(path, prefix);
         if (inside && m_catalog.facts(i))
             entries.push_back(i);
     }

@@ -28,13 +28,4 @@ qint64 forEachEntry(IUnpacker &unpacker, TarNames names, const std::function<boo
     return count;
 }
 
-bool entryIsAtOrBelow(const QString &entryPath, const QString &innerPath)
-{
-    if (innerPath.isEmpty())
-        return true;
-    if (!entryPath.startsWith(innerPath, Qt::CaseInsensitive))
-        return false;
-    return entryPath.size() == innerPath.size() || entryPath.at(innerPath.size()) == QLatin1Char('/');
-}
-
 }  // namespace orv

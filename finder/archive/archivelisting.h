@@ -11,8 +11,4 @@ namespace orv {
 // Returns the number of entries visited.
 qint64 forEachEntry(IUnpacker &unpacker, TarNames names, const std::function<bool(const ArchiveEntry &)> &visit);
 
-// Whether an entry path is the given inner path or lies below it, without regard to case, as the
-// readers locate items. An empty inner path holds everything.
-bool entryIsAtOrBelow(const QString &entryPath, const QString &innerPath);
-
 }  // namespace orv

@@ -227,8 +227,8 @@ QTreeWidgetItem *COrvelArchiveTree::rootOf(const QString &path, QString *rest) c
     return best;
 }
 
-// The disk is case-sensitive, so an exact name wins; inside archives names are matched without regard to
-// case, as the readers locate them.
+// Names are case-sensitive, on the disk and inside archives, so an exact name wins; a name in other case
+// still finds its node when no child has the name's own spelling, as the readers locate items.
 QTreeWidgetItem *COrvelArchiveTree::childNamed(const QTreeWidgetItem *parent, const QString &name)
 {
     QTreeWidgetItem *folded = nullptr;

@@ -2,6 +2,7 @@
 
 #include "finder/archive/archivelisting.h"
 #include "platform/numbers.h"
+#include "unpack/common/entrylookup.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -78,31 +79,22 @@ QString firstEntryName(IUnpacker &unpacker)
     return name;
 }
 
-// Gathers the children of one level in a single pass: a folder has content exactly when some entry lies
-// strictly below it, whether or not the archive records the folder itself. Folder names differing only in
-// case are one folder, as the readers locate items without regard to case.
-class LevelCollector
+// The children of one level: a folder has content exactly when some entry lies strictly below it, whether
+// or not the archive records the folder itself. Names that differ in case alone are two children.
+class LevelItems
 {
 public:
-    explicit LevelCollector(const QString &innerPath) : m_inner(innerPath) {}
-
-    void add(const ArchiveEntry &entry)
+    // An entry below the level, by its path relative to the level.
+    void add(QStringView relative, bool folder)
     {
-        QString remainder = entry.path;
-        while (remainder.endsWith(QLatin1Char('/')))
-            remainder.chop(1);
-        if (!entryIsAtOrBelow(remainder, m_inner) || remainder.size() == m_inner.size())
-            return;
-        if (!m_inner.isEmpty())
-            remainder = remainder.mid(m_inner.size() + 1);
-        const qsizetype slash = remainder.indexOf(QLatin1Char('/'));
-        const QString first = slash < 0 ? remainder : remainder.left(slash);
+        const qsizetype slash = relative.indexOf(QLatin1Char('/'));
+        const QStringView first = slash < 0 ? relative : relative.first(slash);
         if (first.isEmpty())
             return;
-        if (slash >= 0 || entry.folder)
-            addFolder(first, slash >= 0);
+        if (slash >= 0 || folder)
+            addFolder(first.toString(), slash >= 0);
         else
-            m_level.files.append({first, false});
+            m_level.files.append({first.toString(), false});
     }
 
     ArchiveLevel take() { return std::move(m_level); }
@@ -110,19 +102,45 @@ public:
 private:
     void addFolder(const QString &name, bool hasContent)
     {
-        const QString key = name.toCaseFolded();
-        const auto found = m_folderIndex.constFind(key);
+        const auto found = m_folderIndex.constFind(name);
         if (found == m_folderIndex.cend()) {
-            m_folderIndex.insert(key, m_level.folders.size());
+            m_folderIndex.insert(name, m_level.folders.size());
             m_level.folders.append({name, hasContent});
         } else if (hasContent) {
             m_level.folders[*found].expandable = true;
         }
     }
 
-    QString m_inner;
     ArchiveLevel m_level;
     QHash<QString, qsizetype> m_folderIndex;
+};
+
+// Gathers one level in a single pass. The entries below a spelling of the inner path in other case are
+// gathered apart and shown only when no entry has the inner path's own spelling.
+class LevelCollector
+{
+public:
+    explicit LevelCollector(const QString &innerPath) : m_lookup(innerPath), m_innerSize(innerPath.size()) {}
+
+    void add(const ArchiveEntry &entry)
+    {
+        QString path = entry.path;
+        while (path.endsWith(QLatin1Char('/')))
+            path.chop(1);
+        const SpellingLookup::Match match = m_lookup.offer(path, entry.folder);
+        if (match == SpellingLookup::Match::None || path.size() == m_innerSize)
+            return;
+        const QStringView relative = m_innerSize == 0 ? QStringView(path) : QStringView(path).sliced(m_innerSize + 1);
+        (match == SpellingLookup::Match::Exact ? m_exact : m_folded).add(relative, entry.folder);
+    }
+
+    ArchiveLevel take() { return m_lookup.exactFound() ? m_exact.take() : m_folded.take(); }
+
+private:
+    SpellingLookup m_lookup;
+    qsizetype m_innerSize;
+    LevelItems m_exact;
+    LevelItems m_folded;
 };
 
 void sortItems(QList<ArchiveLevelItem> &items)
@@ -131,7 +149,12 @@ void sortItems(QList<ArchiveLevelItem> &items)
     keys.reserve(size_t(items.size()));
     for (qsizetype i = 0; i < items.size(); ++i)
         keys.emplace_back(items[i].name.toCaseFolded(), i);
-    std::stable_sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    // Names equal but for case keep a fixed order among themselves, whatever order the archive has them in.
+    std::stable_sort(keys.begin(), keys.end(), [&items](const auto &a, const auto &b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        return items[a.second].name < items[b.second].name;
+    });
     QList<ArchiveLevelItem> sorted;
     sorted.reserve(items.size());
     for (const auto &key : keys)

@@ -49,7 +49,7 @@ QString objectsText(const FolderLevel &level);
 
 // base + "/" + name, without doubling the separator after a root such as "/".
 QString joinPath(const QString &base, const QString &name);
-// Stable, without regard to case.
+// Without regard to case; names equal but for case keep a fixed order among themselves.
 void sortNames(QStringList &names);
 
 }  // namespace orv

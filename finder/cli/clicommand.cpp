@@ -6,6 +6,7 @@
 #include "finder/cli/findcommand.h"
 #include "finder/cli/interruptbridge.h"
 #include "finder/settings/settings.h"
+#include "unpack/common/entrylookup.h"
 
 #include <QDir>
 
@@ -148,41 +149,67 @@ private:
 };
 
 // The lines of one listing, written out at the end: a streamed listing learns only at the end of the archive
-// that it is damaged, and then shows nothing, as a failed open does.
+// that it is damaged, and then shows nothing, as a failed open does. Below an inner path, the entries of a
+// spelling of it in other case are kept apart and shown only when no entry has the path's own spelling.
 class ListingLines
 {
 public:
-    explicit ListingLines(const QString &innerPath) : m_inner(innerPath) {}
+    explicit ListingLines(const QString &innerPath) : m_inner(innerPath), m_lookup(innerPath) {}
 
     void add(const ArchiveEntry &entry)
     {
-        if (entryIsAtOrBelow(entry.path, m_inner))
-            append(m_lines, entry.folder, entry.size, entry.modified, entry.path.toUtf8());
+        if (Lines *lines = linesFor(entry.path, entry.folder))
+            append(*lines, false, entry.folder, entry.size, entry.modified, entry.path.toUtf8());
     }
     void add(const StreamedEntry &entry)
     {
-        if (!m_inner.isEmpty() && !entryIsAtOrBelow(QString::fromUtf8(entry.path), m_inner))
-            return;
-        append(entry.leading ? m_lead : m_lines, entry.folder, entry.size, entry.modified, entry.path);
+        Lines *lines = m_inner.isEmpty() ? &m_exact : linesFor(QString::fromUtf8(entry.path), entry.folder);
+        if (lines)
+            append(*lines, entry.leading, entry.folder, entry.size, entry.modified, entry.path);
     }
     void discard()
     {
-        m_lead.clear();
-        m_lines.clear();
-        m_shown = 0;
+        m_exact = {};
+        m_folded = {};
+        m_lookup = SpellingLookup(m_inner);
     }
-    qint64 shown() const { return m_shown; }
+    qint64 shown() const { return chosen().shown; }
     void writeTo(std::FILE *out) const
     {
-        std::fwrite(m_lead.data(), 1, m_lead.size(), out);
-        std::fwrite(m_lines.data(), 1, m_lines.size(), out);
+        const Lines &lines = chosen();
+        std::fwrite(lines.lead.data(), 1, lines.lead.size(), out);
+        std::fwrite(lines.body.data(), 1, lines.body.size(), out);
         std::fflush(out);
     }
 
 private:
-    void append(std::string &out, bool folder, std::uint64_t size, const std::optional<std::int64_t> &modified,
+    struct Lines
+    {
+        std::string lead;  // the entry a streamed listing hands over last but that comes first
+        std::string body;
+        qint64 shown = 0;
+    };
+
+    Lines *linesFor(const QString &path, bool folder)
+    {
+        if (m_inner.isEmpty())
+            return &m_exact;
+        switch (m_lookup.offer(path, folder)) {
+        case SpellingLookup::Match::Exact:
+            return &m_exact;
+        case SpellingLookup::Match::Folded:
+            return &m_folded;
+        case SpellingLookup::Match::None:
+            break;
+        }
+        return nullptr;
+    }
+    const Lines &chosen() const { return m_inner.isEmpty() || m_lookup.exactFound() ? m_exact : m_folded; }
+
+    void append(Lines &lines, bool lead, bool folder, std::uint64_t size, const std::optional<std::int64_t> &modified,
                 QByteArrayView path)
     {
+        std::string &out = lead ? lines.lead : lines.body;
         out += folder ? "D\t\t" : "F\t";
         if (!folder) {
             char digits[24];
@@ -194,14 +221,14 @@ private:
         out += '\t';
         out.append(path.data(), std::size_t(path.size()));
         out += '\n';
-        ++m_shown;
+        ++lines.shown;
     }
 
     QString m_inner;
+    SpellingLookup m_lookup;
     ListingTimes m_times;
-    std::string m_lead;  // the entry a streamed listing hands over last but that comes first
-    std::string m_lines;
-    qint64 m_shown = 0;
+    Lines m_exact;
+    Lines m_folded;
 };
 
 // Readers that read sequentially show the entries as they go, sparing the list an open keeps; the others, and

@@ -6,6 +6,7 @@
 #include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
+#include "unpack/common/entrylookup.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -345,7 +346,8 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
         m_listing.tarName = entry.path;
     if (entry.folder)
         return true;
-    if (!restriction.isEmpty() && !entryIsAtOrBelow(entry.path, restriction))
+    // Spelt exactly: a folder that differs in case alone is another folder.
+    if (!restriction.isEmpty() && !isAtOrBelow(entry.path, restriction))
         return true;
     reportProgress(entry.path);
     if (interruptConfirmed())

@@ -292,6 +292,53 @@ private slots:
         QVERIFY(sevenZipTests(archive));
     }
 
+    // Names that differ in case alone are two entries to every change.
+    void caseTwinsStayApart_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("done");
+        QTest::addColumn<QStringList>("stored");
+        const QStringList twins{"Docs/", "Docs/b.txt", "docs/", "docs/a.txt"};
+        QTest::newRow("adding a file is no update of its twin, nothing asked")
+            << "add" << "" << "" << true << twins + QStringList{"NOTE.TXT", "note.txt"};
+        QTest::newRow("renaming a folder leaves its twin")
+            << "folder" << "docs" << "moved" << true
+            << QStringList{"Docs/", "Docs/b.txt", "moved/", "moved/a.txt", "note.txt"};
+        QTest::newRow("renaming onto the twin is refused") << "folder" << "docs" << "Docs" << false
+                                                           << twins + QStringList{"note.txt"};
+        QTest::newRow("renaming in case alone") << "file" << "note.txt" << "Note.txt" << true
+                                                << twins + QStringList{"Note.txt"};
+    }
+
+    void caseTwinsStayApart()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(bool, done);
+        QFETCH(QStringList, stored);
+        const QString folder = m_dir.path() + QStringLiteral("/twins%1").arg(++m_serial);
+        QVERIFY(writeTree(folder,
+                          {{"docs/a.txt", "a"}, {"Docs/b.txt", "b"}, {"note.txt", "note"}, {"new/NOTE.TXT", "new"}}));
+        const QString archive = folder + QStringLiteral("/t.zip");
+        QVERIFY(runTool(QStringLiteral("zip"), {"-q", "-r", "-X", archive, "docs", "Docs", "note.txt"}, folder).ok());
+        ScriptedPrompter prompter;
+        CZipPacker packer;
+        QVERIFY(packer.OpenArchive(archive, false));
+        packer.SetIni(settings());
+        if (change == QStringLiteral("add"))
+            QCOMPARE(packer.AddFileToArchive(folder + QStringLiteral("/new/NOTE.TXT")), done);
+        else if (change == QStringLiteral("folder"))
+            QCOMPARE(packer.RenameFolder(from, to), done);
+        else
+            QCOMPARE(packer.RenameFile(from, to), done);
+        stored.sort();
+        QCOMPARE(storedEntries(archive), stored);
+        QCOMPARE(prompter.records().size(), std::size_t(done ? 0 : 1));
+    }
+
     void refusalsLeaveTheArchiveAlone_data()
     {
         QTest::addColumn<QString>("case_");

@@ -55,11 +55,6 @@ void fillShort(FILESHORTINFO &record, const sz::ItemInfo &item)
         record.bFolder = 1;
 }
 
-bool samePath(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 }  // namespace
 
 C7zUnpacker::C7zUnpacker() = default;
@@ -206,13 +201,23 @@ bool C7zUnpacker::GetFileFullInfo(SEVENZIPFILEFULLINFO &record) const
     return true;
 }
 
+SpellingLookup C7zUnpacker::lookup(const QString &path) const
+{
+    SpellingLookup lookup(normaliseEntryPath(path));
+    if (m_open) {
+        for (const sz::ItemInfo &item : m_open->items)
+            lookup.offer(item.path, item.isDir);
+    }
+    return lookup;
+}
+
 std::optional<std::uint32_t> C7zUnpacker::LocateFile(const QString &path) const
 {
-    if (!m_open)
+    const std::optional<QString> wanted = lookup(path).spelling();
+    if (!wanted)
         return std::nullopt;
-    const QString wanted = normaliseEntryPath(path);
     for (std::uint32_t i = 0; i < m_open->items.size(); ++i) {
-        if (samePath(m_open->items[i].path, wanted))
+        if (m_open->items[i].path == *wanted)
             return i;
     }
     return std::nullopt;
@@ -220,15 +225,8 @@ std::optional<std::uint32_t> C7zUnpacker::LocateFile(const QString &path) const
 
 bool C7zUnpacker::IsFolder(const QString &path) const
 {
-    const QString folder = normaliseEntryPath(path);
-    if (!m_open || folder.isEmpty())
-        return false;
     // A folder may exist only through the paths of what lies in it.
-    for (const sz::ItemInfo &item : m_open->items) {
-        if ((item.isDir && samePath(item.path, folder)) || pathBelowFolder(item.path, folder))
-            return true;
-    }
-    return false;
+    return !normaliseEntryPath(path).isEmpty() && lookup(path).isFolder();
 }
 
 QString C7zUnpacker::GetFileOutputInfo(const QString &path) const
@@ -243,11 +241,11 @@ QString C7zUnpacker::GetFileOutputInfo(const QString &path) const
 
 QString C7zUnpacker::GetFolderOutputInfo(const QString &path) const
 {
-    const QString folder = normaliseEntryPath(path);
+    const std::optional<QString> folder = lookup(path).folder();
     ArchiveTotals totals;
-    if (m_open) {
+    if (m_open && folder) {
         for (const sz::ItemInfo &item : m_open->items) {
-            const std::optional<QString> below = pathBelowFolder(item.path, folder);
+            const std::optional<QString> below = pathBelowFolder(item.path, *folder);
             if (!below)
                 continue;
             if (item.isDir)
@@ -283,16 +281,16 @@ bool C7zUnpacker::UnpackFile(const QString &path, const QString &targetFolder)
 
 bool C7zUnpacker::UnpackFolder(const QString &path, const QString &targetFolder)
 {
-    const QString folder = normaliseEntryPath(path);
-    if (!m_open || folder.isEmpty())
+    const std::optional<QString> folder = lookup(path).folder();
+    if (!m_open || !folder || folder->isEmpty())
         return fail(QStringLiteral("The archive holds no folder %1.").arg(path));
     const bool withoutPaths = m_context.ini().bUnpackFoldersWithoutPaths;
     std::vector<sevenzip::Job> jobs;
     for (std::uint32_t i = 0; i < m_open->items.size(); ++i) {
         const sz::ItemInfo &item = m_open->items[i];
-        // "docs" takes "docs" and "docs/x", never the sibling "docs2".
-        if ((item.isDir && samePath(item.path, folder)) || pathBelowFolder(item.path, folder))
-            jobs.push_back({i, ExtractPaths::forFolderItem(item.path, folder, withoutPaths)});
+        // "docs" takes "docs" and "docs/x", never the sibling "docs2" nor the twin "Docs".
+        if ((item.isDir && item.path == *folder) || pathBelowFolder(item.path, *folder))
+            jobs.push_back({i, ExtractPaths::forFolderItem(item.path, *folder, withoutPaths)});
     }
     if (jobs.empty())
         return fail(QStringLiteral("The archive holds no folder %1.").arg(path));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "unpack/common/entrylookup.h"
 #include "unpack/common/records.h"
 #include "unpack/common/unpackcontext.h"
 
@@ -94,6 +95,7 @@ private:
     bool openVolumes(const QStringList &volumes);
     bool tryOpen(const QStringList &volumes, bool usePreset);
     std::optional<std::uint32_t> LocateFile(const QString &path) const;
+    SpellingLookup lookup(const QString &path) const;
     bool runJobs(const std::vector<sevenzip::Job> &jobs, const QString &targetFolder);
     bool fail(const QString &text);
 

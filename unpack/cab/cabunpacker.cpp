@@ -32,11 +32,6 @@ bool endsWithSeparator(const QString &name)
     return name.endsWith(QLatin1Char('\\')) || name.endsWith(QLatin1Char('/'));
 }
 
-bool samePath(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 // Collects the files of the cabinet; nothing is decompressed.
 class ScanPass final : public cab::FdiNotify
 {
@@ -131,12 +126,12 @@ private:
         const INIUNPACK &ini = m_owner.m_context.ini();
         switch (m_request.mode) {
         case 1:
-            if (folderEntry || m_found || !samePath(path, m_request.path))
+            if (folderEntry || m_found || path != m_request.path)
                 return std::nullopt;
             m_found = true;
             return m_request.relativePath;
         case 2:
-            if (!(folderEntry && samePath(path, m_request.path)) && !pathBelowFolder(path, m_request.path))
+            if (!(folderEntry && path == m_request.path) && !pathBelowFolder(path, m_request.path))
                 return std::nullopt;
             return ExtractPaths::forFolderItem(path, m_request.path, ini.bUnpackFoldersWithoutPaths);
         default:
@@ -304,12 +299,20 @@ bool CCabUnpacker::GetFileFullInfo(CABFILEFULLINFO &record) const
     return true;
 }
 
+SpellingLookup CCabUnpacker::lookup(const QString &path)
+{
+    SpellingLookup lookup(normaliseEntryPath(path));
+    for (const auto &item : items())
+        lookup.offer(item->strName, item->bFolderEntry);
+    return lookup;
+}
+
 const CCabItemInfo *CCabUnpacker::LocateFile(const QString &path)
 {
-    const QString wanted = normaliseEntryPath(path);
+    const std::optional<QString> wanted = lookup(path).spelling();
     const auto &all = items();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        if (samePath(all[i]->strName, wanted)) {
+    for (std::size_t i = 0; wanted && i < all.size(); ++i) {
+        if (all[i]->strName == *wanted) {
             m_current = i;
             m_next = i + 1;
             return all[i].get();
@@ -320,15 +323,8 @@ const CCabItemInfo *CCabUnpacker::LocateFile(const QString &path)
 
 bool CCabUnpacker::IsFolder(const QString &path)
 {
-    const QString folder = normaliseEntryPath(path);
-    if (folder.isEmpty())
-        return false;
     // Folders exist only through the paths of the files in them.
-    for (const auto &item : items()) {
-        if ((item->bFolderEntry && samePath(item->strName, folder)) || pathBelowFolder(item->strName, folder))
-            return true;
-    }
-    return false;
+    return !normaliseEntryPath(path).isEmpty() && lookup(path).isFolder();
 }
 
 QString CCabUnpacker::GetFileOutputInfo(const QString &path)
@@ -341,10 +337,12 @@ QString CCabUnpacker::GetFileOutputInfo(const QString &path)
 
 QString CCabUnpacker::GetFolderOutputInfo(const QString &path)
 {
-    const QString folder = normaliseEntryPath(path);
+    const std::optional<QString> folder = lookup(path).folder();
     ArchiveTotals totals;
+    if (!folder)
+        return totalsTextWithoutPacked(totals);
     for (const auto &item : items()) {
-        const std::optional<QString> below = pathBelowFolder(item->strName, folder);
+        const std::optional<QString> below = pathBelowFolder(item->strName, *folder);
         if (!below)
             continue;
         if (item->bFolderEntry) {
@@ -380,10 +378,10 @@ bool CCabUnpacker::UnpackFile(const QString &path, const QString &targetFolder)
 
 bool CCabUnpacker::UnpackFolder(const QString &path, const QString &targetFolder)
 {
-    const QString folder = normaliseEntryPath(path);
-    if (folder.isEmpty() || !IsFolder(folder))
+    const std::optional<QString> folder = lookup(path).folder();
+    if (!folder || folder->isEmpty())
         return fail(QStringLiteral("The cabinet holds no folder %1.").arg(path));
-    return runPass({2, folder, {}, targetFolder});
+    return runPass({2, *folder, {}, targetFolder});
 }
 
 bool CCabUnpacker::UnpackArchive(const QString &targetFolder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "unpack/common/entrylookup.h"
 #include "unpack/common/records.h"
 #include "unpack/common/unpackcontext.h"
 
@@ -103,6 +104,7 @@ private:
     bool scan();
     const std::vector<std::unique_ptr<CCabItemInfo>> &items();
     const CCabItemInfo *LocateFile(const QString &path);
+    SpellingLookup lookup(const QString &path);
     bool runPass(const cab::Request &request);
     void RemoveAllItems() { m_items.clear(); }
     bool fail(const QString &text);

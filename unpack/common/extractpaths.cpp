@@ -21,8 +21,7 @@ QString forFolderItem(const QString &itemPath, const QString &folderPath, bool w
     if (above.isEmpty())
         return itemPath;
     const qsizetype prefix = above.size() + 1;
-    if (itemPath.size() > prefix && itemPath.at(above.size()) == QLatin1Char('/')
-        && itemPath.startsWith(above, Qt::CaseInsensitive))
+    if (itemPath.size() > prefix && itemPath.at(above.size()) == QLatin1Char('/') && itemPath.startsWith(above))
         return itemPath.mid(prefix);
     return itemPath;
 }

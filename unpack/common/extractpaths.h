@@ -13,7 +13,7 @@ namespace ExtractPaths {
 // UnpackFile: the whole item path, or only its name when files go without paths.
 QString forFile(const QString &itemPath, bool withoutPaths);
 // UnpackFolder: the whole item path, or the path from the selected folder's own name down when folders go
-// without paths (the part above the folder is dropped).
+// without paths (the part above the folder is dropped). The folder is spelt as the archive spells it.
 QString forFolderItem(const QString &itemPath, const QString &folderPath, bool withoutPaths);
 // UnpackArchive: the whole item path, or only its name when the archive goes without paths.
 QString forArchiveItem(const QString &itemPath, bool withoutPaths);

@@ -45,8 +45,7 @@ std::optional<QString> pathBelowFolder(const QString &itemPath, const QString &f
     if (folder.isEmpty())
         return itemPath.isEmpty() ? std::nullopt : std::optional<QString>(itemPath);
     const qsizetype prefix = folder.size() + 1;
-    if (itemPath.size() <= prefix || itemPath.at(folder.size()) != QLatin1Char('/')
-        || !itemPath.startsWith(folder, Qt::CaseInsensitive))
+    if (itemPath.size() <= prefix || itemPath.at(folder.size()) != QLatin1Char('/') || !itemPath.startsWith(folder))
         return std::nullopt;
     return itemPath.mid(prefix);
 }

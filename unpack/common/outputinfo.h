@@ -31,8 +31,8 @@ private:
 };
 
 // The path of an item relative to a folder of the archive when it lies below it ("a/b" under "a" is "b");
-// no value for the folder itself and for items elsewhere. Compared without regard to case, as items are
-// located.
+// no value for the folder itself and for items elsewhere. The folder is spelt as the archive spells it
+// (SpellingLookup), and compared exactly: "A/b" does not lie below "a".
 std::optional<QString> pathBelowFolder(const QString &itemPath, const QString &folder);
 
 // "Files - 1, Folders - 2, Size - 1 000 bytes, Packed - 500 bytes, Ratio - 50%"

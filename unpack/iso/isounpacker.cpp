@@ -126,11 +126,19 @@ bool CIsoUnpacker::GetFileFullInfo(ISOFILEFULLINFO &record) const
     return true;
 }
 
+SpellingLookup CIsoUnpacker::lookup(const QString &path) const
+{
+    SpellingLookup lookup(normaliseEntryPath(path));
+    for (const iso::CIsoItemInfo &item : m_items)
+        lookup.offer(item.path, item.directory);
+    return lookup;
+}
+
 std::optional<std::size_t> CIsoUnpacker::find(const QString &path) const
 {
-    const QString wanted = normaliseEntryPath(path);
-    for (std::size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i].path.compare(wanted, Qt::CaseInsensitive) == 0)
+    const std::optional<QString> wanted = lookup(path).spelling();
+    for (std::size_t i = 0; wanted && i < m_items.size(); ++i) {
+        if (m_items[i].path == *wanted)
             return i;
     }
     return std::nullopt;
@@ -177,10 +185,12 @@ QString CIsoUnpacker::GetFileOutputInfo(const QString &path) const
 
 QString CIsoUnpacker::GetFolderOutputInfo(const QString &path) const
 {
-    const QString folder = normaliseEntryPath(path);
+    const std::optional<QString> folder = lookup(path).folder();
     ArchiveTotals totals;
+    if (!folder)
+        return totalsText(totals);
     for (const iso::CIsoItemInfo &item : m_items) {
-        const std::optional<QString> relative = pathBelowFolder(item.path, folder);
+        const std::optional<QString> relative = pathBelowFolder(item.path, *folder);
         if (!relative)
             continue;
         if (item.directory)

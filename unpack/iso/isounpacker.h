@@ -1,5 +1,6 @@
 #pragma once
 
+#include "unpack/common/entrylookup.h"
 #include "unpack/common/unpackcontext.h"
 #include "unpack/iso/imagefile.h"
 #include "unpack/iso/iso9660reader.h"
@@ -78,6 +79,7 @@ private:
     bool openIso9660();
     void RemoveAllItems();
     std::optional<std::size_t> find(const QString &path) const;
+    SpellingLookup lookup(const QString &path) const;
     std::uint64_t itemSize(const iso::CIsoItemInfo &item) const;
     std::uint64_t itemPacked(const iso::CIsoItemInfo &item) const;
     QString fileText(const iso::CIsoItemInfo &item) const;

@@ -25,11 +25,6 @@ const QString &busyText()
     return text;
 }
 
-bool samePath(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 // A Unix mode without any permission bit would leave a file nobody can read.
 bool usableAttributes(std::uint32_t attributes)
 {
@@ -256,11 +251,11 @@ bool CRarUnpacker::GetFileFullInfo(RARFILEFULLINFO &record)
 
 bool CRarUnpacker::LocateFile(const QString &path, RARFILEFULLINFO &record)
 {
-    const QString wanted = normaliseEntryPath(path);
+    const std::optional<QString> wanted = lookup(path).spelling();
     if (!FindFile())
         return false;
-    while (FindNextFileW() && GetFileFullInfo(record)) {
-        if (samePath(m_current->fileName, wanted))
+    while (wanted && FindNextFileW() && GetFileFullInfo(record)) {
+        if (m_current->fileName == *wanted)
             return true;
     }
     m_current.reset();
@@ -276,18 +271,17 @@ void CRarUnpacker::forEachHeader(const std::function<void(const RarHeader &)> &v
         visit(*m_current);
 }
 
+SpellingLookup CRarUnpacker::lookup(const QString &path)
+{
+    SpellingLookup lookup(normaliseEntryPath(path));
+    forEachHeader([&](const RarHeader &header) { lookup.offer(header.fileName, header.isDirectory()); });
+    return lookup;
+}
+
 bool CRarUnpacker::IsFolder(const QString &path)
 {
-    const QString folder = normaliseEntryPath(path);
-    bool found = false;
-    if (folder.isEmpty())
-        return false;
     // A folder may exist only through the paths of what lies in it.
-    forEachHeader([&](const RarHeader &header) {
-        found = found || (header.isDirectory() && samePath(header.fileName, folder))
-                || pathBelowFolder(header.fileName, folder).has_value();
-    });
-    return found;
+    return !normaliseEntryPath(path).isEmpty() && lookup(path).isFolder();
 }
 
 QString CRarUnpacker::GetFileOutputInfo(const QString &path)
@@ -301,10 +295,12 @@ QString CRarUnpacker::GetFileOutputInfo(const QString &path)
 
 QString CRarUnpacker::GetFolderOutputInfo(const QString &path)
 {
-    const QString folder = normaliseEntryPath(path);
+    const std::optional<QString> folder = lookup(path).folder();
     ArchiveTotals totals;
+    if (!folder)
+        return totalsText(totals);
     forEachHeader([&](const RarHeader &header) {
-        const std::optional<QString> below = pathBelowFolder(header.fileName, folder);
+        const std::optional<QString> below = pathBelowFolder(header.fileName, *folder);
         if (!below)
             return;
         if (header.isDirectory())
@@ -342,14 +338,16 @@ bool CRarUnpacker::UnpackFile(const QString &path, const QString &targetFolder)
 
 bool CRarUnpacker::UnpackFolder(const QString &path, const QString &targetFolder)
 {
-    const QString folder = normaliseEntryPath(path);
-    if (folder.isEmpty())
+    if (m_busy)
+        return fail(busyText());
+    const std::optional<QString> folder = lookup(path).folder();
+    if (!folder || folder->isEmpty())
         return fail(QStringLiteral("The archive holds no folder %1.").arg(path));
     const bool withoutPaths = m_context.ini().bUnpackFoldersWithoutPaths;
-    // "docs" takes "docs" and "docs/x", never the sibling "docs2".
+    // "docs" takes "docs" and "docs/x", never the sibling "docs2" nor the twin "Docs".
     const Selector select = [&](const RarHeader &header) -> std::optional<QString> {
-        if ((header.isDirectory() && samePath(header.fileName, folder)) || pathBelowFolder(header.fileName, folder))
-            return ExtractPaths::forFolderItem(header.fileName, folder, withoutPaths);
+        if ((header.isDirectory() && header.fileName == *folder) || pathBelowFolder(header.fileName, *folder))
+            return ExtractPaths::forFolderItem(header.fileName, *folder, withoutPaths);
         return std::nullopt;
     };
     if (!walk(select, targetFolder, false))

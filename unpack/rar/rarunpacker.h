@@ -1,5 +1,6 @@
 #pragma once
 
+#include "unpack/common/entrylookup.h"
 #include "unpack/common/records.h"
 #include "unpack/common/unpackcontext.h"
 #include "unpack/rar/rararchive.h"
@@ -103,6 +104,7 @@ private:
     bool readNext(bool reportErrors);
     bool LocateFile(const QString &path, RARFILEFULLINFO &record);
     void forEachHeader(const std::function<void(const rar::RarHeader &)> &visit);
+    SpellingLookup lookup(const QString &path);
     bool walk(const Selector &select, const QString &targetFolder, bool emptyIsSuccess);
     bool extractCurrent(const QString &relativePath, const QString &targetFolder);
     bool writeCurrent(const rar::RarHeader &header, const QString &relativePath, const QString &targetFolder);

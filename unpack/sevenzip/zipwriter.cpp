@@ -175,7 +175,7 @@ bool ZipWriter::open(const QString &path, const PasswordProvider &passwordProvid
         item.oldIndex = i;
         item.path = toUtf16(info.path);
         item.isDir = info.isDir;
-        m_oldByName.insert(info.path.toCaseFolded(), i);
+        m_oldByName.insert(info.path, i);
     }
     return true;
 }
@@ -231,8 +231,9 @@ bool ZipWriter::addFolder(const QString &archivePath, const QString &sourceFolde
 
 bool ZipWriter::addItem(UpdateItem item)
 {
-    // The library would store duplicates side by side; the newest one wins instead.
-    const QString key = toQString(item.path).toCaseFolded();
+    // The library would store duplicates side by side; the newest one wins instead. Names that differ in
+    // case alone are two entries, as they are two files here.
+    const QString key = toQString(item.path);
     if (const auto old = m_oldByName.find(key); old != m_oldByName.end()) {
         m_removed[old.value()] = true;
         m_oldByName.erase(old);
@@ -251,19 +252,19 @@ void ZipWriter::renameItem(quint32 oldIndex, const QString &newPath)
     if (oldIndex >= m_oldItems.size() || m_removed[oldIndex])
         return;
     UpdateItem &item = m_oldItems[oldIndex];
-    m_oldByName.remove(toQString(item.path).toCaseFolded());
+    m_oldByName.remove(toQString(item.path));
     QString path = newPath;
     path.replace(u'\\', u'/');
     item.kind = UpdateItem::Kind::Rename;
     item.path = toUtf16(path);
-    m_oldByName.insert(path.toCaseFolded(), oldIndex);
+    m_oldByName.insert(path, oldIndex);
 }
 
 void ZipWriter::removeItem(quint32 oldIndex)
 {
     if (oldIndex >= m_oldItems.size() || m_removed[oldIndex])
         return;
-    m_oldByName.remove(toQString(m_oldItems[oldIndex].path).toCaseFolded());
+    m_oldByName.remove(toQString(m_oldItems[oldIndex].path));
     m_removed[oldIndex] = true;
 }
 

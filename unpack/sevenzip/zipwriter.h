@@ -72,7 +72,7 @@ private:
     std::vector<UpdateItem> m_oldItems;
     std::vector<bool> m_removed;
     std::vector<UpdateItem> m_newItems;
-    // Case-folded paths of the items that will be in the archive, for replacing instead of duplicating.
+    // Paths of the items that will be in the archive, for replacing instead of duplicating.
     QHash<QString, quint32> m_oldByName;
     QHash<QString, std::size_t> m_newByName;
     ZipWriteOptions m_options;

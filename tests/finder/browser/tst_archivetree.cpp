@@ -1,5 +1,6 @@
 #include "finder/browser/archiveservice.h"
 #include "finder/browser/orvelarchivetree.h"
+#include "finder/browser/treelevels.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
 #include "tests/support/scriptedprompter.h"
@@ -67,6 +68,7 @@ private Q_SLOTS:
     void levelsLoadOnExpansion();
     void levelsOfEveryKind_data();
     void levelsOfEveryKind();
+    void levelOfAPathInOtherCase();
     void changedArchiveIsReadAgain_data();
     void changedArchiveIsReadAgain();
     void statusTexts_data();
@@ -100,8 +102,9 @@ void TestArchiveTree::makeFixtures()
     run("zip", {"-q", "-X", "-r", at("a.zip"), "deep", "emptydir", "top.txt", "inner.zip"}, src + "/z");
 
     QVERIFY(writeFile(src + "/t/docs/x.txt", "tar x"));
+    QVERIFY(writeFile(src + "/t/Docs/y.txt", "tar y"));
     QVERIFY(writeFile(src + "/t/top.txt", "tar top"));
-    run("tar", {"-czf", at("b.tgz"), "docs", "top.txt"}, src + "/t");
+    run("tar", {"-czf", at("b.tgz"), "docs", "Docs", "top.txt"}, src + "/t");
 
     QVERIFY(writeFile(src + "/s/dir/f.txt", "secret"));
     QVERIFY(writeFile(src + "/s/top.txt", "secret top"));
@@ -186,8 +189,10 @@ void TestArchiveTree::levelsOfEveryKind_data()
     QTest::newRow("zip folder holding only a folder") << "a.zip/deep" << QStringList{"only+"};
     QTest::newRow("zip inside zip does not open") << "a.zip/inner.zip" << QStringList{};
     QTest::newRow("tgz shows its tar alone") << "b.tgz" << QStringList{m_tarName + "+"};
-    QTest::newRow("the tar level") << "b.tgz/" + m_tarName << QStringList{"docs+", "top.txt"};
+    QTest::newRow("the tar level, folders differing in case alone apart")
+        << "b.tgz/" + m_tarName << QStringList{"Docs+", "docs+", "top.txt"};
     QTest::newRow("folder of the tar") << "b.tgz/" + m_tarName + "/docs" << QStringList{"x.txt"};
+    QTest::newRow("its twin in other case") << "b.tgz/" + m_tarName + "/Docs" << QStringList{"y.txt"};
     QTest::newRow("iso") << "d.iso" << QStringList{"DISC+"};
     QTest::newRow("iso folder") << "d.iso/DISC" << QStringList{"README.TXT"};
     QTest::newRow("broken zip stays empty") << "broken.zip" << QStringList{};
@@ -205,6 +210,19 @@ void TestArchiveTree::levelsOfEveryKind()
     QVERIFY(item);
     QCOMPARE(tree.nodePath(item), node.isEmpty() ? m_root : at(node));
     QCOMPARE(childTexts(item), children);
+}
+
+// Nodes list their levels by their own paths; a path in other case lists the level of the folder that
+// differs from it in case alone.
+void TestArchiveTree::levelOfAPathInOtherCase()
+{
+    orv::CArchiveAccess access;
+    access.SetArchiveExtensions(kTypes);
+    const orv::ArchiveLevel level = orv::listArchiveLevel(access, at("a.zip"), orv::ArchiveKind::Zip, "DEEP");
+    QVERIFY(level.opened);
+    QCOMPARE(level.folders.size(), 1);
+    QCOMPARE(level.folders[0].name, "only");
+    QVERIFY(level.folders[0].expandable);
 }
 
 void TestArchiveTree::changedArchiveIsReadAgain_data()

@@ -74,6 +74,8 @@ private slots:
                                 "docs/sub", "docs/sub/y.bin", "docs/x.txt", "top.txt"};
         tar(QStringList{"-cf", at("a.tar")} + items);
         tar(QStringList{"-czf", at("a.tar.gz")} + items);
+        makeFile("src/Docs/z.txt", "twin\n");
+        tar({"-cf", at("twins.tar"), items.first(), "--no-recursion", "docs", "docs/x.txt", "Docs", "Docs/z.txt"});
         QProcess zip;
         zip.setWorkingDirectory(at("src"));
         zip.start(QStringLiteral("zip"), {"-q", "-X", at("a.zip"), "top.txt"});
@@ -99,6 +101,8 @@ private slots:
         QTest::newRow("folder inside") << "a.tar/docs/sub"
                                        << QStringList{"D\t\t" + t + "\tdocs/sub", "F\t3000\t" + t + "\tdocs/sub/y.bin"};
         QTest::newRow("file inside, other case") << "a.tar/TOP.txt" << QStringList{"F\t3\t" + t + "\ttop.txt"};
+        QTest::newRow("folder inside, not its twin in other case")
+            << "twins.tar/Docs" << QStringList{"D\t\t" + t + "\tDocs", "F\t5\t" + t + "\tDocs/z.txt"};
         QTest::newRow("tar inside gzip") << "a.tar.gz/a.tar/docs/sub"
                                          << QStringList{"D\t\t" + t + "\ta.tar/docs/sub",
                                                         "F\t3000\t" + t + "\ta.tar/docs/sub/y.bin"};

@@ -116,6 +116,11 @@ void TestSearchEngine::initTestCase()
     QVERIFY(test::writeFile(at("arc/deep/notes.txt"), "not an archive"));
     QVERIFY(runTool("zip", {"-q", at("arc/deep/b.zip"), "top.txt"}, src));
     QVERIFY(test::writeFile(at("arc/broken.zip"), "PK\x03\x04 this is no archive"));
+    QVERIFY(test::writeFile(at("twinsrc/docs/a.txt"), "a"));
+    QVERIFY(test::writeFile(at("twinsrc/Docs/b.txt"), "b"));
+    QVERIFY(test::writeFile(at("twinsrc/docsX/c.txt"), "c"));
+    QVERIFY(QDir().mkpath(at("twins")));
+    QVERIFY(runTool("zip", {"-q", "-r", at("twins/t.zip"), "docs", "Docs", "docsX"}, at("twinsrc")));
 }
 
 void TestSearchEngine::modes_data()
@@ -189,6 +194,10 @@ void TestSearchEngine::modes_data()
                                                      << each({"a.tgz/a.tar"}, {"docs/data.bin", "docs/readme.txt"});
     QTest::newRow("the tar level of a gzip is the whole tar")
         << skip << QStringList{"arc/a.tgz/a.tar"} << QStringList{"arc/a.tgz/a.tar"};
+    QTest::newRow("folder inside holds neither its twin in other case nor a longer name")
+        << all << QStringList{"twins/t.zip/docs"} << QStringList{"twins/t.zip/docs/a.txt"};
+    QTest::newRow("the twin in other case holds its own entries")
+        << all << QStringList{"twins/t.zip/Docs"} << QStringList{"twins/t.zip/Docs/b.txt"};
     QTest::newRow("a file inside an archive is no place") << all << QStringList{"arc/a.zip/top.txt"} << QStringList{};
     QTest::newRow("folder of a 7z, then a whole cab")
         << all << QStringList{"arc/a.7z/docs", "arc/a.cab"}

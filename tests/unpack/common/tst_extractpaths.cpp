@@ -72,7 +72,6 @@ private slots:
         QTest::newRow("folder keeps its own name") << Rule::Folder << true << "a/b/c/x.txt" << "a/b" << "b/c/x.txt";
         QTest::newRow("the folder entry itself") << Rule::Folder << true << "a/b" << "a/b" << "b";
         QTest::newRow("top-level folder unchanged") << Rule::Folder << true << "a/x.txt" << "a" << "a/x.txt";
-        QTest::newRow("folder case ignored") << Rule::Folder << true << "A/B/x" << "a/b" << "B/x";
         QTest::newRow("archive with paths") << Rule::Archive << false << "a/b/x.txt" << "" << "a/b/x.txt";
         QTest::newRow("archive flat") << Rule::Archive << true << "a/b/x.txt" << "" << "x.txt";
     }

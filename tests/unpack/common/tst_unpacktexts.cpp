@@ -99,7 +99,7 @@ private slots:
         QTest::addColumn<QString>("expected");  // "-" for none
         QTest::newRow("direct child") << "a/b.txt" << "a" << "b.txt";
         QTest::newRow("deeper") << "a/b/c" << "a" << "b/c";
-        QTest::newRow("case ignored") << "Docs/x" << "docs" << "x";
+        QTest::newRow("a folder differing in case alone is another") << "Docs/x" << "docs" << "-";
         QTest::newRow("the folder itself") << "a" << "a" << "-";
         QTest::newRow("only a common prefix") << "ab/c" << "a" << "-";
         QTest::newRow("elsewhere") << "b/c" << "a" << "-";
