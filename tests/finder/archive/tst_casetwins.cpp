@@ -1,6 +1,7 @@
 #include "finder/archive/archiveaccess.h"
 #include "finder/archive/extraction.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/support/tools.h"
 
@@ -113,15 +114,14 @@ private Q_SLOTS:
         QCOMPARE(extracted(target), expected);
 
         const ArchiveKindCode kind = access.GetArchiveKind(archive);
-        QVERIFY(access.OpenArchiveOfKind(archive, kind));
-        IUnpacker &unpacker = *access.CurrentUnpacker(kind);
+        const COpenedArchive opened = access.Open(archive, kind);
+        QVERIFY(opened);
         inner = innerPathOf(selected, archive);
-        const bool folder = unpacker.isFolder(inner);
+        const bool folder = opened->isFolder(inner);
         qint64 size = 0;
         for (const QByteArray &bytes : expected)
             size += bytes.size();
-        const QString text = folder ? unpacker.folderOutputInfo(inner) : unpacker.fileOutputInfo(inner);
-        access.CloseArchiveOfKind(kind);
+        const QString text = folder ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner);
         if (folder)
             QVERIFY2(text.startsWith(QStringLiteral("Files - %1, ").arg(expected.size())), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Size - %1 bytes").arg(size)), qPrintable(text));
