@@ -6,6 +6,7 @@
 #include "finder/app/visualstyle.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archivedock.h"
+#include "finder/browser/extractioncommands.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/common/commandids.h"
 #include "finder/search/filedock.h"
@@ -96,7 +97,9 @@ void CMainFrame::createPanes()
     m_archives.setTemporaryFolder(m_tempFolder);
     m_archives.setBusyFlags(&m_busy);
     m_archives.setFileLauncher([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
-    m_browser = new CArchiveBrowserPane(BrowserContext{m_archives, m_busy, m_results, m_settings.values(), m_places});
+    m_extraction = new CExtractionCommands(m_archives, m_busy, this);
+    m_browser = new CArchiveBrowserPane(
+        BrowserContext{m_archives, *m_extraction, m_busy, m_results, m_settings.values(), m_places});
     m_archivePane->dock()->setBody(m_browser);
     m_foundFiles = new CFoundFilesPane(m_results);
     m_foundFiles->setBusyFlags(&m_busy);
@@ -110,6 +113,7 @@ void CMainFrame::connectPanes()
     connect(tree, &COrvelArchiveTree::statusTextChanged, m_statusText, &QLabel::setText);
     connect(browserCommands, &CArchiveDockController::statusTextChanged, m_statusText, &QLabel::setText);
     connect(m_foundFiles, &CFoundFilesPane::findInBrowserRequested, tree, &COrvelArchiveTree::SelectPath);
+    connect(m_foundFiles, &CFoundFilesPane::extractRequested, m_extraction, &CExtractionCommands::ExtractChecked);
     connect(browserCommands, &CArchiveDockController::searchFinished, m_foundFiles,
             &CFoundFilesPane::OnSearchFinished);
     for (int id : CFoundFilesPane::sharedCommandIds()) {

@@ -16,6 +16,7 @@ class QLabel;
 namespace orv {
 
 class CArchiveBrowserPane;
+class CExtractionCommands;
 class CFoundFilesPane;
 class COrvelSplitter;
 
@@ -35,6 +36,7 @@ public:
     CArchiveBrowserPane *browser() const { return m_browser; }
     CFoundFilesPane *foundFiles() const { return m_foundFiles; }
     CArchiveService &archives() { return m_archives; }
+    CExtractionCommands *extraction() const { return m_extraction; }
     CSettings &settings() { return m_settings; }
     CBusyFlags &busyFlags() { return m_busy; }
     CResultStore &results() { return m_results; }
@@ -73,6 +75,7 @@ private:
     COrvelSplitter *m_splitter = nullptr;
     CArchiveView *m_archivePane = nullptr;
     CFileView *m_filePane = nullptr;
+    CExtractionCommands *m_extraction = nullptr;
     CArchiveBrowserPane *m_browser = nullptr;
     CFoundFilesPane *m_foundFiles = nullptr;
     QLabel *m_statusText = nullptr;

@@ -1,11 +1,14 @@
 #include "extraction.h"
 
 #include "finder/archive/archiveaccess.h"
+#include "finder/common/busyflags.h"
 #include "platform/product.h"
 #include "platform/prompts.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace orv {
 
@@ -18,6 +21,9 @@ bool CArchiveExtraction::ExtractPath(const QString &selectedPath, const QString 
 bool CArchiveExtraction::ExtractItems(const QStringList &paths, const QString &destination, bool separateFolders,
                                       QObject *progress)
 {
+    const std::unique_ptr<QObject> made = progressFor(progress);
+    if (made)
+        progress = made.get();
     bool allDone = true;
     m_access.BeginYesToAllCarry();
     for (const QString &path : paths) {
@@ -37,6 +43,11 @@ bool CArchiveExtraction::ExtractItems(const QStringList &paths, const QString &d
     return allDone;
 }
 
+std::unique_ptr<QObject> CArchiveExtraction::progressFor(QObject *given) const
+{
+    return !given && m_makeProgress ? m_makeProgress() : nullptr;
+}
+
 bool CArchiveExtraction::extractOne(const QString &selectedPath, const CArchiveAccess::Located &located,
                                     const QString &destination, QObject *progress)
 {
@@ -47,20 +58,36 @@ bool CArchiveExtraction::extractOne(const QString &selectedPath, const CArchiveA
         return false;
     }
     const QString inner = innerPathOf(selectedPath, archive);
-    UnpackItem item = UnpackItem::Archive;
-    bool done = false;
-    if (inner.isEmpty()) {
-        done = m_access.UnpackArchiveOfKind(destination, kind, progress, true);
-    } else if (opened->isFolder(inner)) {
+    UnpackItem item = UnpackItem::File;
+    if (inner.isEmpty())
+        item = UnpackItem::Archive;
+    else if (opened->isFolder(inner))
         item = UnpackItem::Folder;
-        done = m_access.UnpackFolderOfKind(inner, destination, kind, progress, true);
-    } else {
-        item = UnpackItem::File;
-        done = m_access.UnpackFileOfKind(inner, destination, kind, progress, true);
-    }
+    const bool done = unpack(item, inner, destination, kind, progress);
     if (!done)
         m_access.ShowUnpackError(item, inner.isEmpty() ? archive : inner, kind, false);
     return done;
+}
+
+// The progress window of a single extraction and the unpacking flag last exactly as long as the call.
+bool CArchiveExtraction::unpack(UnpackItem item, const QString &inner, const QString &destination,
+                                ArchiveKindCode kind, QObject *progress)
+{
+    const std::unique_ptr<QObject> made = progressFor(progress);
+    if (made)
+        progress = made.get();
+    std::optional<BusyScope> busy;
+    if (m_busy)
+        busy.emplace(*m_busy, CBusyFlags::Unpack, progress);
+    switch (item) {
+    case UnpackItem::Archive:
+        return m_access.UnpackArchiveOfKind(destination, kind, progress, true);
+    case UnpackItem::Folder:
+        return m_access.UnpackFolderOfKind(inner, destination, kind, progress, true);
+    case UnpackItem::File:
+        break;
+    }
+    return m_access.UnpackFileOfKind(inner, destination, kind, progress, true);
 }
 
 bool CArchiveExtraction::CreateDestination(const QString &folder, bool asError)
@@ -68,12 +95,20 @@ bool CArchiveExtraction::CreateDestination(const QString &folder, bool asError)
     if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
         return true;
     const QString text = tr("Cannot create the folder:\n\n") + folder;
-    const QString caption = productName();
     if (asError)
-        showError(text, caption);
+        showError(text, productName());
     else
-        showInformation(text, caption);
+        showInformation(text, productName());
     return false;
+}
+
+QString CArchiveExtraction::FolderBesideArchive(const QString &archivePath)
+{
+    const QFileInfo archive(archivePath);
+    QString folder = archive.absolutePath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder.append(QLatin1Char('/'));
+    return folder + archive.completeBaseName();
 }
 
 }  // namespace orv

@@ -1,7 +1,9 @@
 #include "archivedock.h"
 
+#include "finder/archive/extraction.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archiveservice.h"
+#include "finder/browser/extractioncommands.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/common/busyflags.h"
 #include "finder/common/commandids.h"
@@ -50,18 +52,14 @@ QAction *addMenuCommand(QMenu *menu, int id, const QString &text, const QString 
     QAction *action = menu->addAction(text);
     action->setProperty(kCommandProperty, id);
     action->setStatusTip(statusTip);
-    action->setEnabled(false);
     return action;
 }
 
-// The folder "Extract to" offers: beside the archive, named as the archive without its last extension.
-QString extractionFolder(const QString &archivePath)
+// A node inside an archive: not a root, and its path is nowhere on disk.
+bool liesInsideArchive(const QTreeWidgetItem *item, const QString &path)
 {
-    const QFileInfo archive(archivePath);
-    QString folder = archive.absolutePath();
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder.append(QLatin1Char('/'));
-    return folder + archive.completeBaseName();
+    const QFileInfo onDisk(path);
+    return item->parent() && !onDisk.exists() && !onDisk.isSymLink();
 }
 }  // namespace
 
@@ -272,32 +270,63 @@ std::unique_ptr<QMenu> CArchiveDockController::BuildArchiveMenu(QTreeWidgetItem 
 {
     if (!item || COrvelArchiveTree::isPlaceholder(item))
         return nullptr;
-    const CArchiveAccess::Located archive = m_context.archives.layer().locateArchive(m_tree->nodePath(item));
+    const QString path = m_tree->nodePath(item);
+    const CArchiveAccess::Located archive = m_context.archives.layer().locateArchive(path);
     if (archive.kind == ArchiveKind::None)
         return nullptr;
-    const QString folder = extractionFolder(archive.path);
+    const QString folder = CArchiveExtraction::FolderBesideArchive(archive.path);
     // Parented to the tree, so that the items' prompts travel up to the window's status bar.
     auto menu = std::make_unique<QMenu>(tr("Archive"), m_tree);
-    // Extraction and properties come with their own commands; until then the items stay disabled.
     addMenuCommand(menu.get(), kCmdExtractTo, tr("&Extract to..."), tr("Extract files from archive"));
     addMenuCommand(menu.get(), kCmdExtractHere, tr("Extract &here"),
                    tr("Extract files from archive to the current folder"));
     addMenuCommand(menu.get(), kCmdExtractToFolder, tr("Extract &to %1").arg(folder),
                    tr("Extract files from archive to the folder %1").arg(folder));
     menu->addSeparator();
-    addMenuCommand(menu.get(), kCmdProperties, tr("&Properties..."), tr("Properties of the selected item"));
+    addMenuCommand(menu.get(), kCmdProperties, tr("&Properties..."), tr("Properties of the selected item"))
+        ->setEnabled(liesInsideArchive(item, path));
     return menu;
+}
+
+void CArchiveDockController::RunArchiveCommand(int id, QTreeWidgetItem *item)
+{
+    const QString path = m_tree->nodePath(item);
+    CExtractionCommands &extraction = m_context.extraction;
+    switch (id) {
+    case kCmdExtractTo:
+        extraction.ExtractTo(path);
+        break;
+    case kCmdExtractHere:
+        extraction.ExtractHere(path);
+        break;
+    case kCmdExtractToFolder:
+        extraction.ExtractToFolder(path);
+        break;
+    case kCmdProperties:
+        if (liesInsideArchive(item, path))
+            extraction.ShowProperties(path, item->icon(0));
+        break;
+    default:
+        break;
+    }
 }
 
 void CArchiveDockController::showContextMenu(const QPoint &pos)
 {
     if (QTreeWidgetItem *hit = m_tree->itemAt(pos))
         m_tree->setCurrentItem(hit);
-    std::unique_ptr<QMenu> menu = BuildArchiveMenu(m_tree->currentItem());
+    QTreeWidgetItem *item = m_tree->currentItem();
+    std::unique_ptr<QMenu> menu = BuildArchiveMenu(item);
     if (!menu)
         return;
-    menu->exec(m_tree->viewport()->mapToGlobal(pos));
+    // The command runs once the menu is gone; the node is found again by its path, as the menu's own
+    // event loop may have reloaded it.
+    const QString path = m_tree->nodePath(item);
+    const QAction *chosen = menu->exec(m_tree->viewport()->mapToGlobal(pos));
     emit statusTextChanged(QString());
+    QTreeWidgetItem *node = m_tree->loadedNode(path);
+    if (chosen && node)
+        RunArchiveCommand(chosen->property(kCommandProperty).toInt(), node);
 }
 
 }  // namespace orv

@@ -21,6 +21,7 @@ namespace orv {
 class CArchiveBrowserPane;
 class CArchiveService;
 class CBusyFlags;
+class CExtractionCommands;
 class COrvelArchiveTree;
 class CResultStore;
 struct PlaceRoots;
@@ -30,6 +31,7 @@ struct SettingsValues;
 struct BrowserContext
 {
     CArchiveService &archives;
+    CExtractionCommands &extraction;
     CBusyFlags &busy;
     CResultStore &results;
     const SettingsValues &settings;
@@ -71,6 +73,8 @@ public:
     void FillHistoryMenu(QMenu *menu, bool forward);
     // The Archive menu for a node with an archive kind; null for a drive, a folder or a plain file.
     std::unique_ptr<QMenu> BuildArchiveMenu(QTreeWidgetItem *item);
+    // Runs a command of the Archive menu on a node.
+    void RunArchiveCommand(int id, QTreeWidgetItem *item);
     // Rereads which commands are enabled and the two history tooltips.
     void UpdateCommands();
 

@@ -11,6 +11,7 @@
 #include "platform/prompts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QMenu>
@@ -145,7 +146,8 @@ void CFoundFilesPane::createToolBar()
     exportMenu->addAction(addCommand(Cmd::ExportToExcel, tr("Export to &Excel"), {}));
     exportMenu->addAction(addCommand(Cmd::ExportToWord, tr("Export to &Word"), {}));
     addMenuButton(Export, tr("Export the checked items to Excel or Word"), QStringLiteral("document-export"), exportMenu);
-    tool(Extract, tr("Extract checked items to the specified folder"), QStringLiteral("archive-extract"), [] {});
+    tool(Extract, tr("Extract checked items to the specified folder"), QStringLiteral("archive-extract"),
+         &CFoundFilesPane::OnExtractChecked);
     m_toolBar->addSeparator();
     tool(FoundFilesCmd::SearchInResults, tr("Search in results"), QStringLiteral("system-search"), &CFoundFilesPane::OnSearchInResults);
 }
@@ -239,6 +241,20 @@ void CFoundFilesPane::OnFindInBrowser()
     const int row = m_list->lastSelectedRow();
     if (row >= 0)
         emit findInBrowserRequested(model()->record(row).m_strFullPath);
+}
+
+void CFoundFilesPane::OnExtractChecked()
+{
+    if (!model()->anyChecked())
+        return;
+    QStringList paths;
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        for (const CFileInfo *record : model()->checkedRecords())
+            paths << record->m_strFullPath;
+        QApplication::restoreOverrideCursor();
+    }
+    emit extractRequested(paths);
 }
 
 void CFoundFilesPane::OnDeleteSelected()

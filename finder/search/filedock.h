@@ -48,6 +48,7 @@ public:
     FoundFilesListState state() const;
 
     void OnFindInBrowser();
+    void OnExtractChecked();
     void OnDeleteSelected();
     void OnClearAll();
     void OnSortCommand(int id);
@@ -59,6 +60,8 @@ public:
 signals:
     // "Find selected item in Archive Browser": the path of the selected row.
     void findInBrowserRequested(const QString &path);
+    // "Extract checked items to the specified folder": the full paths of the checked rows, in the order shown.
+    void extractRequested(const QStringList &paths);
 
 public slots:
     void updateCommands();

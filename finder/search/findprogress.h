@@ -1,6 +1,6 @@
 #pragma once
 
-#include "finder/search/searchengine.h"
+#include "finder/common/elapsedtext.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
