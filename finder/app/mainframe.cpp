@@ -80,6 +80,7 @@ void CMainFrame::createMenuBar()
     addBookmarksMenu(bar, *m_commands);
     addToolsMenu(bar, *m_commands);
     addHelpMenu(bar, *m_commands);
+    bindAccelerators(this, *m_commands);
 }
 
 void CMainFrame::createStatusBar()

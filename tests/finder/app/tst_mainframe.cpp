@@ -1,6 +1,10 @@
 #include "finder/app/application.h"
 #include "finder/app/mainframe.h"
 #include "finder/app/visualstyle.h"
+#include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/orvelarchivetree.h"
+#include "finder/search/filedock.h"
+#include "finder/search/foundfileslist.h"
 #include "finder/common/commandids.h"
 #include "platform/prompts.h"
 #include "tests/support/testhome.h"
@@ -62,6 +66,8 @@ private Q_SLOTS:
     void styleSwitchingRewritesApplicationLook();
     void splitterWidthsSurviveARestart();
     void temporaryFolderIsEmptiedAtStart();
+    void acceleratorsActFromEveryPane_data();
+    void acceleratorsActFromEveryPane();
 };
 
 void TestMainFrame::initTestCase()
@@ -242,6 +248,54 @@ void TestMainFrame::temporaryFolderIsEmptiedAtStart()
     QCOMPARE(frame.temporaryFolder(), temp);
     QVERIFY(QDir(temp).exists());
     QVERIFY(QDir(temp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+}
+
+void TestMainFrame::acceleratorsActFromEveryPane_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("inTree");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("back in the tree") << int(Qt::Key_Left) << 32784 << true << true;
+    QTest::newRow("back in the list") << int(Qt::Key_Left) << 32784 << false << true;
+    QTest::newRow("forward in the tree") << int(Qt::Key_Right) << 32785 << true << true;
+    QTest::newRow("forward in the list") << int(Qt::Key_Right) << 32785 << false << true;
+    QTest::newRow("cut in the list") << int(Qt::Key_X) << 57635 << false << true;
+    QTest::newRow("paste in the tree") << int(Qt::Key_V) << 57637 << true << true;
+    QTest::newRow("exit in the list") << int(Qt::Key_Q) << 57665 << false << true;
+    QTest::newRow("disabled back in the tree") << int(Qt::Key_Left) << 32784 << true << false;
+    QTest::newRow("disabled copy in the list") << int(Qt::Key_C) << 57634 << false << false;
+}
+
+// The tree's own Ctrl+Left would move to the parent node: the frame's key comes first, also when its
+// command is disabled.
+void TestMainFrame::acceleratorsActFromEveryPane()
+{
+    QFETCH(int, key);
+    QFETCH(int, id);
+    QFETCH(bool, inTree);
+    QFETCH(bool, enabled);
+    TestHome home;
+    CMainFrame frame;
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    orv::COrvelArchiveTree *tree = frame.browser()->tree();
+    QTreeWidgetItem *root = tree->topLevelItem(0);
+    tree->ExpandNode(root);
+    QVERIFY(root->childCount() > 0);
+    tree->setCurrentItem(root->child(0));
+    QAction *command = frame.commands().action(id);
+    command->setEnabled(enabled);
+    QSignalSpy triggered(command, &QAction::triggered);
+    QWidget *focus = inTree ? static_cast<QWidget *>(tree) : frame.foundFiles()->list();
+    focus->setFocus();
+
+    QTest::keyClick(focus, Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(triggered.count(), enabled ? 1 : 0);
+    if (!enabled)
+        QCOMPARE(tree->currentItem(), root->child(0));
 }
 
 QTEST_MAIN(TestMainFrame)
