@@ -3,6 +3,7 @@
 #include "finder/app/aboutdialog.h"
 #include "finder/app/orvelsplitter.h"
 #include "finder/app/tempfolder.h"
+#include "finder/app/toolbartips.h"
 #include "finder/app/visualstyle.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archivedock.h"
@@ -101,6 +102,10 @@ void CMainFrame::createPanes()
     m_foundFiles = new CFoundFilesPane(m_results);
     m_foundFiles->setBusyFlags(&m_busy);
     m_filePane->dock()->setBody(m_foundFiles);
+    if (!m_settings.values().bEnableShowTooltipForToolbars) {
+        hideToolbarTooltips(m_browser->toolBar());
+        hideToolbarTooltips(m_foundFiles->toolBar());
+    }
 }
 
 void CMainFrame::connectPanes()

@@ -2,6 +2,7 @@
 #include "finder/app/mainframe.h"
 #include "finder/app/visualstyle.h"
 #include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/archivedock.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/search/filedock.h"
 #include "finder/search/foundfileslist.h"
@@ -18,6 +19,8 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QToolBar>
+#include <QToolTip>
 #include <QtTest>
 
 using orv::CMainFrame;
@@ -68,6 +71,8 @@ private Q_SLOTS:
     void temporaryFolderIsEmptiedAtStart();
     void acceleratorsActFromEveryPane_data();
     void acceleratorsActFromEveryPane();
+    void toolbarTooltipsFollowTheSetting_data();
+    void toolbarTooltipsFollowTheSetting();
 };
 
 void TestMainFrame::initTestCase()
@@ -296,6 +301,41 @@ void TestMainFrame::acceleratorsActFromEveryPane()
     QCOMPARE(triggered.count(), enabled ? 1 : 0);
     if (!enabled)
         QCOMPARE(tree->currentItem(), root->child(0));
+}
+
+void TestMainFrame::toolbarTooltipsFollowTheSetting_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<bool>("browserPane");
+    QTest::addColumn<QString>("tooltip");
+
+    QTest::newRow("start, tooltips on") << "Yes" << true << "Start";
+    QTest::newRow("clear all, tooltips on") << "Yes" << false << "Clear All";
+    QTest::newRow("start, tooltips off") << "No" << true << "";
+    QTest::newRow("clear all, tooltips off") << "No" << false << "";
+}
+
+void TestMainFrame::toolbarTooltipsFollowTheSetting()
+{
+    QFETCH(QString, setting);
+    QFETCH(bool, browserPane);
+    QFETCH(QString, tooltip);
+    TestHome home;
+    const QString ini = home.configHome() + "/Orvel Systems/Orvel-ZIP Finder/orvfind.ini";
+    QVERIFY(orv::test::writeFile(ini, "[Interface]\nEnableShowTooltipForToolbars=" + setting.toUtf8() + "\n"));
+    CMainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QToolBar *bar = browserPane ? frame.browser()->toolBar() : frame.foundFiles()->toolBar();
+    QAction *command = browserPane ? frame.browser()->controller()->startAction()
+                                   : frame.foundFiles()->action(orv::FoundFilesCmd::ClearAll);
+    QWidget *button = bar->widgetForAction(command);
+    QVERIFY(button);
+
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(button, &help);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tooltip);
+    QToolTip::hideText();
 }
 
 QTEST_MAIN(TestMainFrame)
