@@ -101,6 +101,7 @@ void CMainFrame::createPanes()
     m_archivePane->dock()->setBody(m_browser);
     m_foundFiles = new CFoundFilesPane(m_results);
     m_foundFiles->setBusyFlags(&m_busy);
+    m_foundFiles->setCriteria(&m_criteria);
     m_filePane->dock()->setBody(m_foundFiles);
     if (!m_settings.values().bEnableShowTooltipForToolbars) {
         hideToolbarTooltips(m_browser->toolBar());
@@ -115,6 +116,8 @@ void CMainFrame::connectPanes()
     connect(tree, &COrvelArchiveTree::statusTextChanged, m_statusText, &QLabel::setText);
     connect(browserCommands, &CArchiveDockController::statusTextChanged, m_statusText, &QLabel::setText);
     connect(m_foundFiles, &CFoundFilesPane::findInBrowserRequested, tree, &COrvelArchiveTree::SelectPath);
+    connect(browserCommands, &CArchiveDockController::searchStarting, this,
+            [this](const SearchCriteria &criteria) { m_criteria = criteria; });
     connect(browserCommands, &CArchiveDockController::searchFinished, m_foundFiles,
             &CFoundFilesPane::OnSearchFinished);
     for (int id : CFoundFilesPane::sharedCommandIds()) {

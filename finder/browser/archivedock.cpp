@@ -250,6 +250,7 @@ void CArchiveDockController::OnStart()
         m_tree->viewport()->update();
         return;
     }
+    emit searchStarting(*criteria);
     std::uint32_t count = 0;
     {
         CFindProgress progress(m_tree->window());

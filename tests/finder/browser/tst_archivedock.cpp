@@ -209,6 +209,17 @@ void TestArchiveDock::searchFromThePaneFillsTheStore()
     QVERIFY(!window.frame->busyFlags().isRunning(CBusyFlags::Search));
     auto *list = qobject_cast<CFoundFilesPane *>(window.frame->filePane()->dock()->body());
     QVERIFY(list && list->model()->holdsResults());
+
+    // Search in Results narrows with this search's record: its pages go there, "Filter for" stays.
+    QCOMPARE(window.frame->criteria(), criteria);
+    FilterPage larger;
+    larger.bOff = false;
+    larger.nFilterFor = FilterFor::Both;
+    larger.bSizeOn = true;
+    larger.nSize = 5;
+    list->SearchInResults(QStringLiteral("*"), larger, {});
+    QCOMPARE(window.frame->criteria().include.nSize, 5);
+    QCOMPARE(window.frame->criteria().include.nFilterFor, criteria.include.nFilterFor);
 }
 
 void TestArchiveDock::cancelledDialogSearchesNothing()
