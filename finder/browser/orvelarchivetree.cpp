@@ -3,6 +3,7 @@
 #include "finder/browser/archiveservice.h"
 #include "finder/browser/treelevels.h"
 #include "platform/events.h"
+#include "platform/gui/fileicons.h"
 #include "platform/prompts.h"
 
 #include <QApplication>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeDatabase>
 #include <QSignalBlocker>
 
 #include <memory>
@@ -342,7 +342,7 @@ void COrvelArchiveTree::loadFolder(QTreeWidgetItem *item, const QString &path)
     for (const QString &name : level.folders)
         children.append(makeNode(name, folderIcon(), folderHasContent(joinPath(path, name), layer)));
     for (const QString &name : level.archives)
-        children.append(makeNode(name, iconForName(name), true));
+        children.append(makeNode(name, archiveIcon(name), true));
     item->addChildren(children);
 }
 
@@ -370,7 +370,7 @@ void COrvelArchiveTree::loadArchive(QTreeWidgetItem *expanding, const QString &p
         for (const ArchiveLevelItem &folder : level.folders)
             children.append(makeNode(folder.name, folderIcon(), folder.expandable));
         for (const ArchiveLevelItem &file : level.files)
-            children.append(makeNode(file.name, iconForName(file.name), file.expandable));
+            children.append(makeNode(file.name, fileTypeIcon(file.name), file.expandable));
         item->addChildren(children);
     }
     if (!level.opened)
@@ -489,21 +489,6 @@ bool COrvelArchiveTree::OpenSelectedFile()
 {
     const QTreeWidgetItem *item = currentItem();
     return item && !isPlaceholder(item) && m_service.OpenFile(nodePath(item));
-}
-
-QIcon COrvelArchiveTree::iconForName(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
-    const auto cached = m_iconsByExtension.constFind(extension);
-    if (cached != m_iconsByExtension.cend())
-        return *cached;
-    static const QMimeDatabase mimeTypes;
-    const QMimeType type = mimeTypes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    const QIcon fallback = QFileIconProvider().icon(QAbstractFileIconProvider::File);
-    const QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
-    m_iconsByExtension.insert(extension, icon);
-    return icon;
 }
 
 }  // namespace orv

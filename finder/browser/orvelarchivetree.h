@@ -4,7 +4,6 @@
 #include "finder/places/clouddriveitem.h"
 #include "finder/places/mounttable.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QTreeWidget>
 
@@ -88,7 +87,6 @@ private:
     QString rootPath(const QTreeWidgetItem *root) const;
     static QTreeWidgetItem *childNamed(const QTreeWidgetItem *parent, const QString &name);
 
-    QIcon iconForName(const QString &name);
     QIcon folderIcon() const { return m_folderIcon; }
 
     CArchiveService &m_service;
@@ -97,7 +95,6 @@ private:
     bool m_openOnDoubleClick = true;
     bool m_loading = false;
     QIcon m_folderIcon;
-    QHash<QString, QIcon> m_iconsByExtension;
 };
 
 }  // namespace orv

@@ -1,8 +1,8 @@
 #include "foundfileslist.h"
 
-#include <QFileInfo>
+#include "platform/gui/fileicons.h"
+
 #include <QHeaderView>
-#include <QMimeDatabase>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -12,16 +12,7 @@ namespace orv {
 
 QVariant CFoundFilesIconModel::decoration(const CFileInfo &record) const
 {
-    const QString suffix = QFileInfo(record.m_strName).suffix().toLower();
-    auto it = m_icons.constFind(suffix);
-    if (it == m_icons.constEnd()) {
-        static const QMimeDatabase mimes;
-        const QMimeType type = mimes.mimeTypeForFile(record.m_strName, QMimeDatabase::MatchExtension);
-        QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(),
-                                                                        QIcon::fromTheme(QStringLiteral("text-x-generic"))));
-        it = m_icons.insert(suffix, icon);
-    }
-    return *it;
+    return fileTypeIcon(record.m_strName);
 }
 
 void CSortArrowHeader::setArrow(int section, Qt::SortOrder order)

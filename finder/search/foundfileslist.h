@@ -3,7 +3,6 @@
 #include "finder/search/foundfileslistcolumns.h"
 #include "finder/search/foundfilesmodel.h"
 
-#include <QHash>
 #include <QHeaderView>
 #include <QIcon>
 #include <QTableView>
@@ -11,7 +10,7 @@
 namespace orv {
 
 // The model with the file-type icons: an entry and a file alike show the icon of the type its name
-// suggests, looked up once per extension.
+// suggests.
 class CFoundFilesIconModel : public CFoundFilesModel
 {
     Q_OBJECT
@@ -21,9 +20,6 @@ public:
 
 protected:
     QVariant decoration(const CFileInfo &record) const override;
-
-private:
-    mutable QHash<QString, QIcon> m_icons;
 };
 
 // The list's header draws its own sort arrow, up for ascending and down for descending, at the top of the
