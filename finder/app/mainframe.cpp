@@ -27,7 +27,8 @@ namespace orv {
 namespace {
 constexpr int kSplitterView = 0;
 constexpr int kMinimumPaneWidth = 200;
-const QSize kFirstStartSize(1100, 720);
+// Wide enough for the Found Files list to show its four columns whole.
+const QSize kFirstStartSize(1200, 760);
 }  // namespace
 
 CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), m_commands(new CFrameCommands(this))

@@ -68,6 +68,11 @@ public:
     void scrollSelectionIntoView();
     void updateSortArrows();
     CSortArrowHeader *sortHeader() const { return m_header; }
+    // The usual widths, widened where a size of ten digits or a date and time of this locale needs more.
+    FoundFilesColumns::Widths fittedDefaultWidths() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void onSectionResized(int column, int oldWidth, int newWidth);
@@ -76,6 +81,7 @@ private:
     CSortArrowHeader *m_header;
     FoundFilesColumns m_columns;
     bool m_applying = false;
+    bool m_firstLook = false;  // no layout stored yet: the columns are fitted to the list once shown
 };
 
 }  // namespace orv

@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolTip>
@@ -117,6 +118,13 @@ void TestMainFrame::firstStartWritesSettingsAndShowsBothPanes()
     QVERIFY(frame.statusBar()->isVisible());
     QCOMPARE(frame.applicationLook(), 218);
     QVERIFY(frame.commands().action(218)->isChecked());
+
+    // All four columns of the Found Files list are in sight, without a scroll bar.
+    const orv::COrvelListFiles *list = frame.foundFiles()->list();
+    int total = 0;
+    for (int c = 0; c < orv::FoundFilesColumns::Count; ++c)
+        total += list->columnWidth(c);
+    QVERIFY2(total <= list->viewport()->width(), qPrintable(QStringLiteral("%1 %2").arg(total).arg(list->viewport()->width())));
 }
 
 void TestMainFrame::commandsCarryTheirNumbersAndTexts_data()
@@ -214,7 +222,9 @@ void TestMainFrame::styleSwitchingRewritesApplicationLook()
     QVERIFY(frame.commands().action(look)->isChecked());
     QVERIFY(!frame.commands().action(218)->isChecked());
     QCOMPARE(QApplication::palette().color(QPalette::Window) != aquaWindow, true);
-    QCOMPARE(QApplication::style()->name(), coloured ? QStringLiteral("fusion") : orv::CVisualStyle::nameOf(219));
+    const auto *proxy = qobject_cast<QProxyStyle *>(QApplication::style());
+    const QString styleName = (proxy ? proxy->baseStyle() : QApplication::style())->name();
+    QCOMPARE(styleName, coloured ? QStringLiteral("fusion") : orv::CVisualStyle::nameOf(219));
     const QPalette palette = QApplication::palette();
     for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
         QVERIFY2(palette.color(QPalette::Disabled, role) != palette.color(QPalette::Active, role), "disabled looks disabled");
