@@ -375,21 +375,27 @@ void COrvelArchiveTree::loadArchive(QTreeWidgetItem *expanding, const QString &p
     }
     if (!level.opened)
         access->ShowOpenError(archive.kind, true);
+    else if (!m_unopenedArchive.isEmpty() && m_unopenedArchive == archive.path && currentItem())
+        showStatusOf(currentItem());
 }
 
 void COrvelArchiveTree::onCurrentChanged(QTreeWidgetItem *current)
 {
     if (m_loading || !current || isPlaceholder(current))
         return;
-    QString text;
-    const QString path = nodePath(current);
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        text = selectionStatusText(*m_service.NewAccess(), path, m_service.openErrorsSuppressed());
-        QApplication::restoreOverrideCursor();
-    }
-    emit statusTextChanged(text);
-    emit nodeSelected(path, current->icon(0));
+    showStatusOf(current);
+    emit nodeSelected(nodePath(current), current->icon(0));
+}
+
+void COrvelArchiveTree::showStatusOf(const QTreeWidgetItem *item)
+{
+    const QString path = nodePath(item);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SelectionStatus status = selectionStatus(*m_service.NewAccess(), path, m_service.openErrorsSuppressed());
+    QApplication::restoreOverrideCursor();
+    // The archive may open later, when its password is given on expanding it; the line is written anew then.
+    m_unopenedArchive = status.openFailed ? m_service.layer().locateArchive(path).path : QString();
+    emit statusTextChanged(status.text);
 }
 
 QTreeWidgetItem *COrvelArchiveTree::SelectPath(const QString &path)

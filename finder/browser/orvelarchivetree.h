@@ -75,6 +75,7 @@ private:
     void onCollapsed(QTreeWidgetItem *item);
     void onCurrentChanged(QTreeWidgetItem *current);
     void onDoubleClicked(QTreeWidgetItem *item);
+    void showStatusOf(const QTreeWidgetItem *item);
 
     void loadChildren(QTreeWidgetItem *item);
     void loadFolder(QTreeWidgetItem *item, const QString &path);
@@ -95,6 +96,7 @@ private:
     bool m_openOnDoubleClick = true;
     bool m_loading = false;
     QIcon m_folderIcon;
+    QString m_unopenedArchive;  // the archive whose failed open the status line tells of
 };
 
 }  // namespace orv
