@@ -1,6 +1,7 @@
 #include "mainframe.h"
 
 #include "finder/app/aboutdialog.h"
+#include "finder/app/filelauncher.h"
 #include "finder/app/orvelsplitter.h"
 #include "finder/app/tempfolder.h"
 #include "finder/app/toolbartips.h"
@@ -15,12 +16,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QUrl>
 
 namespace orv {
 
@@ -97,7 +96,7 @@ void CMainFrame::createPanes()
     m_archives.ApplySettings(m_settings.values());
     m_archives.setTemporaryFolder(m_tempFolder);
     m_archives.setBusyFlags(&m_busy);
-    m_archives.setFileLauncher([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    m_archives.setFileLauncher(openWithDesktopProgram);
     m_browser = new CArchiveBrowserPane(BrowserContext{m_archives, m_busy, m_results, m_settings.values(), m_places});
     m_archivePane->dock()->setBody(m_browser);
     m_foundFiles = new CFoundFilesPane(m_results);

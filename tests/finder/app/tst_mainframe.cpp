@@ -1,4 +1,5 @@
 #include "finder/app/application.h"
+#include "finder/app/filelauncher.h"
 #include "finder/app/mainframe.h"
 #include "finder/app/visualstyle.h"
 #include "finder/browser/archivebrowserpane.h"
@@ -74,6 +75,8 @@ private Q_SLOTS:
     void acceleratorsActFromEveryPane();
     void toolbarTooltipsFollowTheSetting_data();
     void toolbarTooltipsFollowTheSetting();
+    void programForAFileType_data();
+    void programForAFileType();
 };
 
 void TestMainFrame::initTestCase()
@@ -346,6 +349,28 @@ void TestMainFrame::toolbarTooltipsFollowTheSetting()
     QApplication::sendEvent(button, &help);
     QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tooltip);
     QToolTip::hideText();
+}
+
+void TestMainFrame::programForAFileType_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("program");
+
+    QTest::newRow("set for the type") << "application/zip" << "orvtest-viewer.desktop";
+    QTest::newRow("set for a type it derives from") << "application/x-xpinstall" << "orvtest-viewer.desktop";
+    QTest::newRow("set for none") << "application/x-orvtest-nothing" << "";
+}
+
+// Opening a file from an archive reports "no program" instead of starting xdg-open for nothing.
+void TestMainFrame::programForAFileType()
+{
+    QFETCH(QString, type);
+    TestHome home;
+    QVERIFY(orv::test::writeFile(home.configHome() + "/mimeapps.list",
+                                 "[Default Applications]\napplication/zip=orvtest-viewer.desktop\n"));
+    QVERIFY(orv::test::writeFile(qEnvironmentVariable("XDG_DATA_HOME") + "/applications/orvtest-viewer.desktop",
+                                 "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\n"));
+    QTEST(orv::defaultProgramFor(type), "program");
 }
 
 QTEST_MAIN(TestMainFrame)
