@@ -2,6 +2,7 @@
 
 #include "finder/app/mainframe.h"
 #include "finder/app/visualstyle.h"
+#include "platform/gui/fileicons.h"
 #include "platform/gui/messageboxprompter.h"
 #include "platform/product.h"
 
@@ -32,6 +33,7 @@ bool COrvelZipFinderApp::InitInstance()
     // Dates and numbers in lists follow the user's locale, as the C library formats them.
     std::setlocale(LC_ALL, "");
     setIdentity();
+    useFallbackIconTheme();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orvfind"), QIcon(QStringLiteral(":/orvfind.svg"))));
     CVisualStyle::rememberPlatformStyle();
 

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
+#include <QWidget>
 
 namespace orv {
 
@@ -84,7 +86,7 @@ void addFileMenu(QMenuBar *bar, CFrameCommands &commands)
     commands.add(menu, Cmd::ExportToExcel, tr("Export to &Excel"), kLater);
     commands.add(menu, Cmd::ExportToWord, tr("Export to &Word"), kLater);
     menu->addSeparator();
-    commands.add(menu, Cmd::Exit, tr("E&xit"))->setShortcut(QKeySequence::Quit);
+    commands.add(menu, Cmd::Exit, tr("E&xit"));
 }
 
 void addEditMenu(QMenuBar *bar, CFrameCommands &commands)
@@ -136,6 +138,28 @@ void addHelpMenu(QMenuBar *bar, CFrameCommands &commands)
     commands.add(menu, Cmd::HelpTopics, tr("&Help Topics"), kLater);
     menu->addSeparator();
     commands.add(menu, Cmd::About, tr("&About Orvel-ZIP Finder"));
+}
+
+void bindAccelerators(QWidget *frame, const CFrameCommands &commands)
+{
+    const std::pair<int, QKeySequence> accelerators[] = {
+        {Cmd::HistoryBack, QKeySequence(Qt::CTRL | Qt::Key_Left)},
+        {Cmd::HistoryForward, QKeySequence(Qt::CTRL | Qt::Key_Right)},
+        {Cmd::EditCut, QKeySequence(Qt::CTRL | Qt::Key_X)},
+        {Cmd::EditCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
+        {Cmd::EditPaste, QKeySequence(Qt::CTRL | Qt::Key_V)},
+        {Cmd::Exit, QKeySequence(Qt::CTRL | Qt::Key_Q)},
+    };
+    for (const auto &[id, key] : accelerators) {
+        QAction *action = commands.action(id);
+        // The action keeps the key for its menu item, where it also works while the menu is open; in the
+        // window the frame's shortcut takes it, always, and triggering a disabled action does nothing.
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        auto *shortcut = new QShortcut(key, frame);
+        shortcut->setContext(Qt::WindowShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+    }
 }
 
 }  // namespace orv

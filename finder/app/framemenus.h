@@ -7,6 +7,7 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QMenuBar;
+class QWidget;
 
 namespace orv {
 
@@ -39,5 +40,11 @@ void addViewMenu(QMenuBar *bar, CFrameCommands &commands);
 void addBookmarksMenu(QMenuBar *bar, CFrameCommands &commands);
 void addToolsMenu(QMenuBar *bar, CFrameCommands &commands);
 void addHelpMenu(QMenuBar *bar, CFrameCommands &commands);
+
+// Binds the keys the menus name (Back, Forward, Cut, Copy, Paste, Exit) to their commands on the frame.
+// They are matched before the focused control sees the key, as a frame translates its accelerators first:
+// Ctrl+Left in the tree goes Back rather than to the parent node. The key of a disabled command is taken
+// too and does nothing.
+void bindAccelerators(QWidget *frame, const CFrameCommands &commands);
 
 }  // namespace orv

@@ -1,8 +1,10 @@
 #include "mainframe.h"
 
 #include "finder/app/aboutdialog.h"
+#include "finder/app/filelauncher.h"
 #include "finder/app/orvelsplitter.h"
 #include "finder/app/tempfolder.h"
+#include "finder/app/toolbartips.h"
 #include "finder/app/visualstyle.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archivedock.h"
@@ -16,19 +18,18 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QUrl>
 
 namespace orv {
 
 namespace {
 constexpr int kSplitterView = 0;
 constexpr int kMinimumPaneWidth = 200;
-const QSize kFirstStartSize(1100, 720);
+// Wide enough for the Found Files list to show its four columns whole.
+const QSize kFirstStartSize(1200, 760);
 }  // namespace
 
 CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), m_commands(new CFrameCommands(this))
@@ -82,6 +83,7 @@ void CMainFrame::createMenuBar()
     addBookmarksMenu(bar, *m_commands);
     addToolsMenu(bar, *m_commands);
     addHelpMenu(bar, *m_commands);
+    bindAccelerators(this, *m_commands);
 }
 
 void CMainFrame::createStatusBar()
@@ -96,14 +98,19 @@ void CMainFrame::createPanes()
     m_archives.ApplySettings(m_settings.values());
     m_archives.setTemporaryFolder(m_tempFolder);
     m_archives.setBusyFlags(&m_busy);
-    m_archives.setFileLauncher([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
+    m_archives.setFileLauncher(openWithDesktopProgram);
     m_extraction = new CExtractionCommands(m_archives, m_busy, this);
     m_browser = new CArchiveBrowserPane(
         BrowserContext{m_archives, *m_extraction, m_busy, m_results, m_settings.values(), m_places});
     m_archivePane->dock()->setBody(m_browser);
     m_foundFiles = new CFoundFilesPane(m_results);
     m_foundFiles->setBusyFlags(&m_busy);
+    m_foundFiles->setCriteria(&m_criteria);
     m_filePane->dock()->setBody(m_foundFiles);
+    if (!m_settings.values().bEnableShowTooltipForToolbars) {
+        hideToolbarTooltips(m_browser->toolBar());
+        hideToolbarTooltips(m_foundFiles->toolBar());
+    }
 }
 
 void CMainFrame::connectPanes()
@@ -114,6 +121,8 @@ void CMainFrame::connectPanes()
     connect(browserCommands, &CArchiveDockController::statusTextChanged, m_statusText, &QLabel::setText);
     connect(m_foundFiles, &CFoundFilesPane::findInBrowserRequested, tree, &COrvelArchiveTree::SelectPath);
     connect(m_foundFiles, &CFoundFilesPane::extractRequested, m_extraction, &CExtractionCommands::ExtractChecked);
+    connect(browserCommands, &CArchiveDockController::searchStarting, this,
+            [this](const SearchCriteria &criteria) { m_criteria = criteria; });
     connect(browserCommands, &CArchiveDockController::searchFinished, m_foundFiles,
             &CFoundFilesPane::OnSearchFinished);
     for (int id : CFoundFilesPane::sharedCommandIds()) {

@@ -7,6 +7,7 @@
 #include "finder/common/busyflags.h"
 #include "finder/places/placeroots.h"
 #include "finder/search/foundfiles.h"
+#include "finder/search/searchcriteria.h"
 #include "finder/settings/settings.h"
 
 #include <QMainWindow>
@@ -40,6 +41,8 @@ public:
     CSettings &settings() { return m_settings; }
     CBusyFlags &busyFlags() { return m_busy; }
     CResultStore &results() { return m_results; }
+    // The criteria of the last Find, which Search in Results narrows further.
+    const SearchCriteria &criteria() const { return m_criteria; }
     CFrameCommands &commands() { return *m_commands; }
     const QString &temporaryFolder() const { return m_tempFolder; }
     const PlaceRoots &places() const { return m_places; }
@@ -70,6 +73,7 @@ private:
     PlaceRoots m_places;
     CBusyFlags m_busy;
     CResultStore m_results;
+    SearchCriteria m_criteria;
     CArchiveService m_archives;
     CFrameCommands *m_commands;
     COrvelSplitter *m_splitter = nullptr;

@@ -3,9 +3,14 @@
 #include "finder/common/commandids.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QPalette>
+#include <QPixmap>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 
 namespace orv {
 
@@ -70,6 +75,47 @@ bool isColouredLook(int look)
     return look >= Cmd::StyleBlue && look <= Cmd::StyleAqua;
 }
 
+// Fusion draws a check box's frame and a disabled icon from the window colour, darker: on a dark window
+// both all but vanish. On a dark look the box gets a frame in the faded text colour, and a disabled icon
+// is drawn in light greys, half transparent, so it reads as present but not available.
+class CDarkLookStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        if (element != PE_IndicatorCheckBox)
+            return;
+        const bool enabled = option->state & State_Enabled;
+        const QColor faded = option->palette.color(QPalette::Disabled, QPalette::WindowText);
+        painter->save();
+        painter->setPen(enabled ? faded : faded.darker(150));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+
+    QPixmap generatedIconPixmap(QIcon::Mode mode, const QPixmap &pixmap, const QStyleOption *option) const override
+    {
+        if (mode != QIcon::Disabled)
+            return QProxyStyle::generatedIconPixmap(mode, pixmap, option);
+        constexpr int kDarkest = 120;
+        constexpr int kRange = 100;
+        QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int grey = kDarkest + qGray(line[x]) * kRange / 255;
+                line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 3 / 5);
+            }
+        }
+        return QPixmap::fromImage(image);
+    }
+};
+
 }  // namespace
 
 void CVisualStyle::rememberPlatformStyle()
@@ -90,7 +136,9 @@ void CVisualStyle::apply(int look)
     if (!qApp)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QApplication::setStyle(QStyleFactory::create(nameOf(look)));
+    QStyle *style = QStyleFactory::create(nameOf(look));
+    const bool dark = isColouredLook(look) && lookColours(look).window.lightness() < 128;
+    QApplication::setStyle(dark ? new CDarkLookStyle(style) : style);
     QApplication::setPalette(isColouredLook(look) ? paletteFor(lookColours(look))
                                                   : QApplication::style()->standardPalette());
     QApplication::restoreOverrideCursor();

@@ -4,6 +4,7 @@
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archiveservice.h"
 #include "finder/browser/extractioncommands.h"
+#include "finder/browser/menuprompts.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/common/busyflags.h"
 #include "finder/common/commandids.h"
@@ -38,12 +39,14 @@ constexpr int kCmdExtractHere = 32796;
 constexpr int kCmdExtractToFolder = 32797;
 const char *const kCommandProperty = "commandId";
 
-QAction *makeAction(QObject *parent, int id, const QIcon &icon, const QString &text, const QString &tip)
+// The tooltip names the button; the prompt in the status bar may say more.
+QAction *makeAction(QObject *parent, int id, const QIcon &icon, const QString &text, const QString &tip,
+                    const QString &prompt)
 {
     auto *action = new QAction(icon, text, parent);
     action->setProperty(kCommandProperty, id);
     action->setToolTip(tip);
-    action->setStatusTip(tip);
+    action->setStatusTip(prompt);
     return action;
 }
 
@@ -83,14 +86,16 @@ void CArchiveDockController::createToolbarActions()
 {
     QToolBar *bar = m_pane.toolBar();
     QStyle *style = m_pane.style();
-    m_back = makeAction(this, kCmdBack, style->standardIcon(QStyle::SP_ArrowBack), tr("Back"), tr("Back"));
+    m_back = makeAction(this, kCmdBack, style->standardIcon(QStyle::SP_ArrowBack), tr("Back"), tr("Back"),
+                        tr("Back"));
     m_forward = makeAction(this, kCmdForward, style->standardIcon(QStyle::SP_ArrowForward), tr("Forward"),
-                           tr("Forward"));
+                           tr("Forward"), tr("Forward"));
     m_bookmarks = makeAction(this, kCmdBookmarks, style->standardIcon(QStyle::SP_DirLinkIcon), tr("Bookmarks"),
-                             tr("Bookmarks"));
+                             tr("Bookmarks"), tr("Bookmarks"));
+    const QString addBookmark = tr("Adds selected item to archive bookmarks");
     m_addBookmark = makeAction(this, kCmdAddBookmark, style->standardIcon(QStyle::SP_FileLinkIcon),
-                               tr("Add Bookmarks"), tr("Adds selected item to archive bookmarks"));
-    m_start = makeAction(this, kCmdStart, style->standardIcon(QStyle::SP_MediaPlay), tr("Start"),
+                               tr("Add Bookmarks"), addBookmark, addBookmark);
+    m_start = makeAction(this, kCmdStart, style->standardIcon(QStyle::SP_MediaPlay), tr("Start"), tr("Start"),
                          tr("Start search"));
     // Bookmarks come with the bookmark store; until then their buttons stay disabled.
     m_bookmarks->setEnabled(false);
@@ -244,6 +249,7 @@ void CArchiveDockController::OnStart()
         m_tree->viewport()->update();
         return;
     }
+    emit searchStarting(*criteria);
     std::uint32_t count = 0;
     {
         CFindProgress progress(m_tree->window());
@@ -275,8 +281,8 @@ std::unique_ptr<QMenu> CArchiveDockController::BuildArchiveMenu(QTreeWidgetItem 
     if (archive.kind == ArchiveKind::None)
         return nullptr;
     const QString folder = CArchiveExtraction::FolderBesideArchive(archive.path);
-    // Parented to the tree, so that the items' prompts travel up to the window's status bar.
     auto menu = std::make_unique<QMenu>(tr("Archive"), m_tree);
+    new CMenuPrompts(menu.get(), m_tree);
     addMenuCommand(menu.get(), kCmdExtractTo, tr("&Extract to..."), tr("Extract files from archive"));
     addMenuCommand(menu.get(), kCmdExtractHere, tr("Extract &here"),
                    tr("Extract files from archive to the current folder"));

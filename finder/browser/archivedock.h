@@ -79,6 +79,8 @@ public:
     void UpdateCommands();
 
 signals:
+    // The criteria of the search about to run, for the record Search in Results narrows with.
+    void searchStarting(const orv::SearchCriteria &criteria);
     void searchFinished(std::uint32_t count);
     void historyStateChanged(bool canGoBack, bool canGoForward);
     void statusTextChanged(const QString &text);

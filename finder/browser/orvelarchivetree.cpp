@@ -4,6 +4,7 @@
 #include "finder/browser/treelevels.h"
 #include "finder/places/drivesbutton.h"
 #include "platform/events.h"
+#include "platform/gui/fileicons.h"
 #include "platform/prompts.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeDatabase>
 #include <QSignalBlocker>
 
 #include <memory>
@@ -329,7 +329,7 @@ void COrvelArchiveTree::loadFolder(QTreeWidgetItem *item, const QString &path)
     for (const QString &name : level.folders)
         children.append(makeNode(name, folderIcon(), folderHasContent(joinPath(path, name), layer)));
     for (const QString &name : level.archives)
-        children.append(makeNode(name, iconForName(name), true));
+        children.append(makeNode(name, archiveIcon(name), true));
     item->addChildren(children);
 }
 
@@ -357,26 +357,32 @@ void COrvelArchiveTree::loadArchive(QTreeWidgetItem *expanding, const QString &p
         for (const ArchiveLevelItem &folder : level.folders)
             children.append(makeNode(folder.name, folderIcon(), folder.expandable));
         for (const ArchiveLevelItem &file : level.files)
-            children.append(makeNode(file.name, iconForName(file.name), file.expandable));
+            children.append(makeNode(file.name, fileTypeIcon(file.name), file.expandable));
         item->addChildren(children);
     }
     if (!level.opened)
         access->ShowOpenError(archive.kind, true);
+    else if (!m_unopenedArchive.isEmpty() && m_unopenedArchive == archive.path && currentItem())
+        showStatusOf(currentItem());
 }
 
 void COrvelArchiveTree::onCurrentChanged(QTreeWidgetItem *current)
 {
     if (m_loading || !current || isPlaceholder(current))
         return;
-    QString text;
-    const QString path = nodePath(current);
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        text = selectionStatusText(*m_service.NewAccess(), path, m_service.openErrorsSuppressed());
-        QApplication::restoreOverrideCursor();
-    }
-    emit statusTextChanged(text);
-    emit nodeSelected(path, current->icon(0));
+    showStatusOf(current);
+    emit nodeSelected(nodePath(current), current->icon(0));
+}
+
+void COrvelArchiveTree::showStatusOf(const QTreeWidgetItem *item)
+{
+    const QString path = nodePath(item);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const SelectionStatus status = selectionStatus(*m_service.NewAccess(), path, m_service.openErrorsSuppressed());
+    QApplication::restoreOverrideCursor();
+    // The archive may open later, when its password is given on expanding it; the line is written anew then.
+    m_unopenedArchive = status.openFailed ? m_service.layer().locateArchive(path).path : QString();
+    emit statusTextChanged(status.text);
 }
 
 QTreeWidgetItem *COrvelArchiveTree::SelectPath(const QString &path)
@@ -476,21 +482,6 @@ bool COrvelArchiveTree::OpenSelectedFile()
 {
     const QTreeWidgetItem *item = currentItem();
     return item && !isPlaceholder(item) && m_service.OpenFile(nodePath(item));
-}
-
-QIcon COrvelArchiveTree::iconForName(const QString &name)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
-    const auto cached = m_iconsByExtension.constFind(extension);
-    if (cached != m_iconsByExtension.cend())
-        return *cached;
-    static const QMimeDatabase mimeTypes;
-    const QMimeType type = mimeTypes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    const QIcon fallback = QFileIconProvider().icon(QAbstractFileIconProvider::File);
-    const QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), fallback));
-    m_iconsByExtension.insert(extension, icon);
-    return icon;
 }
 
 }  // namespace orv

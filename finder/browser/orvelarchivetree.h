@@ -4,7 +4,6 @@
 #include "finder/places/clouddriveitem.h"
 #include "finder/places/mounttable.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QTreeWidget>
 
@@ -76,6 +75,7 @@ private:
     void onCollapsed(QTreeWidgetItem *item);
     void onCurrentChanged(QTreeWidgetItem *current);
     void onDoubleClicked(QTreeWidgetItem *item);
+    void showStatusOf(const QTreeWidgetItem *item);
 
     void loadChildren(QTreeWidgetItem *item);
     void loadFolder(QTreeWidgetItem *item, const QString &path);
@@ -88,7 +88,6 @@ private:
     QString rootPath(const QTreeWidgetItem *root) const;
     static QTreeWidgetItem *childNamed(const QTreeWidgetItem *parent, const QString &name);
 
-    QIcon iconForName(const QString &name);
     QIcon folderIcon() const { return m_folderIcon; }
 
     CArchiveService &m_service;
@@ -97,7 +96,7 @@ private:
     bool m_openOnDoubleClick = true;
     bool m_loading = false;
     QIcon m_folderIcon;
-    QHash<QString, QIcon> m_iconsByExtension;
+    QString m_unopenedArchive;  // the archive whose failed open the status line tells of
 };
 
 }  // namespace orv

@@ -240,20 +240,20 @@ QString objectsText(const FolderLevel &level)
         .arg(formatNumber64(objects), formatNumber64(std::uint64_t(level.archives.size())));
 }
 
-QString selectionStatusText(CArchiveAccess &access, const QString &path, bool openErrorsSuppressed)
+SelectionStatus selectionStatus(CArchiveAccess &access, const QString &path, bool openErrorsSuppressed)
 {
     const CArchiveAccess::Located archive = access.locateArchive(path);
     if (archive.kind == ArchiveKind::None || archive.kind == ArchiveKind::Ace)
-        return objectsText(listFolderLevel(path, access));
+        return {objectsText(listFolderLevel(path, access))};
     if (openErrorsSuppressed && isZipGroup(archive.kind))
         return {};
     const COpenedArchive opened = access.Open(archive.path, archive.kind);
     if (!opened)
-        return QCoreApplication::translate("COrvelArchiveTree", "Invalid archive");
+        return {QCoreApplication::translate("COrvelArchiveTree", "Invalid archive"), true};
     const QString inner = innerPathOf(path, archive.path);
     if (inner.isEmpty())
-        return opened->archiveOutputInfo();
-    return opened->isFolder(inner) ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner);
+        return {opened->archiveOutputInfo()};
+    return {opened->isFolder(inner) ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner)};
 }
 
 }  // namespace orv

@@ -42,9 +42,14 @@ ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath
                               const QString &innerPath);
 
 // The status line of a selected node: the reader's description of the archive, a folder or a file in
-// it; "Invalid archive" when the archive cannot be opened; the object counts of a disk folder. The ZIP
-// group says nothing while open errors are suppressed (an archive is being made).
-QString selectionStatusText(CArchiveAccess &access, const QString &path, bool openErrorsSuppressed);
+// it; "Invalid archive" when the archive cannot be opened (openFailed); the object counts of a disk
+// folder. The ZIP group says nothing while open errors are suppressed (an archive is being made).
+struct SelectionStatus
+{
+    QString text;
+    bool openFailed = false;
+};
+SelectionStatus selectionStatus(CArchiveAccess &access, const QString &path, bool openErrorsSuppressed);
 QString objectsText(const FolderLevel &level);
 
 // base + "/" + name, without doubling the separator after a root such as "/".

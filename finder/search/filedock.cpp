@@ -114,6 +114,7 @@ QAction *CFoundFilesPane::addCommand(int id, const QString &text, const QString 
 void CFoundFilesPane::addMenuButton(int id, const QString &text, const QString &icon, QMenu *menu)
 {
     QAction *action = addCommand(id, text, icon);
+    action->setStatusTip(text);
     action->setMenu(menu);
     m_toolBar->addAction(action);
     if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(action)))
@@ -125,6 +126,7 @@ void CFoundFilesPane::createToolBar()
     using namespace FoundFilesCmd;
     const auto tool = [this](int id, const QString &text, const QString &icon, auto slot) {
         QAction *action = addCommand(id, text, icon);
+        action->setStatusTip(text);
         m_toolBar->addAction(action);
         connect(action, &QAction::triggered, this, slot);
     };
@@ -133,6 +135,7 @@ void CFoundFilesPane::createToolBar()
     tool(DeleteSelected, tr("Delete selected item"), QStringLiteral("edit-delete"), &CFoundFilesPane::OnDeleteSelected);
     tool(ClearAll, tr("Remove all items"), QStringLiteral("edit-clear"), &CFoundFilesPane::OnClearAll);
     m_actions[ClearAll]->setIconText(tr("Clear All"));
+    m_actions[ClearAll]->setToolTip(tr("Clear All"));
     m_toolBar->addSeparator();
     addMenuButton(SortMenu, tr("Sorts items"), QStringLiteral("view-sort-ascending"), createSortMenu());
     addMenuButton(ViewMenu, tr("View settings for found files"), QStringLiteral("view-list-details"), createViewMenu());

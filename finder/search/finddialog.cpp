@@ -7,6 +7,8 @@
 
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace orv {
 
 CSearchFilterPage::CSearchFilterPage(const QString &firstBoxText, QWidget *parent)
@@ -24,6 +26,12 @@ CSearchFilterPage::~CSearchFilterPage() = default;
 QCheckBox *CSearchFilterPage::firstBox() const
 {
     return m_ui->allFilesCheck;
+}
+
+void CSearchFilterPage::hideFilterFor()
+{
+    m_ui->filterForLabel->hide();
+    m_ui->filterForCombo->hide();
 }
 
 void CSearchFilterPage::showState(const FilterPageState &state, const QStringList &filterForItems)
@@ -47,7 +55,7 @@ FilterPageState CSearchFilterPage::read() const
 {
     FilterPageState state;
     state.bAllFiles = m_ui->allFilesCheck->isChecked();
-    state.nFilterFor = m_ui->filterForCombo->currentIndex();
+    state.nFilterFor = std::max(0, m_ui->filterForCombo->currentIndex());
     state.bDateOn = m_ui->dateCheck->isChecked();
     state.fromDate = m_ui->fromDate->date();
     state.fromTime = m_ui->fromTime->time();

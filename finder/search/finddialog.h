@@ -28,6 +28,8 @@ public:
     FilterPageState read() const;
     void applyEnabling(const FilterPageEnabling &enabling);
     QCheckBox *firstBox() const;
+    // For a page that applies to every record alike: the "Filter for" row goes.
+    void hideFilterFor();
 
 signals:
     void changed();

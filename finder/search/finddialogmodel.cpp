@@ -99,18 +99,23 @@ std::int64_t CFindDialogModel::localSeconds(const QDate &date, const QTime &time
     return QDateTime(date, time, Qt::LocalTime).toSecsSinceEpoch();
 }
 
-std::optional<QString> CFindDialogModel::inputProblem() const
+std::optional<QString> CFindDialogModel::pageProblem(const FilterPageState &page)
 {
-    for (const FilterPageState *page : {&include, &exclude}) {
-        if (pageRead(*page) && page->bSizeOn && !sizeValue(page->strSize))
-            return tr("The size %1 is too large: it can have at most 19 digits and be no more than "
-                      "9 223 372 036 854 775 807 bytes.")
-                .arg(page->strSize);
-    }
+    if (pageRead(page) && page.bSizeOn && !sizeValue(page.strSize))
+        return tr("The size %1 is too large: it can have at most 19 digits and be no more than "
+                  "9 223 372 036 854 775 807 bytes.")
+            .arg(page.strSize);
     return std::nullopt;
 }
 
-FilterPage CFindDialogModel::pageCriteria(const FilterPageState &page) const
+std::optional<QString> CFindDialogModel::inputProblem() const
+{
+    if (std::optional<QString> problem = pageProblem(include))
+        return problem;
+    return pageProblem(exclude);
+}
+
+FilterPage CFindDialogModel::pageFilter(const FilterPageState &page)
 {
     FilterPage filter;
     if (!pageRead(page))
@@ -138,8 +143,8 @@ SearchCriteria CFindDialogModel::criteria() const
     criteria.bIncludeSubfolders = bIncludeSubfolders;
     criteria.bSkipCompressedTar = bSkipCompressedTar;
     criteria.setMode(static_cast<SearchMode>(m_mode));
-    criteria.include = pageCriteria(include);
-    criteria.exclude = pageCriteria(exclude);
+    criteria.include = pageFilter(include);
+    criteria.exclude = pageFilter(exclude);
     return criteria;
 }
 

@@ -94,11 +94,14 @@ public:
 
     // A size text without its blanks as a signed 64-bit number: empty counts as 0, too large as none.
     static std::optional<std::int64_t> sizeValue(const QString &shown);
+    // Why a filter page's values cannot be used (a size beyond the largest number), or none.
+    static std::optional<QString> pageProblem(const FilterPageState &page);
+    // The filter of a page; a page that is off gives the default filter, whatever else it shows.
+    static FilterPage pageFilter(const FilterPageState &page);
     static std::int64_t localSeconds(const QDate &date, const QTime &time);
 
 private:
-    FilterPage pageCriteria(const FilterPageState &page) const;
-    bool pageRead(const FilterPageState &page) const { return !page.bAllFiles; }
+    static bool pageRead(const FilterPageState &page) { return !page.bAllFiles; }
 
     int m_mode = 0;
     FilterChoices m_remembered;

@@ -1,8 +1,9 @@
 #include "foundfileslist.h"
 
-#include <QFileInfo>
+#include "platform/gui/fileicons.h"
+
+#include <QDateTime>
 #include <QHeaderView>
-#include <QMimeDatabase>
 #include <QPainter>
 #include <QStyleOption>
 
@@ -12,16 +13,7 @@ namespace orv {
 
 QVariant CFoundFilesIconModel::decoration(const CFileInfo &record) const
 {
-    const QString suffix = QFileInfo(record.m_strName).suffix().toLower();
-    auto it = m_icons.constFind(suffix);
-    if (it == m_icons.constEnd()) {
-        static const QMimeDatabase mimes;
-        const QMimeType type = mimes.mimeTypeForFile(record.m_strName, QMimeDatabase::MatchExtension);
-        QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(),
-                                                                        QIcon::fromTheme(QStringLiteral("text-x-generic"))));
-        it = m_icons.insert(suffix, icon);
-    }
-    return *it;
+    return fileTypeIcon(record.m_strName);
 }
 
 void CSortArrowHeader::setArrow(int section, Qt::SortOrder order)
@@ -48,7 +40,7 @@ void CSortArrowHeader::paintSection(QPainter *painter, const QRect &rect, int lo
 
 COrvelListFiles::COrvelListFiles(CResultStore &store, QWidget *parent)
     : QTableView(parent), m_model(new CFoundFilesIconModel(store, this)), m_header(new CSortArrowHeader(this)),
-      m_columns(FoundFilesColumns::load())
+      m_columns(FoundFilesColumns::load(fittedDefaultWidths())), m_firstLook(!FoundFilesColumns::isStored())
 {
     setObjectName(QStringLiteral("COrvelListFiles"));
     setHorizontalHeader(m_header);
@@ -71,6 +63,33 @@ COrvelListFiles::COrvelListFiles(CResultStore &store, QWidget *parent)
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, &COrvelListFiles::onSectionResized);
     connect(m_model, &CFoundFilesModel::sorted, this, &COrvelListFiles::updateSortArrows);
     connect(m_model, &QAbstractItemModel::modelReset, this, &COrvelListFiles::updateSortArrows);
+    applyColumns();
+}
+
+FoundFilesColumns::Widths COrvelListFiles::fittedDefaultWidths() const
+{
+    // The widest forms: ten digits, and a day, month and hour of two digits in the afternoon.
+    CFileInfo sample;
+    sample.m_nSize = 1234567890;
+    sample.m_tModified = QDateTime(QDate(2000, 12, 28), QTime(22, 58, 58)).toSecsSinceEpoch();
+    // The cell's margins on both sides, as the style lays out an item's text.
+    const int margins = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 8;
+    FoundFilesColumns::Widths widths = FoundFilesColumns::DefaultWidths;
+    for (int column : {int(CFoundFilesModel::Size), int(CFoundFilesModel::Modified)}) {
+        const int text = fontMetrics().horizontalAdvance(CFoundFilesModel::displayText(sample, column));
+        widths[std::size_t(column)] = std::max(widths[std::size_t(column)], text + margins);
+    }
+    return widths;
+}
+
+void COrvelListFiles::showEvent(QShowEvent *event)
+{
+    QTableView::showEvent(event);
+    if (!m_firstLook)
+        return;
+    m_firstLook = false;
+    constexpr int kNarrowestFolder = 80;
+    m_columns.fitFolderColumn(maximumViewportSize().width(), kNarrowestFolder);
     applyColumns();
 }
 

@@ -3,7 +3,6 @@
 #include "finder/search/foundfileslistcolumns.h"
 #include "finder/search/foundfilesmodel.h"
 
-#include <QHash>
 #include <QHeaderView>
 #include <QIcon>
 #include <QTableView>
@@ -11,7 +10,7 @@
 namespace orv {
 
 // The model with the file-type icons: an entry and a file alike show the icon of the type its name
-// suggests, looked up once per extension.
+// suggests.
 class CFoundFilesIconModel : public CFoundFilesModel
 {
     Q_OBJECT
@@ -21,9 +20,6 @@ public:
 
 protected:
     QVariant decoration(const CFileInfo &record) const override;
-
-private:
-    mutable QHash<QString, QIcon> m_icons;
 };
 
 // The list's header draws its own sort arrow, up for ascending and down for descending, at the top of the
@@ -72,6 +68,11 @@ public:
     void scrollSelectionIntoView();
     void updateSortArrows();
     CSortArrowHeader *sortHeader() const { return m_header; }
+    // The usual widths, widened where a size of ten digits or a date and time of this locale needs more.
+    FoundFilesColumns::Widths fittedDefaultWidths() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void onSectionResized(int column, int oldWidth, int newWidth);
@@ -80,6 +81,7 @@ private:
     CSortArrowHeader *m_header;
     FoundFilesColumns m_columns;
     bool m_applying = false;
+    bool m_firstLook = false;  // no layout stored yet: the columns are fitted to the list once shown
 };
 
 }  // namespace orv

@@ -32,7 +32,7 @@ void FoundFilesColumns::setShown(int column, bool shown)
         return;
     const auto c = std::size_t(column);
     if (shown) {
-        m_widths[c] = m_hiddenWidths[c] > 0 ? m_hiddenWidths[c] : DefaultWidths[c];
+        m_widths[c] = m_hiddenWidths[c] > 0 ? m_hiddenWidths[c] : m_defaults[c];
     } else {
         m_hiddenWidths[c] = m_widths[c];
         m_widths[c] = 0;
@@ -44,12 +44,12 @@ QString FoundFilesColumns::toText() const
     return QStringLiteral("%1 %2 %3 %4").arg(m_widths[0]).arg(m_widths[1]).arg(m_widths[2]).arg(m_widths[3]);
 }
 
-std::optional<FoundFilesColumns> FoundFilesColumns::fromText(const QString &text)
+std::optional<FoundFilesColumns> FoundFilesColumns::fromText(const QString &text, const Widths &defaults)
 {
     const QStringList parts = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (parts.size() != Count)
         return std::nullopt;
-    FoundFilesColumns columns;
+    FoundFilesColumns columns(defaults);
     for (int i = 0; i < Count; ++i) {
         bool ok = false;
         const int width = parts[i].toInt(&ok);
@@ -58,14 +58,31 @@ std::optional<FoundFilesColumns> FoundFilesColumns::fromText(const QString &text
         columns.m_widths[std::size_t(i)] = width;
     }
     if (columns.m_widths[0] == 0)
-        columns.m_widths[0] = DefaultWidths[0];
+        columns.m_widths[0] = defaults[0];
     return columns;
 }
 
-FoundFilesColumns FoundFilesColumns::load()
+FoundFilesColumns FoundFilesColumns::load(const Widths &defaults)
 {
     const QString text = profile().value(kWidthKey).toString();
-    return fromText(text).value_or(FoundFilesColumns());
+    return fromText(text, defaults).value_or(FoundFilesColumns(defaults));
+}
+
+bool FoundFilesColumns::isStored()
+{
+    return fromText(profile().value(kWidthKey).toString()).has_value();
+}
+
+void FoundFilesColumns::fitFolderColumn(int available, int minimum)
+{
+    constexpr std::size_t kFolder = 1;
+    if (!isShown(int(kFolder)))
+        return;
+    int total = 0;
+    for (int width : m_widths)
+        total += width;
+    if (total > available)
+        m_widths[kFolder] = std::max(std::min(minimum, m_widths[kFolder]), m_widths[kFolder] - (total - available));
 }
 
 void FoundFilesColumns::save() const

@@ -28,7 +28,11 @@ class FoundFilesColumns
 {
 public:
     static constexpr int Count = 4;
-    static constexpr std::array<int, Count> DefaultWidths{160, 220, 100, 140};
+    using Widths = std::array<int, Count>;
+    static constexpr Widths DefaultWidths{160, 220, 100, 140};
+
+    // The widths a column starts with, and gets back when shown again without a width of its own.
+    explicit FoundFilesColumns(const Widths &defaults = DefaultWidths) : m_defaults(defaults), m_widths(defaults) {}
 
     int width(int column) const { return m_widths.at(std::size_t(column)); }
     bool isShown(int column) const { return width(column) > 0; }
@@ -41,18 +45,24 @@ public:
     // "%d %d %d %d", the widths of the four columns with 0 for a hidden one.
     QString toText() const;
     // Nothing for a text that is not four whole numbers, none of them negative.
-    static std::optional<FoundFilesColumns> fromText(const QString &text);
+    static std::optional<FoundFilesColumns> fromText(const QString &text, const Widths &defaults = DefaultWidths);
 
-    // The framework profile: section "FileFinder_Columns", entry "Width".
-    static FoundFilesColumns load();
+    // The framework profile: section "FileFinder_Columns", entry "Width"; the defaults when it holds none.
+    static FoundFilesColumns load(const Widths &defaults = DefaultWidths);
+    static bool isStored();
     void save() const;
+
+    // Makes the shown columns fit the width by narrowing "In Folder", down to the minimum: a first look
+    // without a scroll bar. The other columns hold texts that must be read whole.
+    void fitFolderColumn(int available, int minimum);
 
     bool grid = false;
     bool fullRowSelect = false;
     bool showSelectionAlways = false;
 
 private:
-    std::array<int, Count> m_widths = DefaultWidths;
+    Widths m_defaults;
+    Widths m_widths;
     std::array<int, Count> m_hiddenWidths{0, 0, 0, 0};
 };
 

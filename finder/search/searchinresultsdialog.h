@@ -6,18 +6,16 @@
 
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QDateTimeEdit;
-class QLineEdit;
-
 namespace Ui {
 class CSearchResults;
 }
 
 namespace orv {
 
-// "Search in Results": a mask for names and the Include and Exclude pages without "Filter for".
+class CSearchFilterPage;
+
+// "Search in Results": a mask for names and the Find dialog's Include and Exclude pages without
+// "Filter for". "&Search" refuses a size beyond the largest number, as "&Find" does.
 class CSearchResults : public QDialog
 {
     Q_OBJECT
@@ -29,25 +27,17 @@ public:
     QString mask() const;
     FilterPage include() const;
     FilterPage exclude() const;
+    CSearchFilterPage *includePage() const { return m_include; }
+    CSearchFilterPage *excludePage() const { return m_exclude; }
+
+    void accept() override;
 
 private:
-    struct Page
-    {
-        QCheckBox *off;
-        QCheckBox *dateOn;
-        QDateTimeEdit *from;
-        QDateTimeEdit *to;
-        QCheckBox *sizeOn;
-        QComboBox *relation;
-        QLineEdit *size;
-    };
-    void setUpPage(const Page &page);
-    static void updatePage(const Page &page);
-    static FilterPage readPage(const Page &page);
+    void applyEnabling();
 
     std::unique_ptr<Ui::CSearchResults> m_ui;
-    Page m_include;
-    Page m_exclude;
+    CSearchFilterPage *m_include;
+    CSearchFilterPage *m_exclude;
 };
 
 }  // namespace orv

@@ -1,6 +1,12 @@
 #include "finder/app/application.h"
+#include "finder/app/filelauncher.h"
 #include "finder/app/mainframe.h"
 #include "finder/app/visualstyle.h"
+#include "finder/browser/archivebrowserpane.h"
+#include "finder/browser/archivedock.h"
+#include "finder/browser/orvelarchivetree.h"
+#include "finder/search/filedock.h"
+#include "finder/search/foundfileslist.h"
 #include "finder/common/commandids.h"
 #include "platform/prompts.h"
 #include "tests/support/testhome.h"
@@ -13,7 +19,10 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QProxyStyle>
 #include <QStyle>
+#include <QToolBar>
+#include <QToolTip>
 #include <QtTest>
 
 using orv::CMainFrame;
@@ -62,6 +71,12 @@ private Q_SLOTS:
     void styleSwitchingRewritesApplicationLook();
     void splitterWidthsSurviveARestart();
     void temporaryFolderIsEmptiedAtStart();
+    void acceleratorsActFromEveryPane_data();
+    void acceleratorsActFromEveryPane();
+    void toolbarTooltipsFollowTheSetting_data();
+    void toolbarTooltipsFollowTheSetting();
+    void programForAFileType_data();
+    void programForAFileType();
 };
 
 void TestMainFrame::initTestCase()
@@ -106,6 +121,13 @@ void TestMainFrame::firstStartWritesSettingsAndShowsBothPanes()
     QVERIFY(frame.statusBar()->isVisible());
     QCOMPARE(frame.applicationLook(), 218);
     QVERIFY(frame.commands().action(218)->isChecked());
+
+    // All four columns of the Found Files list are in sight, without a scroll bar.
+    const orv::COrvelListFiles *list = frame.foundFiles()->list();
+    int total = 0;
+    for (int c = 0; c < orv::FoundFilesColumns::Count; ++c)
+        total += list->columnWidth(c);
+    QVERIFY2(total <= list->viewport()->width(), qPrintable(QStringLiteral("%1 %2").arg(total).arg(list->viewport()->width())));
 }
 
 void TestMainFrame::commandsCarryTheirNumbersAndTexts_data()
@@ -203,7 +225,9 @@ void TestMainFrame::styleSwitchingRewritesApplicationLook()
     QVERIFY(frame.commands().action(look)->isChecked());
     QVERIFY(!frame.commands().action(218)->isChecked());
     QCOMPARE(QApplication::palette().color(QPalette::Window) != aquaWindow, true);
-    QCOMPARE(QApplication::style()->name(), coloured ? QStringLiteral("fusion") : orv::CVisualStyle::nameOf(219));
+    const auto *proxy = qobject_cast<QProxyStyle *>(QApplication::style());
+    const QString styleName = (proxy ? proxy->baseStyle() : QApplication::style())->name();
+    QCOMPARE(styleName, coloured ? QStringLiteral("fusion") : orv::CVisualStyle::nameOf(219));
     const QPalette palette = QApplication::palette();
     for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
         QVERIFY2(palette.color(QPalette::Disabled, role) != palette.color(QPalette::Active, role), "disabled looks disabled");
@@ -242,6 +266,111 @@ void TestMainFrame::temporaryFolderIsEmptiedAtStart()
     QCOMPARE(frame.temporaryFolder(), temp);
     QVERIFY(QDir(temp).exists());
     QVERIFY(QDir(temp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+}
+
+void TestMainFrame::acceleratorsActFromEveryPane_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("inTree");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("back in the tree") << int(Qt::Key_Left) << 32784 << true << true;
+    QTest::newRow("back in the list") << int(Qt::Key_Left) << 32784 << false << true;
+    QTest::newRow("forward in the tree") << int(Qt::Key_Right) << 32785 << true << true;
+    QTest::newRow("forward in the list") << int(Qt::Key_Right) << 32785 << false << true;
+    QTest::newRow("cut in the list") << int(Qt::Key_X) << 57635 << false << true;
+    QTest::newRow("paste in the tree") << int(Qt::Key_V) << 57637 << true << true;
+    QTest::newRow("exit in the list") << int(Qt::Key_Q) << 57665 << false << true;
+    QTest::newRow("disabled back in the tree") << int(Qt::Key_Left) << 32784 << true << false;
+    QTest::newRow("disabled copy in the list") << int(Qt::Key_C) << 57634 << false << false;
+}
+
+// The tree's own Ctrl+Left would move to the parent node: the frame's key comes first, also when its
+// command is disabled.
+void TestMainFrame::acceleratorsActFromEveryPane()
+{
+    QFETCH(int, key);
+    QFETCH(int, id);
+    QFETCH(bool, inTree);
+    QFETCH(bool, enabled);
+    TestHome home;
+    CMainFrame frame;
+    frame.show();
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    orv::COrvelArchiveTree *tree = frame.browser()->tree();
+    QTreeWidgetItem *root = tree->topLevelItem(0);
+    tree->ExpandNode(root);
+    QVERIFY(root->childCount() > 0);
+    tree->setCurrentItem(root->child(0));
+    QAction *command = frame.commands().action(id);
+    command->setEnabled(enabled);
+    QSignalSpy triggered(command, &QAction::triggered);
+    QWidget *focus = inTree ? static_cast<QWidget *>(tree) : frame.foundFiles()->list();
+    focus->setFocus();
+
+    QTest::keyClick(focus, Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(triggered.count(), enabled ? 1 : 0);
+    if (!enabled)
+        QCOMPARE(tree->currentItem(), root->child(0));
+}
+
+void TestMainFrame::toolbarTooltipsFollowTheSetting_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<bool>("browserPane");
+    QTest::addColumn<QString>("tooltip");
+
+    QTest::newRow("start, tooltips on") << "Yes" << true << "Start";
+    QTest::newRow("clear all, tooltips on") << "Yes" << false << "Clear All";
+    QTest::newRow("start, tooltips off") << "No" << true << "";
+    QTest::newRow("clear all, tooltips off") << "No" << false << "";
+}
+
+void TestMainFrame::toolbarTooltipsFollowTheSetting()
+{
+    QFETCH(QString, setting);
+    QFETCH(bool, browserPane);
+    QFETCH(QString, tooltip);
+    TestHome home;
+    const QString ini = home.configHome() + "/Orvel Systems/Orvel-ZIP Finder/orvfind.ini";
+    QVERIFY(orv::test::writeFile(ini, "[Interface]\nEnableShowTooltipForToolbars=" + setting.toUtf8() + "\n"));
+    CMainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    QToolBar *bar = browserPane ? frame.browser()->toolBar() : frame.foundFiles()->toolBar();
+    QAction *command = browserPane ? frame.browser()->controller()->startAction()
+                                   : frame.foundFiles()->action(orv::FoundFilesCmd::ClearAll);
+    QWidget *button = bar->widgetForAction(command);
+    QVERIFY(button);
+
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(button, &help);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tooltip);
+    QToolTip::hideText();
+}
+
+void TestMainFrame::programForAFileType_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("program");
+
+    QTest::newRow("set for the type") << "application/zip" << "orvtest-viewer.desktop";
+    QTest::newRow("set for a type it derives from") << "application/x-xpinstall" << "orvtest-viewer.desktop";
+    QTest::newRow("set for none") << "application/x-orvtest-nothing" << "";
+}
+
+// Opening a file from an archive reports "no program" instead of starting xdg-open for nothing.
+void TestMainFrame::programForAFileType()
+{
+    QFETCH(QString, type);
+    TestHome home;
+    QVERIFY(orv::test::writeFile(home.configHome() + "/mimeapps.list",
+                                 "[Default Applications]\napplication/zip=orvtest-viewer.desktop\n"));
+    QVERIFY(orv::test::writeFile(qEnvironmentVariable("XDG_DATA_HOME") + "/applications/orvtest-viewer.desktop",
+                                 "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\n"));
+    QTEST(orv::defaultProgramFor(type), "program");
 }
 
 QTEST_MAIN(TestMainFrame)

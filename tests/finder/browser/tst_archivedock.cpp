@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -104,6 +105,8 @@ private Q_SLOTS:
     void historyFollowsTheSelection();
     void archiveMenuOnlyForArchives_data();
     void archiveMenuOnlyForArchives();
+    void archiveMenuPromptsReachTheStatusBar_data();
+    void archiveMenuPromptsReachTheStatusBar();
 
 private:
     QTemporaryDir m_dir;
@@ -208,6 +211,17 @@ void TestArchiveDock::searchFromThePaneFillsTheStore()
     QVERIFY(!window.frame->busyFlags().isRunning(CBusyFlags::Search));
     auto *list = qobject_cast<CFoundFilesPane *>(window.frame->filePane()->dock()->body());
     QVERIFY(list && list->model()->holdsResults());
+
+    // Search in Results narrows with this search's record: its pages go there, "Filter for" stays.
+    QCOMPARE(window.frame->criteria(), criteria);
+    FilterPage larger;
+    larger.bOff = false;
+    larger.nFilterFor = FilterFor::Both;
+    larger.bSizeOn = true;
+    larger.nSize = 5;
+    list->SearchInResults(QStringLiteral("*"), larger, {});
+    QCOMPARE(window.frame->criteria().include.nSize, 5);
+    QCOMPARE(window.frame->criteria().include.nFilterFor, criteria.include.nFilterFor);
 }
 
 void TestArchiveDock::cancelledDialogSearchesNothing()
@@ -418,6 +432,38 @@ void TestArchiveDock::archiveMenuOnlyForArchives()
     }
     QCOMPARE(texts, (QStringList{"&Extract to...", "Extract &here", extractToText.arg(m_drive),
                                  properties ? "&Properties..." : "&Properties... (off)"}));
+}
+
+void TestArchiveDock::archiveMenuPromptsReachTheStatusBar_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("prompt");
+
+    QTest::newRow("extract to") << "&Extract to..." << "Extract files from archive";
+    QTest::newRow("extract to its folder") << "Extract &to %1/a/one" << "Extract files from archive to the folder %1/a/one";
+    QTest::newRow("properties") << "&Properties..." << "Properties of the selected item";
+}
+
+// The items are disabled until their commands come; their prompts show all the same.
+void TestArchiveDock::archiveMenuPromptsReachTheStatusBar()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, prompt);
+    Window window(m_drive);
+    window.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.frame.get()));
+    const std::unique_ptr<QMenu> menu = window.dock->BuildArchiveMenu(window.tree->SelectPath(m_drive + "/a/one.zip"));
+    QVERIFY(menu);
+    menu->popup(window.tree->mapToGlobal(QPoint(10, 10)));
+    QVERIFY(QTest::qWaitForWindowExposed(menu.get()));
+    QAction *target = nullptr;
+    for (QAction *action : menu->actions())
+        target = action->text() == item.arg(m_drive) ? action : target;
+    QVERIFY(target);
+
+    QTest::mouseMove(menu.get(), menu->actionGeometry(target).center());
+    QCOMPARE(window.frame->statusBar()->currentMessage(), prompt.arg(m_drive));
+    menu->hide();
 }
 
 QTEST_MAIN(TestArchiveDock)

@@ -80,6 +80,8 @@ private Q_SLOTS:
     void openingAFile_data();
     void openingAFile();
     void passwordAskedOncePerExpansion();
+    void statusFollowsALaterPassword_data();
+    void statusFollowsALaterPassword();
     void drivesComeAndGo();
 };
 
@@ -458,6 +460,38 @@ void TestArchiveTree::passwordAskedOncePerExpansion()
     QCOMPARE(childTexts(archive), (QStringList{"dir+", "top.txt"}));
     QCOMPARE(passwordsAsked(), 2);
     QVERIFY(prompter.texts().filter("Cannot").isEmpty());
+}
+
+void TestArchiveTree::statusFollowsALaterPassword_data()
+{
+    QTest::addColumn<QStringList>("passwords");  // on selecting, then on expanding; empty for Cancel
+    QTest::addColumn<bool>("opened");
+
+    QTest::newRow("cancelled, then given") << QStringList{"", "PW"} << true;
+    QTest::newRow("wrong, then right") << QStringList{"pw", "PW"} << true;
+    QTest::newRow("cancelled twice") << QStringList{"", ""} << false;
+}
+
+// The archive's node stays selected: the line must not keep "Invalid archive" once the archive opens.
+void TestArchiveTree::statusFollowsALaterPassword()
+{
+    QFETCH(QStringList, passwords);
+    QFETCH(bool, opened);
+    orv::ScriptedPrompter prompter;
+    for (const QString &password : passwords)
+        prompter.queuePassword(password.isEmpty() ? std::nullopt : std::optional<QString>(password));
+    orv::CArchiveService service;
+    COrvelArchiveTree tree(service);
+    setUp(tree);
+    tree.expandItem(tree.SelectPath(at("secret")));
+    QSignalSpy texts(&tree, &COrvelArchiveTree::statusTextChanged);
+    QTreeWidgetItem *archive = tree.loadedNode(at("secret/c.7z"));
+    tree.setCurrentItem(archive);
+    QCOMPARE(texts.last().at(0).toString(), QStringLiteral("Invalid archive"));
+
+    tree.expandItem(archive);
+    QCOMPARE(archive->childCount() > 0, opened);
+    QCOMPARE(texts.last().at(0).toString() == QStringLiteral("Invalid archive"), !opened);
 }
 
 void TestArchiveTree::drivesComeAndGo()

@@ -11,6 +11,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QSettings>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -195,6 +197,41 @@ private slots:
         QCOMPARE(pane.model()->rowCount(), int(count));
         QCOMPARE(prompts.texts(), (QStringList{QStringLiteral("Interrupt the search?"),
                                                QStringLiteral("For the given search options %1 files are found.").arg(count)}));
+    }
+
+    void defaultColumnsShowWholeTexts_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QDateTime>("modified");
+
+        const QDateTime noon(QDate(2024, 6, 1), QTime(12, 0));
+        QTest::newRow("ten-digit size") << 2 << qint64(1234567890) << noon;
+        QTest::newRow("three-digit size") << 2 << qint64(999) << noon;
+        QTest::newRow("evening at the end of the year") << 3 << qint64(1) << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59));
+        QTest::newRow("morning early in the year") << 3 << qint64(1) << QDateTime(QDate(2024, 1, 5), QTime(9, 5, 7));
+    }
+
+    // The first look: sizes and dates are read whole.
+    void defaultColumnsShowWholeTexts()
+    {
+        QFETCH(int, column);
+        QFETCH(qint64, size);
+        QFETCH(QDateTime, modified);
+        test::TestHome home;
+        CResultStore store;
+        CFileInfo record;
+        record.m_strName = QStringLiteral("a.txt");
+        record.m_nSize = std::uint64_t(size);
+        record.m_tModified = modified.toSecsSinceEpoch();
+        store.AddFoundFile(record);
+        // A first start: no layout kept from an earlier list.
+        QSettings(QStringLiteral("Orvel Systems"), QStringLiteral("Orvel-ZIP Finder")).remove(QStringLiteral("FileFinder_Columns"));
+        CFoundFilesPane pane(store);
+        COrvelListFiles *list = pane.list();
+        const QString text = list->model()->index(0, column).data().toString();
+        const int margins = 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+        QVERIFY2(list->columnWidth(column) >= list->fontMetrics().horizontalAdvance(text) + margins, qPrintable(text));
     }
 };
 

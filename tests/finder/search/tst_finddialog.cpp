@@ -1,6 +1,7 @@
 #include "finder/search/finddialog.h"
 #include "finder/search/findprogress.h"
 #include "finder/search/maskedit.h"
+#include "finder/search/searchinresultsdialog.h"
 #include "platform/events.h"
 #include "platform/prompts.h"
 #include "tests/support/scriptedprompter.h"
@@ -9,6 +10,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QTimeEdit>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,6 +56,8 @@ private Q_SLOTS:
     void dialogControlsFollowTheRules();
     void filterPageBoxesToggleTheirControls();
     void tooLargeSizeKeepsTheDialogOpen();
+    void searchInResultsUsesTheFindPages_data();
+    void searchInResultsUsesTheFindPages();
     void progressShowsPathAndElapsedTimeAndStops();
 };
 
@@ -157,6 +161,49 @@ void TestFindDialog::tooLargeSizeKeepsTheDialogOpen()
     dialog.accept();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.criteria().exclude.nSize, 1024);
+}
+
+void TestFindDialog::searchInResultsUsesTheFindPages_data()
+{
+    QTest::addColumn<bool>("exclude");
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<qint64>("recorded");
+
+    QTest::newRow("20 digits refused") << true << QString(20, QLatin1Char('9')) << false << qint64(0);
+    QTest::newRow("largest size kept") << false << "9223372036854775807" << true << qint64(9223372036854775807);
+    QTest::newRow("one past the largest refused") << false << "9223372036854775808" << false << qint64(0);
+    QTest::newRow("grouped size") << true << "1 048 576" << true << qint64(1048576);
+}
+
+// The pages are the Find dialog's: the grouped number edit with its refusal, a date and a time picker
+// for each end, and no "Filter for".
+void TestFindDialog::searchInResultsUsesTheFindPages()
+{
+    QFETCH(bool, exclude);
+    QFETCH(QString, size);
+    QFETCH(bool, accepted);
+    QFETCH(qint64, recorded);
+    ScriptedPrompter prompts;
+    CSearchResults dialog;
+    child<QLineEdit>(&dialog, "maskEdit")->setText(QStringLiteral("*.txt"));
+    CSearchFilterPage *page = exclude ? dialog.excludePage() : dialog.includePage();
+    QVERIFY(!child<QComboBox>(page, "filterForCombo")->isVisibleTo(page));
+    page->firstBox()->setChecked(false);
+    child<QCheckBox>(page, "sizeCheck")->setChecked(true);
+    child<QCheckBox>(page, "dateCheck")->setChecked(true);
+    child<QDateEdit>(page, "fromDate")->setDate(QDate(2024, 3, 1));
+    child<QTimeEdit>(page, "fromTime")->setTime(QTime(10, 20, 30));
+    child<COrvelMaskEdit>(page, "sizeEdit")->setValue(size);
+
+    dialog.accept();
+    QCOMPARE(dialog.result(), accepted ? int(QDialog::Accepted) : int(QDialog::Rejected));
+    QCOMPARE(prompts.records().size(), std::size_t(accepted ? 0 : 1));
+    const FilterPage filter = exclude ? dialog.exclude() : dialog.include();
+    QVERIFY(!filter.bOff && filter.bSizeOn && filter.bDateOn);
+    QCOMPARE(filter.nSize, recorded);
+    QCOMPARE(filter.tFrom, QDateTime(QDate(2024, 3, 1), QTime(10, 20, 30)).toSecsSinceEpoch());
+    QVERIFY((exclude ? dialog.include() : dialog.exclude()).bOff);
 }
 
 void TestFindDialog::progressShowsPathAndElapsedTimeAndStops()
