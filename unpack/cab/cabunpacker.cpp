@@ -119,8 +119,8 @@ public:
 
     bool nextCabinet(const QString &folder, const QString &name) override { return QFileInfo(folder + name).isFile(); }
 
-    // A pass that wrote no file has failed.
-    bool enumerate() override { return m_opened; }
+    // A pass that wrote no file, nor kept one the user chose to keep, has failed.
+    bool enumerate() override { return m_handled; }
 
     bool failed() const { return m_failed; }
     const QString &error() const { return m_error; }
@@ -156,12 +156,15 @@ private:
         const std::optional<std::int64_t> modified = dosSeconds(file.date, file.time);
         context.updateProgress(0, file.size, m_owner.m_currentName);
         m_file = std::make_unique<OutputFile>();
-        if (!context.beginFile(*m_file, m_request.targetFolder, relative, {m_owner.m_currentName, file.size, modified})) {
-            m_failed = true;
+        const ArchivedFile archived{m_owner.m_currentName, file.size, modified};
+        const FileStart start = context.beginFile(*m_file, m_request.targetFolder, relative, archived);
+        if (start != FileStart::Open) {
+            m_failed = m_failed || start == FileStart::Failed;
+            m_handled = m_handled || start == FileStart::Skipped;
             m_file.reset();
             return context.isCancelled() ? CopyAnswer::Abort : CopyAnswer::Skip;
         }
-        m_opened = true;
+        m_handled = true;
         if (modified)
             m_file->setModificationTime(*modified);
         m_file->setAttributes(file.attributes & FileAttributeBits);
@@ -180,7 +183,7 @@ private:
     Request m_request;
     std::unique_ptr<OutputFile> m_file;
     bool m_found = false;
-    bool m_opened = false;
+    bool m_handled = false;
     bool m_failed = false;
     QString m_error;
 };

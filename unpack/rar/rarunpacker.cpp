@@ -431,7 +431,13 @@ bool CRarUnpacker::writeCurrent(const RarHeader &header, const QString &relative
 {
     OutputFile file;
     const ArchivedFile item{entryName(relativePath), header.unpSize, header.modified};
-    if (!m_context.beginFile(file, targetFolder, relativePath, item)) {
+    switch (m_context.beginFile(file, targetFolder, relativePath, item)) {
+    case FileStart::Open:
+        break;
+    case FileStart::Skipped:
+        m_archive.processFile(rar::Operation::Skip);
+        return true;
+    case FileStart::Failed:
         m_archive.processFile(rar::Operation::Skip);
         return fail(m_context.isCancelled() ? QStringLiteral("The unpack was interrupted.")
                                             : QStringLiteral("%1 was not unpacked.").arg(header.fileName));

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +62,8 @@ private Q_SLOTS:
     void initTestCase();
     void listsAndExtractsEveryKind_data();
     void listsAndExtractsEveryKind();
+    void keptFilesAreNoFailure_data();
+    void keptFilesAreNoFailure();
 };
 
 void TestCliFormats::initTestCase()
@@ -87,6 +90,10 @@ void TestCliFormats::initTestCase()
     QVERIFY(runTool("gcab", QStringList{"-c", "-z", at("a.cab")} + m_files.keys(), src));
     QVERIFY(runTool("genisoimage", {"-quiet", "-R", "-o", at("a.iso"), src}, src));
     QVERIFY(runTool("genisoimage", {"-quiet", "-udf", "-o", at("udf.iso"), src}, src));
+
+    const QByteArray rar = orv::test::readFile(qEnvironmentVariable("ORV_SHARED_DIR") + "/fixtures/rar/rar5-folders.rar");
+    if (!rar.isEmpty())
+        QVERIFY(orv::test::writeFile(at("a.rar"), rar));
 }
 
 void TestCliFormats::listsAndExtractsEveryKind_data()
@@ -138,6 +145,36 @@ void TestCliFormats::listsAndExtractsEveryKind()
     // Extracting a whole compressed tar writes the tar's items, not the tar.
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
         QVERIFY2(orv::test::readFile(target + "/" + it.key()) == it.value(), qPrintable(it.key()));
+}
+
+// Files the user keeps are no failure; a file that cannot be written still fails the extraction.
+void TestCliFormats::keptFilesAreNoFailure_data()
+{
+    QTest::addColumn<QString>("archive");
+    QTest::addColumn<bool>("folderInTheWay");
+    for (const char *archive : {"a.zip", "a.7z", "a.cab", "udf.iso", "a.rar"}) {
+        QTest::addRow("%s, all kept", archive) << QString::fromLatin1(archive) << false;
+        QTest::addRow("%s, a folder where a file goes", archive) << QString::fromLatin1(archive) << true;
+    }
+}
+
+void TestCliFormats::keptFilesAreNoFailure()
+{
+    QFETCH(QString, archive);
+    QFETCH(bool, folderInTheWay);
+    if (!QFile::exists(at(archive)))
+        QSKIP("the RAR samples are not at hand");
+    const QStringList files = archive == QLatin1String("a.rar")
+                                  ? QStringList{"sub/dir1/file1.txt", "sub/dir2/file2.txt", "sub/with space/long fn.txt"}
+                                  : m_files.keys();
+    const QString target = at("kept/" + QString::fromLatin1(QTest::currentDataTag()));
+    for (const QString &file : files)
+        QVERIFY(orv::test::writeFile(target + '/' + file, "mine"));
+    if (folderInTheWay)
+        QVERIFY(QFile::remove(target + '/' + files.first()) && QDir().mkpath(target + '/' + files.first()));
+    QCOMPARE(cli({"extract", "--overwrite", "never", at(archive), target}).exitCode, folderInTheWay ? 1 : 0);
+    for (const QString &file : files.mid(folderInTheWay ? 1 : 0))
+        QCOMPARE(orv::test::readFile(target + '/' + file), QByteArray("mine"));
 }
 
 QTEST_GUILESS_MAIN(TestCliFormats)

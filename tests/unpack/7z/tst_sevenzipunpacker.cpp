@@ -319,7 +319,7 @@ private slots:
         QTest::newRow("yes, yes") << true << QList<int>{1, 1} << true << 2 << both;
         // The read-only file has its own Yes To All.
         QTest::newRow("yes to all, read-only asked") << true << QList<int>{2, 1} << true << 2 << both;
-        QTest::newRow("no, yes") << true << QList<int>{3, 1} << false << 2 << QStringList{"other.txt"};
+        QTest::newRow("no is no failure") << true << QList<int>{3, 1} << true << 2 << QStringList{"other.txt"};
         QTest::newRow("cancel stops the run") << true << QList<int>{4} << false << 1 << QStringList{};
         QTest::newRow("never asked") << false << QList<int>{} << true << 0 << both;
     }

@@ -465,7 +465,7 @@ private slots:
         QTest::addColumn<bool>("result");
         QTest::addColumn<int>("replaced");  // of the two files of sub/dir1 and sub/dir2
         QTest::addColumn<int>("questions");
-        QTest::newRow("yes, no") << QList<int>{int(ReplaceAnswer::Yes), int(ReplaceAnswer::No)} << false << 1 << 2;
+        QTest::newRow("yes, no is no failure") << QList<int>{int(ReplaceAnswer::Yes), int(ReplaceAnswer::No)} << true << 1 << 2;
         QTest::newRow("yes to all") << QList<int>{int(ReplaceAnswer::YesToAll)} << true << 2 << 1;
         QTest::newRow("cancel stops the run") << QList<int>{int(ReplaceAnswer::Cancel)} << false << 0 << 1;
     }
