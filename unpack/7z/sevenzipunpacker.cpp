@@ -237,8 +237,8 @@ QString C7zUnpacker::GetFileOutputInfo(const QString &path) const
     if (!index)
         return {};
     const sz::ItemInfo &item = m_open->items[*index];
-    return sevenZipFileText(item.mTime.value_or(0), item.size.value_or(0), item.packSize.value_or(0),
-                            item.crc.value_or(0));
+    const std::int64_t modified = item.mTime ? dosRecordSeconds(secondsToDosDateTime(*item.mTime)) : 0;
+    return sevenZipFileText(modified, item.size.value_or(0), item.packSize.value_or(0), item.crc.value_or(0));
 }
 
 QString C7zUnpacker::GetFolderOutputInfo(const QString &path) const

@@ -296,7 +296,7 @@ QString CRarUnpacker::GetFileOutputInfo(const QString &path)
     if (!LocateFile(path, record) || m_current->isDirectory())
         return {};
     const RarHeader &header = *m_current;
-    return rarFileText(header.modified.value_or(0), header.unpSize, header.packSize, header.fileCrc, header.unpVer);
+    return rarFileText(dosRecordSeconds(header.fileTime), header.unpSize, header.packSize, header.fileCrc, header.unpVer);
 }
 
 QString CRarUnpacker::GetFolderOutputInfo(const QString &path)

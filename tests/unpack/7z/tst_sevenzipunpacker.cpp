@@ -2,9 +2,11 @@
 #include "tests/unpack/sevenzip/szfixtures.h"
 
 #include "platform/events.h"
+#include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/7z/sevenzipunpacker.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -19,6 +21,7 @@ using namespace orv::test;
 namespace {
 
 const QString kPassword = QStringLiteral("p\u00E4ss w0rd");
+const QDateTime kOddSecond(QDate(2021, 3, 4), QTime(5, 6, 7));
 
 struct Listed
 {
@@ -113,6 +116,9 @@ private slots:
         makeSourceTree(m_source);
         writeFile(m_source + QStringLiteral("/docs/readme.txt"), "inside docs");
         writeFile(m_source + QStringLiteral("/docs2/other.txt"), "a sibling that only shares the prefix");
+        QFile stamped(m_source + QStringLiteral("/a.txt"));
+        QVERIFY(stamped.open(QIODevice::ReadWrite) && stamped.setFileTime(kOddSecond, QFileDevice::FileModificationTime));
+        stamped.close();
         make(QStringLiteral("plain.7z"), {QStringLiteral("-ms=off")});
         make(QStringLiteral("solid.7z"), {QStringLiteral("-ms=on")});
         make(QStringLiteral("files.7z"), {QStringLiteral("-p") + kPassword});
@@ -377,6 +383,9 @@ private slots:
         QCOMPARE(unpacker.GetFileOutputInfo(QStringLiteral("missing")), QString());
         QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("empty.txt")).contains(u"Size - 0 bytes, Packed - 0 bytes, Ratio - 0%, CRC - 00000000"));
         QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("a.txt")).contains(u"Size - 12 000 bytes"));
+        // The time the listing shows: the record's DOS time, in two-second steps.
+        const QString listedTime = localTimeText(kOddSecond.addSecs(-1).toSecsSinceEpoch());
+        QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("a.txt")).startsWith(QStringLiteral("Modified - %1, ").arg(listedTime)));
         QVERIFY(unpacker.GetFolderOutputInfo(QStringLiteral("sub")).startsWith(u"Files - 2, Folders - 1, Size - 250 000 bytes"));
         QVERIFY(unpacker.GetArchiveOutputInfo().startsWith(u"Files - 7, Folders - 5, "));
         QMap<QString, std::pair<int, int>> flags;

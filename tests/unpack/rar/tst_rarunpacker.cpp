@@ -1,10 +1,12 @@
 #include "tests/support/testhome.h"
 
 #include "platform/events.h"
+#include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/rar/rardatareader.h"
 #include "unpack/rar/rarunpacker.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <clocale>
 
@@ -259,6 +262,13 @@ private slots:
         QVERIFY(unpacker.IsFolder(QStringLiteral("sub/empty")));
         QVERIFY(!unpacker.IsFolder(QStringLiteral("sub/dir")));
         QVERIFY(!unpacker.IsFolder(QStringLiteral("sub/dir1/file1.txt")));
+
+        // The description shows the time of the record, as the listing does: the DOS time, whose two-second
+        // steps drop the odd second the archive stores (18:02:17 UTC).
+        QVERIFY(unpacker.OpenArchive(fixture("rar5-folders.rar")));
+        const QDateTime listed(QDate(2020, 7, 20), QTime(18, 2, 16), QTimeZone::utc());
+        QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("sub/with space/long fn.txt"))
+                    .startsWith(QStringLiteral("Modified - %1, ").arg(localTimeText(listed.toSecsSinceEpoch()))));
     }
 
     // Every file 7-Zip lists either lands with the CRC of its header or fails with the one message that
