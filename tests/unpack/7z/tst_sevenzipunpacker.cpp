@@ -409,6 +409,22 @@ private slots:
         QVERIFY(!unpacker.FindFile());
     }
 
+    // Only an executable may carry a program before its archive; a file named as an archive starts with it.
+    void stubOnlyBeforeAnExecutable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("named .7z") << "stub.7z" << false;
+        QTest::newRow("named .exe") << "stub.exe" << true;
+    }
+    void stubOnlyBeforeAnExecutable()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, opens);
+        QVERIFY(writeFile(path(name), QByteArray(4096, 'M') + readFile(path(QStringLiteral("plain.7z")))));
+        QCOMPARE(C7zUnpacker().OpenArchive(path(name)), opens);
+    }
+
     void splitSetNeedsItsFirstVolume()
     {
         C7zUnpacker unpacker;
