@@ -241,8 +241,12 @@ QString selectionStatusText(CArchiveAccess &access, const QString &path, bool op
         text = unpacker->folderOutputInfo(inner);
     else
         text = unpacker->fileOutputInfo(inner);
+    const QString damage = unpacker->damageText();
     access.CloseArchiveOfKind(archive.kind);
-    return text;
+    // The damage comes first: a long line is cut at its end.
+    if (damage.isEmpty())
+        return text;
+    return text.isEmpty() ? damage : damage + QLatin1Char(' ') + text;
 }
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include "platform/fileattributes.h"
 #include "platform/numbers.h"
 #include "unpack/cab/fdi.h"
+#include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/outputfile.h"
 #include "unpack/common/outputinfo.h"
@@ -214,11 +215,17 @@ bool CCabUnpacker::OpenArchive(const QString &path)
     m_next = 0;
     m_current.reset();
     m_error.clear();
+    m_damage.clear();
     std::unique_ptr<cab::Fdi> fdi = cab::Fdi::create(&CCabUnpacker::FDIWrite);
     if (!fdi)
         return fail(QStringLiteral("The cabinet reader cannot be started."));
-    if (!QFileInfo(path).isFile() || !fdi->isCabinet(path))
+    const QFileInfo file(path);
+    const std::optional<std::uint32_t> length = file.isFile() ? fdi->cabinetLength(path) : std::nullopt;
+    if (!length)
         return fail(QStringLiteral("%1 is not a cabinet file that can be read.").arg(path));
+    // The file table comes first: a cabinet cut short still lists every file, but the data of some is lost.
+    if (*length > file.size())
+        m_damage = damagedArchiveText(QStringLiteral("unexpected end of data"));
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     m_cabinetFolder = path.left(slash + 1);
     m_cabinetName = path.mid(slash + 1);
@@ -232,6 +239,7 @@ bool CCabUnpacker::CloseArchive()
     if (m_busy)
         return false;
     m_fdi.reset();
+    m_damage.clear();
     m_listed = false;
     return true;
 }

@@ -44,6 +44,8 @@ public:
     bool CloseArchive();
     // The open image was read as UDF.
     bool IsUDF() const { return m_udfFound; }
+    // Why the open image could be read only in part; empty when it is whole.
+    QString GetDamageText() const { return m_damage; }
 
     bool FindFile();
     bool FindNextFileW();
@@ -76,6 +78,7 @@ private:
 
     bool openUdf();
     bool openIso9660();
+    void noteDamage();
     void RemoveAllItems();
     std::optional<std::size_t> find(const QString &path) const;
     std::uint64_t itemSize(const iso::CIsoItemInfo &item) const;
@@ -92,6 +95,7 @@ private:
     iso::Iso9660Volume m_iso9660;
     iso::UdfVolumes m_udf;
     std::vector<iso::CIsoItemInfo> m_items;
+    QString m_damage;
     bool m_isoFound = false;
     bool m_udfFound = false;
     std::size_t m_next = 0;

@@ -99,6 +99,11 @@ QStringList RarArchive::volumes() const
     return m_catalogue ? m_catalogue->volumes : QStringList();
 }
 
+QString RarArchive::damageText() const
+{
+    return m_catalogue ? m_catalogue->damage : QString();
+}
+
 RarCode RarArchive::readHeaders()
 {
     if (m_catalogue)

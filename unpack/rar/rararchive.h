@@ -83,6 +83,8 @@ public:
     const QString &errorText() const { return m_error; }
     // The volumes of the open set, once the headers were read.
     QStringList volumes() const;
+    // Once the headers were read: why they end before the archive does (empty when they were read whole).
+    QString damageText() const;
 
 private:
     RarCode fail(RarCode code, const QString &text);

@@ -1,6 +1,7 @@
 #include "rarcatalogue.h"
 
 #include "platform/numbers.h"
+#include "unpack/common/damage.h"
 #include "unpack/common/records.h"
 #include "unpack/rar/rarlocale.h"
 #include "unpack/rar/rarvolumes.h"
@@ -98,6 +99,13 @@ CatalogueStatus statusOf(sz::OpenStatus status)
     return CatalogueStatus::Damaged;
 }
 
+// The handler lists what it could read of a damaged archive and says so in its flags.
+void noteDamage(const sz::SevenZipArchive &archive, Catalogue &catalogue)
+{
+    if (const QString reason = archive.damageReason(); !reason.isEmpty())
+        catalogue.damage = damagedArchiveText(reason);
+}
+
 }  // namespace
 
 std::uint32_t rar5VersionFromMethod(const QString &method)
@@ -143,6 +151,7 @@ CatalogueResult readCatalogue(const QString &path, bool rar5, bool stubAllowed, 
     catalogue->headers.reserve(count);
     for (quint32 i = 0; i < count; ++i)
         catalogue->headers.push_back(reader.header(archive.item(i), i));
+    noteDamage(archive, *catalogue);
     return {CatalogueStatus::Ok, {}, std::move(catalogue)};
 }
 

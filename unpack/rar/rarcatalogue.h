@@ -20,6 +20,8 @@ struct Catalogue
     QStringList volumes;  // the files of the set in order, the first one first
     bool rar5 = false;
     std::vector<RarHeader> headers;
+    // Why the headers end before the archive does, in a sentence; empty when they were read whole.
+    QString damage;
 };
 
 enum class CatalogueStatus { Ok, LibraryMissing, NotRar, Damaged, NeedsPassword, WrongPassword, CannotRead };

@@ -182,6 +182,11 @@ rar::RarCode CRarUnpacker::readHeaders()
     return code;
 }
 
+QString CRarUnpacker::GetDamageText() const
+{
+    return m_archive.isOpen() ? m_archive.damageText() : QString();
+}
+
 bool CRarUnpacker::CloseArchive()
 {
     if (m_busy || !m_archive.isOpen())

@@ -78,6 +78,9 @@ public:
     bool IsPasswordEntered() const { return m_passwordEntered; }
     // Why the last open or extraction failed; empty after success.
     QString GetLastErrorText() const { return m_error; }
+    // Why the open archive could be read only in part: it is cut short or broken. Empty when it was read
+    // whole.
+    QString GetDamageText() const;
 
     bool FindFile();
     bool FindNextFileW();
