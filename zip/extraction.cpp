@@ -174,6 +174,7 @@ ExtractionPass::Outcome ExtractionPass::writeLink(const Job &job)
         m_ok = false;
         return Outcome::Stop;
     case LinkResult::Skipped:
+        return Outcome::Continue;
     case LinkResult::Refused:
     case LinkResult::Failed:
         break;
@@ -200,9 +201,14 @@ bool ExtractionPass::openFiles(const std::vector<Job> &jobs, std::vector<std::un
         const ArchiveEntry &entry = m_listing.entries.at(job.entry);
         m_context.updateProgress(m_done, m_total, entryName(entry.path));
         auto file = std::make_unique<OutputFile>();
-        if (m_context.beginFile(*file, m_targetFolder, job.relativePath, archivedFile(entry))) {
+        switch (m_context.beginFile(*file, m_targetFolder, job.relativePath, archivedFile(entry))) {
+        case FileStart::Open:
             files.push_back(std::move(file));
             continue;
+        case FileStart::Skipped:
+            continue;
+        case FileStart::Failed:
+            break;
         }
         m_ok = false;
         if (m_context.isCancelled())

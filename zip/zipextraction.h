@@ -36,10 +36,10 @@ public:
 
     // The archive ends before its own end record: broken data is then blamed on the missing part.
     void setTruncated(bool truncated) { m_truncated = truncated; }
-    // False when any item failed or was skipped, or the user cancelled.
+    // False when any item failed or the user cancelled; a file the user chose to keep is no failure.
     bool run(const std::vector<ZipJob> &jobs, const QString &targetFolder);
     // Why the first item failed, for the detailed error; empty when nothing failed on the archive's side
-    // (a skipped file, a cancelled run).
+    // (a cancelled run).
     const QString &error() const { return m_error; }
     // A file came out broken after a password was used: the password is likely wrong.
     bool passwordSuspect() const { return m_passwordSuspect; }

@@ -2,6 +2,7 @@
 
 #include "platform/numbers.h"
 #include "platform/prompts.h"
+#include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/outputinfo.h"
 #include "unpack/sevenzip/szcallbacks.h"
@@ -85,6 +86,8 @@ bool ZipReader::open(const QString &path)
         return fail(openFailureText(m_archive, path));
     m_path = path;
     m_catalog.build(m_archive, QFileInfo(path).lastModified().toSecsSinceEpoch());
+    if (const QString reason = m_archive.damageReason(); !reason.isEmpty())
+        m_damage = damagedArchiveText(reason);
     return true;
 }
 
@@ -95,6 +98,7 @@ bool ZipReader::close()
     m_archive.close();
     m_catalog.clear();
     m_path.clear();
+    m_damage.clear();
     m_current = -1;
     m_next = 0;
     return true;

@@ -25,6 +25,7 @@ public:
     bool close();
     bool isOpen() const { return m_archive.isOpen(); }
     const QString &detailedError() const { return m_error; }
+    const QString &damageText() const { return m_damage; }
 
     bool findFile();
     bool findNextFile();
@@ -52,6 +53,7 @@ private:
     ZipCatalog m_catalog;
     QString m_path;
     QString m_error;
+    QString m_damage;
     // The password that opened the encrypted entries last; forgotten when it seems wrong.
     std::optional<QString> m_password;
     int m_current = -1;

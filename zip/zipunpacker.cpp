@@ -26,6 +26,8 @@ bool CZipUnpacker::IsDetailedError() const { return !m_impl->detailedError().isE
 
 QString CZipUnpacker::GetDetailedErrorMessage() const { return m_impl->detailedError(); }
 
+QString CZipUnpacker::GetDamageText() const { return m_impl->damageText(); }
+
 bool CZipUnpacker::FindFile() { return m_impl->findFile(); }
 
 bool CZipUnpacker::FindNextFileW() { return m_impl->findNextFile(); }

@@ -37,6 +37,9 @@ public:
     // After a failed open or unpack: whether there is a text saying why, and the text.
     bool IsDetailedError() const;
     QString GetDetailedErrorMessage() const;
+    // Why the open archive could be read only in part (it is cut short, its headers are broken); empty
+    // when it was read whole. What could be read is listed all the same.
+    QString GetDamageText() const;
 
     // FindNextFileW makes the next item current and answers whether another one follows it.
     bool FindFile();

@@ -210,6 +210,13 @@ public:
         else
             return {};
     }
+    QString damageText() override
+    {
+        if constexpr (requires(T &t) { t.GetDamageText(); })
+            return m_object.GetDamageText();
+        else
+            return {};
+    }
 
 private:
     T m_object;

@@ -101,6 +101,9 @@ public:
     virtual std::optional<QString> enteredPassword() = 0;
     // Why the last open or extraction failed, in the reader's words; empty when it does not say.
     virtual QString lastErrorText() = 0;
+    // Why the open archive could be read only in part, as a sentence for the user; empty when it was read
+    // whole or the reader cannot tell. What could be read is listed all the same.
+    virtual QString damageText() = 0;
 };
 
 }  // namespace orv

@@ -251,9 +251,16 @@ SelectionStatus selectionStatus(CArchiveAccess &access, const QString &path, boo
     if (!opened)
         return {QCoreApplication::translate("COrvelArchiveTree", "Invalid archive"), true};
     const QString inner = innerPathOf(path, archive.path);
+    QString text;
     if (inner.isEmpty())
-        return {opened->archiveOutputInfo()};
-    return {opened->isFolder(inner) ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner)};
+        text = opened->archiveOutputInfo();
+    else
+        text = opened->isFolder(inner) ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner);
+    const QString damage = opened->damageText();
+    // The damage comes first: a long line is cut at its end.
+    if (damage.isEmpty())
+        return {text};
+    return {text.isEmpty() ? damage : damage + QLatin1Char(' ') + text};
 }
 
 }  // namespace orv

@@ -42,8 +42,9 @@ ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath
                               const QString &innerPath);
 
 // The status line of a selected node: the reader's description of the archive, a folder or a file in
-// it; "Invalid archive" when the archive cannot be opened (openFailed); the object counts of a disk
-// folder. The ZIP group says nothing while open errors are suppressed (an archive is being made).
+// it, after the reader's word that the archive is damaged when it could be read only in part; "Invalid
+// archive" when the archive cannot be opened (openFailed); the object counts of a disk folder. The ZIP
+// group says nothing while open errors are suppressed (an archive is being made).
 struct SelectionStatus
 {
     QString text;

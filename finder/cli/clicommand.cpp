@@ -149,7 +149,7 @@ private:
 };
 
 // The lines of one listing, written out at the end: a streamed listing learns only at the end of the archive
-// that it is damaged, and then shows nothing, as a failed open does. Below an inner path, the entries of a
+// that it cannot be read, and then shows nothing, as a failed open does. Below an inner path, the entries of a
 // spelling of it in other case are kept apart and shown only when no entry has the path's own spelling.
 class ListingLines
 {
@@ -232,8 +232,10 @@ private:
 };
 
 // Readers that read sequentially show the entries as they go, sparing the list an open keeps; the others, and
-// the archives such a reader leaves to the open, are opened and walked. False when the archive cannot be read.
-bool gatherListing(CArchiveAccess &access, const CArchiveAccess::Located &archive, ListingLines &lines)
+// the archives such a reader leaves to the open, are opened and walked. False when the archive cannot be read;
+// the damage text says when it could be read only in part.
+bool gatherListing(CArchiveAccess &access, const CArchiveAccess::Located &archive, ListingLines &lines,
+                   QString &damage)
 {
     const EntryStream streamed = access.StreamArchiveOfKind(archive.path, archive.kind, TarNames::UnderTar,
                                                             [&lines](const StreamedEntry &entry) { lines.add(entry); });
@@ -242,10 +244,12 @@ bool gatherListing(CArchiveAccess &access, const CArchiveAccess::Located &archiv
     lines.discard();
     if (!access.OpenArchiveOfKind(archive.path, archive.kind))
         return false;
-    forEachEntry(*access.CurrentUnpacker(archive.kind), TarNames::UnderTar, [&lines](const ArchiveEntry &entry) {
+    IUnpacker &unpacker = *access.CurrentUnpacker(archive.kind);
+    forEachEntry(unpacker, TarNames::UnderTar, [&lines](const ArchiveEntry &entry) {
         lines.add(entry);
         return true;
     });
+    damage = unpacker.damageText();
     access.CloseArchiveOfKind(archive.kind);
     return true;
 }
@@ -378,16 +382,20 @@ int CCliCommand::runList(CArchiveAccess &access, const CliRequest &request)
         return Failure;
     const QString inner = innerPathOf(path, archive.path);
     ListingLines lines(inner);
-    if (!gatherListing(access, archive, lines)) {
+    QString damage;
+    if (!gatherListing(access, archive, lines, damage)) {
         reportOpenFailure(access, archive.kind);
         return Failure;
     }
     lines.writeTo(m_out);
+    // What could be read comes first; the damage then makes the listing a failure.
+    if (!damage.isEmpty())
+        error(damage);
     if (lines.shown() == 0 && !inner.isEmpty()) {
         error(tr("no such item in the archive: %1").arg(inner));
         return Failure;
     }
-    return Success;
+    return damage.isEmpty() ? Success : Failure;
 }
 
 int CCliCommand::runInfo(CArchiveAccess &access, const CliRequest &request)
@@ -406,15 +414,18 @@ int CCliCommand::runInfo(CArchiveAccess &access, const CliRequest &request)
         text = unpacker.folderOutputInfo(inner);
     else
         text = unpacker.fileOutputInfo(inner);
+    const QString damage = unpacker.damageText();
     access.CloseArchiveOfKind(kind);
-    if (text.isEmpty()) {
-        error(tr("no such item in the archive: %1").arg(inner));
-        return Failure;
+    if (!text.isEmpty()) {
+        const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), m_out);
+        std::fflush(m_out);
     }
-    const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
-    std::fwrite(line.constData(), 1, std::size_t(line.size()), m_out);
-    std::fflush(m_out);
-    return Success;
+    if (!damage.isEmpty())
+        error(damage);
+    if (text.isEmpty())
+        error(tr("no such item in the archive: %1").arg(inner));
+    return text.isEmpty() || !damage.isEmpty() ? Failure : Success;
 }
 
 int CCliCommand::runExtract(CArchiveAccess &access, const CliRequest &request, CConsolePrompter &prompts)

@@ -195,8 +195,9 @@ private slots:
         QTest::addColumn<bool>("replaced");
         using A = ReplaceAnswer;
         QTest::newRow("yes to all asks once") << true << QList<A>{A::YesToAll} << 1 << true << true;
-        QTest::newRow("yes then no") << true << QList<A>{A::Yes, A::No, A::No, A::No} << 4 << false << true;
-        QTest::newRow("no to each") << true << QList<A>{} << 4 << false << false;
+        // Keeping a file is the user's choice, no failure.
+        QTest::newRow("yes then no") << true << QList<A>{A::Yes, A::No, A::No, A::No} << 4 << true << true;
+        QTest::newRow("no to each") << true << QList<A>{} << 4 << true << false;
         QTest::newRow("cancel stops") << true << QList<A>{A::Cancel} << 1 << false << false;
         QTest::newRow("not asking replaces") << false << QList<A>{} << 0 << true << true;
     }

@@ -338,15 +338,17 @@ private slots:
     void replaceQuestion_data()
     {
         QTest::addColumn<ReplaceAnswer>("answer");
+        QTest::addColumn<bool>("result");
         QTest::addColumn<bool>("replaced");
-        QTest::newRow("yes") << ReplaceAnswer::Yes << true;
-        QTest::newRow("no") << ReplaceAnswer::No << false;
-        QTest::newRow("cancel") << ReplaceAnswer::Cancel << false;
+        QTest::newRow("yes") << ReplaceAnswer::Yes << true << true;
+        QTest::newRow("no keeps the file and succeeds") << ReplaceAnswer::No << true << false;
+        QTest::newRow("cancel") << ReplaceAnswer::Cancel << false << false;
     }
 
     void replaceQuestion()
     {
         QFETCH(ReplaceAnswer, answer);
+        QFETCH(bool, result);
         QFETCH(bool, replaced);
         const QString archive = packWith7z(QStringLiteral("replace.zip"), {});
         const QString target = freshFolder();
@@ -355,7 +357,7 @@ private slots:
         prompter.queueReplaceAnswer(answer);
         CZipUnpacker unpacker;
         QVERIFY(unpacker.OpenArchive(archive));
-        QCOMPARE(unpacker.UnpackFile(QStringLiteral("a.txt"), target), replaced);
+        QCOMPARE(unpacker.UnpackFile(QStringLiteral("a.txt"), target), result);
         QCOMPARE(readFile(target + QStringLiteral("/a.txt")), replaced ? m_files.value(QStringLiteral("a.txt")) : QByteArray("mine"));
         QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }

@@ -3,6 +3,7 @@
 #include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/7z/sevenzipextraction.h"
+#include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/outputinfo.h"
 #include "unpack/sevenzip/sevenziparchive.h"
@@ -19,6 +20,7 @@ struct OpenArchive
     sz::SevenZipArchive archive;
     std::vector<sz::ItemInfo> items;
     QString path;  // the first volume, as the password question names it
+    QString damage;
     // Set while an extraction runs: the events it pumps must not close the archive under the library.
     bool busy = false;
 };
@@ -132,6 +134,8 @@ bool C7zUnpacker::tryOpen(const QStringList &volumes, bool usePreset)
     open->items.reserve(count);
     for (quint32 i = 0; i < count; ++i)
         open->items.push_back(open->archive.item(i));
+    if (const QString reason = open->archive.damageReason(); !reason.isEmpty())
+        open->damage = damagedArchiveText(reason);
     if (const std::optional<QString> password = open->archive.password()) {
         m_password = *password;
         m_passwordKnown = true;
@@ -141,6 +145,11 @@ bool C7zUnpacker::tryOpen(const QStringList &volumes, bool usePreset)
     m_next = 0;
     m_current.reset();
     return true;
+}
+
+QString C7zUnpacker::GetDamageText() const
+{
+    return m_open ? m_open->damage : QString();
 }
 
 bool C7zUnpacker::CloseArchive()
@@ -235,8 +244,8 @@ QString C7zUnpacker::GetFileOutputInfo(const QString &path) const
     if (!index)
         return {};
     const sz::ItemInfo &item = m_open->items[*index];
-    return sevenZipFileText(item.mTime.value_or(0), item.size.value_or(0), item.packSize.value_or(0),
-                            item.crc.value_or(0));
+    const std::int64_t modified = item.mTime ? dosRecordSeconds(secondsToDosDateTime(*item.mTime)) : 0;
+    return sevenZipFileText(modified, item.size.value_or(0), item.packSize.value_or(0), item.crc.value_or(0));
 }
 
 QString C7zUnpacker::GetFolderOutputInfo(const QString &path) const

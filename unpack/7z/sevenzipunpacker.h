@@ -73,6 +73,8 @@ public:
     bool IsPasswordEntered() const { return m_passwordEntered; }
     // Why the last open or extraction failed; empty after success.
     QString GetLastErrorText() const { return m_error; }
+    // Why the open archive could be read only in part; empty when it was read whole.
+    QString GetDamageText() const;
 
     // FindNextFileW makes the next item current and answers whether another one follows it.
     bool FindFile();

@@ -3,6 +3,7 @@
 #include "platform/fileattributes.h"
 #include "platform/numbers.h"
 #include "unpack/cab/fdi.h"
+#include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/outputfile.h"
 #include "unpack/common/outputinfo.h"
@@ -114,8 +115,8 @@ public:
 
     bool nextCabinet(const QString &folder, const QString &name) override { return QFileInfo(folder + name).isFile(); }
 
-    // A pass that wrote no file has failed.
-    bool enumerate() override { return m_opened; }
+    // A pass that wrote no file, nor kept one the user chose to keep, has failed.
+    bool enumerate() override { return m_handled; }
 
     bool failed() const { return m_failed; }
     const QString &error() const { return m_error; }
@@ -151,12 +152,15 @@ private:
         const std::optional<std::int64_t> modified = dosSeconds(file.date, file.time);
         context.updateProgress(0, file.size, m_owner.m_currentName);
         m_file = std::make_unique<OutputFile>();
-        if (!context.beginFile(*m_file, m_request.targetFolder, relative, {m_owner.m_currentName, file.size, modified})) {
-            m_failed = true;
+        const ArchivedFile archived{m_owner.m_currentName, file.size, modified};
+        const FileStart start = context.beginFile(*m_file, m_request.targetFolder, relative, archived);
+        if (start != FileStart::Open) {
+            m_failed = m_failed || start == FileStart::Failed;
+            m_handled = m_handled || start == FileStart::Skipped;
             m_file.reset();
             return context.isCancelled() ? CopyAnswer::Abort : CopyAnswer::Skip;
         }
-        m_opened = true;
+        m_handled = true;
         if (modified)
             m_file->setModificationTime(*modified);
         m_file->setAttributes(file.attributes & FileAttributeBits);
@@ -175,7 +179,7 @@ private:
     Request m_request;
     std::unique_ptr<OutputFile> m_file;
     bool m_found = false;
-    bool m_opened = false;
+    bool m_handled = false;
     bool m_failed = false;
     QString m_error;
 };
@@ -206,11 +210,17 @@ bool CCabUnpacker::OpenArchive(const QString &path)
     m_next = 0;
     m_current.reset();
     m_error.clear();
+    m_damage.clear();
     std::unique_ptr<cab::Fdi> fdi = cab::Fdi::create(&CCabUnpacker::FDIWrite);
     if (!fdi)
         return fail(QStringLiteral("The cabinet reader cannot be started."));
-    if (!QFileInfo(path).isFile() || !fdi->isCabinet(path))
+    const QFileInfo file(path);
+    const std::optional<std::uint32_t> length = file.isFile() ? fdi->cabinetLength(path) : std::nullopt;
+    if (!length)
         return fail(QStringLiteral("%1 is not a cabinet file that can be read.").arg(path));
+    // The file table comes first: a cabinet cut short still lists every file, but the data of some is lost.
+    if (*length > file.size())
+        m_damage = damagedArchiveText(QStringLiteral("unexpected end of data"));
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     m_cabinetFolder = path.left(slash + 1);
     m_cabinetName = path.mid(slash + 1);
@@ -224,6 +234,7 @@ bool CCabUnpacker::CloseArchive()
     if (m_busy)
         return false;
     m_fdi.reset();
+    m_damage.clear();
     m_listed = false;
     return true;
 }

@@ -75,6 +75,9 @@ public:
     bool OpenArchive(const QString &path);
     bool CloseArchive();
     QString GetLastErrorText() const { return m_error; }
+    // Why the open cabinet could be read only in part (it is shorter than its header says); empty when
+    // it is whole.
+    QString GetDamageText() const { return m_damage; }
 
     // Lists the cabinet anew; true when it holds at least one file.
     bool FindFile();
@@ -125,6 +128,7 @@ private:
     std::uint64_t m_itemSize = 0;
     bool m_busy = false;
     QString m_error;
+    QString m_damage;
 };
 
 }  // namespace orv

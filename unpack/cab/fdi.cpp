@@ -317,10 +317,13 @@ Fdi::~Fdi()
         mspack_destroy_cab_decompressor(m_decompressor);
 }
 
-bool Fdi::isCabinet(const QString &path)
+std::optional<std::uint32_t> Fdi::cabinetLength(const QString &path)
 {
     OpenCabinets cabinets(m_decompressor);
-    return cabinets.open(QFile::encodeName(path).toStdString()) != nullptr;
+    const mscabd_cabinet *cabinet = cabinets.open(QFile::encodeName(path).toStdString());
+    if (!cabinet)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(cabinet->length);
 }
 
 bool Fdi::copy(const QString &cabinetName, const QString &cabinetFolder, FdiNotify &notify)

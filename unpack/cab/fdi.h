@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 struct mscab_decompressor;
 
@@ -57,7 +58,9 @@ public:
     Fdi(const Fdi &) = delete;
     Fdi &operator=(const Fdi &) = delete;
 
-    bool isCabinet(const QString &path);
+    bool isCabinet(const QString &path) { return cabinetLength(path).has_value(); }
+    // The length of the whole cabinet file as its header gives it; none when the file is no cabinet.
+    std::optional<std::uint32_t> cabinetLength(const QString &path);
     // One pass over the cabinet folder + name and the cabinets it continues in, notifying every file in
     // order. False when the cabinet cannot be read or the handler stopped or failed the pass.
     bool copy(const QString &cabinetName, const QString &cabinetFolder, FdiNotify &notify);

@@ -60,6 +60,14 @@ QString totalsTextWithoutPacked(const ArchiveTotals &totals)
     return counts(totals) + QStringLiteral("Size - %1 bytes").arg(formatNumber64(totals.size()));
 }
 
+std::int64_t dosRecordSeconds(std::uint32_t dosDateTime)
+{
+    std::int64_t seconds = 0;
+    if (dosDateTime == 0 || !dosDateTimeToSeconds(dosDateTime, seconds))
+        return 0;
+    return seconds;
+}
+
 QString sevenZipFileText(std::int64_t modified, std::uint64_t size, std::uint64_t packed, std::uint32_t crc)
 {
     return QStringLiteral("Modified - %1, ").arg(localTimeText(modified)) + sizeAndPacked(size, packed)

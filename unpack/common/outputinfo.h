@@ -40,6 +40,10 @@ QString totalsText(const ArchiveTotals &totals);
 // The same without the packed size and ratio, for formats that do not record a packed size per file.
 QString totalsTextWithoutPacked(const ArchiveTotals &totals);
 
+// The time an item's record carries as a DOS date and time (whole even seconds), in seconds since 1970,
+// so that a description shows the time the listing shows; 0 when the record has none.
+std::int64_t dosRecordSeconds(std::uint32_t dosDateTime);
+
 // One-line descriptions of a file. Times are seconds since 1970, shown as local time.
 QString sevenZipFileText(std::int64_t modified, std::uint64_t size, std::uint64_t packed, std::uint32_t crc);
 QString rarFileText(std::int64_t modified, std::uint64_t size, std::uint64_t packed, std::uint32_t crc,

@@ -203,17 +203,19 @@ bool UnpackContext::createEntryFolder(const QString &targetFolder, const QString
     return false;
 }
 
-bool UnpackContext::beginFile(OutputFile &file, const QString &targetFolder, const QString &entryPath,
-                              const ArchivedFile &item)
+FileStart UnpackContext::beginFile(OutputFile &file, const QString &targetFolder, const QString &entryPath,
+                                   const ArchivedFile &item)
 {
     const std::optional<QString> outputPath = safeOutputPath(targetFolder, entryPath);
-    if (!outputPath)
-        return refuseOutside(entryPath);
+    if (!outputPath) {
+        refuseOutside(entryPath);
+        return FileStart::Failed;
+    }
     m_outputPath = *outputPath;
     const bool targetChecked = targetFolder == m_checkedTarget;
     if (!targetChecked) {
         if (!createFolder(targetFolder))
-            return false;
+            return FileStart::Failed;
         m_checkedTarget = targetFolder;
     }
     // The folders are walked and made first, so the question below never looks through a link.
@@ -227,12 +229,21 @@ bool UnpackContext::beginFile(OutputFile &file, const QString &targetFolder, con
             m_folders.clear();
             return beginFile(file, targetFolder, entryPath, item);
         }
-        return false;
+        return FileStart::Failed;
     }
-    if (!file.replacesExisting() || confirmReplace(*outputPath, item) == ReplaceDecision::Write)
-        return true;
+    if (!file.replacesExisting())
+        return FileStart::Open;
+    switch (confirmReplace(*outputPath, item)) {
+    case ReplaceDecision::Write:
+        return FileStart::Open;
+    case ReplaceDecision::Skip:
+        file.discard();
+        return FileStart::Skipped;
+    case ReplaceDecision::Cancel:
+        break;
+    }
     file.discard();
-    return false;
+    return FileStart::Failed;
 }
 
 bool UnpackContext::finishFile(OutputFile &file)

@@ -16,6 +16,13 @@ namespace orv {
 
 class StopWatcher;
 
+// What became of a file about to be written.
+enum class FileStart {
+    Open,     // the output file is open for the data
+    Skipped,  // the user keeps the existing file: the item is done as asked, not failed
+    Failed,   // refused or not creatable, or the run was cancelled (isCancelled tells)
+};
+
 // The state every unpacker keeps while it extracts: the settings and Yes To All answers, the two windows
 // it reports to, and the cancel and stop-request flags. The unpacker classes hold one and let it do the
 // parts of an extraction that do not depend on the format.
@@ -64,10 +71,10 @@ public:
     // A folder entry below the target folder. A path that leaves the target is reported and refused.
     bool createEntryFolder(const QString &targetFolder, const QString &entryPath);
     // Everything before the data of one file: the path check (a refused entry is reported by name), the
-    // replace question, the folders above it and the output file. True when the file is open for the
-    // data; false when the item is skipped or failed, and then isCancelled() tells whether to go on.
-    bool beginFile(OutputFile &file, const QString &targetFolder, const QString &entryPath,
-                   const ArchivedFile &item);
+    // replace question, the folders above it and the output file. A file the user chose to keep counts
+    // as done: an extraction that skips it still succeeds.
+    FileStart beginFile(OutputFile &file, const QString &targetFolder, const QString &entryPath,
+                        const ArchivedFile &item);
     // Commits a written file and reports it to the file tree.
     bool finishFile(OutputFile &file);
 

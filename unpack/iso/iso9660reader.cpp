@@ -14,6 +14,7 @@ namespace Pvd {
 constexpr std::size_t Type = 0;
 constexpr std::size_t StandardIdentifier = 1;
 constexpr std::size_t Version = 6;
+constexpr std::size_t VolumeSpaceSize = 80;
 constexpr std::size_t LogicalBlockSize = 128;
 constexpr std::size_t RootRecord = 156;
 }  // namespace Pvd
@@ -128,7 +129,8 @@ std::optional<Iso9660Volume> OpenISO9660(const ImageFile &image)
         if (!IsPrimaryVolumeDescriptor(block))
             return true;
         const ByteView root = block.sub(Pvd::RootRecord, Rec::MinimumLength);
-        volume = Iso9660Volume{block.le16(Pvd::LogicalBlockSize), root.le32(Rec::Extent), root.le32(Rec::DataLength)};
+        volume = Iso9660Volume{block.le16(Pvd::LogicalBlockSize), root.le32(Rec::Extent), root.le32(Rec::DataLength),
+                               block.le32(Pvd::VolumeSpaceSize)};
         return false;
     });
     if (volume && !isPowerOfTwoBlock(volume->blockSize))

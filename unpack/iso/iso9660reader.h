@@ -45,6 +45,7 @@ struct Iso9660Volume
     std::uint32_t blockSize = 0;
     std::uint32_t rootExtent = 0;
     std::uint32_t rootLength = 0;
+    std::uint32_t spaceBlocks = 0;  // the size of the whole volume, in logical blocks
 };
 
 // The first Primary Volume Descriptor, searched on every 2048-byte block from the start of the file.

@@ -91,8 +91,9 @@ bool CIsoUnpacker::writeFile(const iso::CIsoItemInfo &item, const QString &targe
     ArchivedFile archived{item.name, size, std::nullopt};
     if (item.modified != 0)
         archived.modified = item.modified;
-    if (!m_context.beginFile(file, targetFolder, relativePath, archived))
-        return false;
+    const FileStart start = m_context.beginFile(file, targetFolder, relativePath, archived);
+    if (start != FileStart::Open)
+        return start == FileStart::Skipped;
     m_context.updateProgress(0, size, item.name);
     bool ok = true;
     if (item.isEmbedded)

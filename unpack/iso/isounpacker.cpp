@@ -1,5 +1,6 @@
 #include "isounpacker.h"
 
+#include "unpack/common/damage.h"
 #include "unpack/common/outputinfo.h"
 #include "unpack/iso/udfscanner.h"
 
@@ -38,8 +39,19 @@ bool CIsoUnpacker::OpenArchive(const QString &path)
         RemoveAllItems();
         return false;
     }
+    noteDamage();
     m_context.resetYesToAll();
     return true;
+}
+
+// An image shorter than the volume it records was cut short: folders and file data past its end are lost,
+// though the folders read before may list them.
+void CIsoUnpacker::noteDamage()
+{
+    const std::uint64_t recordedEnd = m_udfFound ? m_udf.partitionsEnd()
+                                                 : std::uint64_t(m_iso9660.spaceBlocks) * m_iso9660.blockSize;
+    if (recordedEnd > m_image.size())
+        m_damage = damagedArchiveText(QStringLiteral("unexpected end of data"));
 }
 
 bool CIsoUnpacker::openUdf()
@@ -63,6 +75,7 @@ bool CIsoUnpacker::openIso9660()
 bool CIsoUnpacker::CloseArchive()
 {
     m_image.close();
+    m_damage.clear();
     return true;
 }
 

@@ -45,6 +45,8 @@ public:
     bool CloseArchive();
     // The open image was read as UDF.
     bool IsUDF() const { return m_udfFound; }
+    // Why the open image could be read only in part; empty when it is whole.
+    QString GetDamageText() const { return m_damage; }
 
     bool FindFile();
     bool FindNextFileW();
@@ -77,6 +79,7 @@ private:
 
     bool openUdf();
     bool openIso9660();
+    void noteDamage();
     void RemoveAllItems();
     std::optional<std::size_t> find(const QString &path) const;
     SpellingLookup lookup(const QString &path) const;
@@ -94,6 +97,7 @@ private:
     iso::Iso9660Volume m_iso9660;
     iso::UdfVolumes m_udf;
     std::vector<iso::CIsoItemInfo> m_items;
+    QString m_damage;
     bool m_isoFound = false;
     bool m_udfFound = false;
     std::size_t m_next = 0;

@@ -105,6 +105,14 @@ bool UdfVolumes::bindMaps()
     return true;
 }
 
+std::uint64_t UdfVolumes::partitionsEnd() const
+{
+    std::uint64_t end = 0;
+    for (const UdfPartition &partition : m_partitions)
+        end = std::max(end, (std::uint64_t(partition.start) + partition.length) * m_sectorSize);
+    return end;
+}
+
 std::uint32_t UdfVolumes::blockSize(int volume) const
 {
     return volume >= 0 && std::size_t(volume) < m_volumes.size() ? m_volumes[std::size_t(volume)].blockSize : 0;

@@ -57,6 +57,8 @@ public:
     const std::vector<UdfPartition> &partitions() const { return m_partitions; }
     void addRoot(int volume, const UdfExtent &root) { m_volumes.at(std::size_t(volume)).roots.push_back(root); }
     std::uint32_t blockSize(int volume) const;
+    // Where the last partition ends, in bytes from the start of the image.
+    std::uint64_t partitionsEnd() const;
 
     // The image position of count bytes at a logical block; no value when the address names no bound
     // partition or the bytes reach beyond the partition.

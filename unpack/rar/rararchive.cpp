@@ -1,5 +1,6 @@
 #include "rararchive.h"
 
+#include "unpack/common/damage.h"
 #include "unpack/rar/rarcatalogue.h"
 #include "unpack/rar/rarsignature.h"
 #include "unpack/rar/rarvolumes.h"
@@ -99,6 +100,16 @@ QStringList RarArchive::volumes() const
     return m_catalogue ? m_catalogue->volumes : QStringList();
 }
 
+std::optional<QString> RarArchive::missingVolume() const
+{
+    return m_catalogue ? m_catalogue->missingVolume : std::nullopt;
+}
+
+QString RarArchive::damageText() const
+{
+    return m_catalogue ? m_catalogue->damage : QString();
+}
+
 RarCode RarArchive::readHeaders()
 {
     if (m_catalogue)
@@ -167,7 +178,7 @@ bool RarArchive::volumesPresent(const RarHeader &header)
     if (!header.splitAfter())
         return true;
     const QString next = nextVolumePath(m_catalogue->volumes.last()).value_or(QString());
-    m_error = QStringLiteral("The next volume %1 is missing.").arg(next);
+    m_error = missingVolumeText(next);
     if (m_callbacks.changeVolume)
         m_callbacks.changeVolume(next, false);
     return false;

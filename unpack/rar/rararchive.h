@@ -83,6 +83,10 @@ public:
     const QString &errorText() const { return m_error; }
     // The volumes of the open set, once the headers were read.
     QStringList volumes() const;
+    // Once the headers were read: the volume the set breaks off at, and why the headers end before the
+    // archive does (empty when they were read whole).
+    std::optional<QString> missingVolume() const;
+    QString damageText() const;
 
 private:
     RarCode fail(RarCode code, const QString &text);

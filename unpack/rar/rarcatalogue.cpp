@@ -1,11 +1,14 @@
 #include "rarcatalogue.h"
 
 #include "platform/numbers.h"
+#include "unpack/common/damage.h"
 #include "unpack/common/records.h"
 #include "unpack/rar/rarlocale.h"
 #include "unpack/rar/rarvolumes.h"
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "unpack/sevenzip/szvalue.h"
+
+#include <QFileInfo>
 
 namespace orv::rar {
 
@@ -19,6 +22,7 @@ constexpr sz::PROPID splitAfter = 17;
 constexpr sz::PROPID unpackVersion = 33;
 constexpr sz::PROPID numVolumes = 39;
 constexpr sz::PROPID symLink = 54;
+constexpr sz::PROPID error = 55;
 constexpr sz::PROPID hardLink = 90;
 }  // namespace rarpid
 
@@ -98,6 +102,30 @@ CatalogueStatus statusOf(sz::OpenStatus status)
     return CatalogueStatus::Damaged;
 }
 
+// The archive's own error text, in which the handler names a volume it looked for in vain.
+QString archiveError(const sz::SevenZipArchive &archive)
+{
+    sz::PropVariant value;
+    archive.handler()->GetArchiveProperty(rarpid::error, value.out());
+    return textOf(value);
+}
+
+// The handler ends the set quietly at the first volume it cannot open. A file that goes on past the last
+// volume read, or the handler's word, tells that a volume is missing.
+void noteDamage(const sz::SevenZipArchive &archive, Catalogue &catalogue)
+{
+    const std::optional<QString> next = nextVolumePath(catalogue.volumes.last());
+    const bool continues = !catalogue.headers.empty() && catalogue.headers.back().splitAfter();
+    if (next && !QFileInfo(*next).isFile()
+        && (continues || archiveError(archive).contains(QFileInfo(*next).fileName()))) {
+        catalogue.missingVolume = next;
+        catalogue.damage = missingVolumeText(*next);
+        return;
+    }
+    if (const QString reason = archive.damageReason(); !reason.isEmpty())
+        catalogue.damage = damagedArchiveText(reason);
+}
+
 }  // namespace
 
 std::uint32_t rar5VersionFromMethod(const QString &method)
@@ -143,6 +171,7 @@ CatalogueResult readCatalogue(const QString &path, bool rar5, bool stubAllowed, 
     catalogue->headers.reserve(count);
     for (quint32 i = 0; i < count; ++i)
         catalogue->headers.push_back(reader.header(archive.item(i), i));
+    noteDamage(archive, *catalogue);
     return {CatalogueStatus::Ok, {}, std::move(catalogue)};
 }
 

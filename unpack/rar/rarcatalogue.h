@@ -20,6 +20,10 @@ struct Catalogue
     QStringList volumes;  // the files of the set in order, the first one first
     bool rar5 = false;
     std::vector<RarHeader> headers;
+    // The volume the set breaks off at: the headers end before the archive does.
+    std::optional<QString> missingVolume;
+    // Why the headers end before the archive does, in a sentence; empty when they were read whole.
+    QString damage;
 };
 
 enum class CatalogueStatus { Ok, LibraryMissing, NotRar, Damaged, NeedsPassword, WrongPassword, CannotRead };

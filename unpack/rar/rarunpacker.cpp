@@ -2,6 +2,7 @@
 
 #include "platform/fileattributes.h"
 #include "platform/prompts.h"
+#include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/outputfile.h"
 #include "unpack/common/outputinfo.h"
@@ -177,6 +178,11 @@ rar::RarCode CRarUnpacker::readHeaders()
     return code;
 }
 
+QString CRarUnpacker::GetDamageText() const
+{
+    return m_archive.isOpen() ? m_archive.damageText() : QString();
+}
+
 bool CRarUnpacker::CloseArchive()
 {
     if (m_busy || !m_archive.isOpen())
@@ -290,7 +296,7 @@ QString CRarUnpacker::GetFileOutputInfo(const QString &path)
     if (!LocateFile(path, record) || m_current->isDirectory())
         return {};
     const RarHeader &header = *m_current;
-    return rarFileText(header.modified.value_or(0), header.unpSize, header.packSize, header.fileCrc, header.unpVer);
+    return rarFileText(dosRecordSeconds(header.fileTime), header.unpSize, header.packSize, header.fileCrc, header.unpVer);
 }
 
 QString CRarUnpacker::GetFolderOutputInfo(const QString &path)
@@ -321,6 +327,7 @@ bool CRarUnpacker::UnpackCurrentFile(const QString &name, const QString &targetF
     if (m_busy)
         return fail(busyText());
     m_context.beginOperation();
+    m_stoppedAtVolume = false;
     return extractCurrent(name, targetFolder);
 }
 
@@ -332,6 +339,7 @@ bool CRarUnpacker::UnpackFile(const QString &path, const QString &targetFolder)
     if (!LocateFile(path, record) || m_current->isDirectory())
         return fail(QStringLiteral("The archive holds no file %1.").arg(path));
     m_context.beginOperation();
+    m_stoppedAtVolume = false;
     const bool withoutPaths = m_context.ini().bUnpackFilesWithoutPaths;
     return extractCurrent(ExtractPaths::forFile(m_current->fileName, withoutPaths), targetFolder);
 }
@@ -367,8 +375,9 @@ bool CRarUnpacker::UnpackArchive(const QString &targetFolder)
 }
 
 // One pass over the headers in archive order: folders in the selection are made, files extracted, the
-// rest skipped. Every item is tried unless the user cancels; the result is true only when all
-// selected items came out.
+// rest skipped. Every item is tried unless the user cancels or a volume the set needs is missing; the
+// result is true only when all selected items came out. Items may lie in a missing volume, so a set that
+// breaks off fails the pass even when none of the items read needed it.
 bool CRarUnpacker::walk(const Selector &select, const QString &targetFolder, bool emptyIsSuccess)
 {
     if (m_busy)
@@ -377,9 +386,10 @@ bool CRarUnpacker::walk(const Selector &select, const QString &targetFolder, boo
         return fail(QStringLiteral("No archive is open."));
     m_error.clear();
     m_context.beginOperation();
+    m_stoppedAtVolume = false;
     bool allDone = true;
     bool any = false;
-    while (!m_context.isCancelled() && readNext(true)) {
+    while (!m_context.isCancelled() && !m_stoppedAtVolume && readNext(true)) {
         const std::optional<QString> relative = select(*m_current);
         if (!relative) {
             m_archive.processFile(rar::Operation::Skip);
@@ -399,6 +409,8 @@ bool CRarUnpacker::walk(const Selector &select, const QString &targetFolder, boo
         allDone = false;
     if (m_context.isCancelled())
         return fail(QStringLiteral("The unpack was interrupted."));
+    if (!m_stoppedAtVolume && m_archive.missingVolume())
+        allDone = stopAtMissingVolume();
     return allDone && (any || emptyIsSuccess);
 }
 
@@ -419,6 +431,8 @@ bool CRarUnpacker::extractCurrent(const QString &relativePath, const QString &ta
     if (check != RarCode::Success) {
         m_error = m_archive.errorText();
         m_archive.processFile(rar::Operation::Skip);
+        if (check == RarCode::EOpen && header.splitAfter() && m_archive.missingVolume())
+            return stopAtMissingVolume();
         return false;
     }
     const BusyScope busy(m_busy);
@@ -429,7 +443,13 @@ bool CRarUnpacker::writeCurrent(const RarHeader &header, const QString &relative
 {
     OutputFile file;
     const ArchivedFile item{entryName(relativePath), header.unpSize, header.modified};
-    if (!m_context.beginFile(file, targetFolder, relativePath, item)) {
+    switch (m_context.beginFile(file, targetFolder, relativePath, item)) {
+    case FileStart::Open:
+        break;
+    case FileStart::Skipped:
+        m_archive.processFile(rar::Operation::Skip);
+        return true;
+    case FileStart::Failed:
         m_archive.processFile(rar::Operation::Skip);
         return fail(m_context.isCancelled() ? QStringLiteral("The unpack was interrupted.")
                                             : QStringLiteral("%1 was not unpacked.").arg(header.fileName));
@@ -456,6 +476,15 @@ bool CRarUnpacker::writeCurrent(const RarHeader &header, const QString &relative
     if (!m_context.finishFile(file))
         return fail(QStringLiteral("Cannot write the file %1.").arg(file.path()));
     return true;
+}
+
+// As the UnRAR library's volume callback answers: the operation stops at a volume that is not there.
+bool CRarUnpacker::stopAtMissingVolume()
+{
+    m_stoppedAtVolume = true;
+    m_error = missingVolumeText(m_archive.missingVolume().value_or(QString()));
+    showError(m_error, programCaption());
+    return false;
 }
 
 int CRarUnpacker::onProcessData(std::uint64_t bytes)

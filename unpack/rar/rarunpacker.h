@@ -79,6 +79,9 @@ public:
     bool IsPasswordEntered() const { return m_passwordEntered; }
     // Why the last open or extraction failed; empty after success.
     QString GetLastErrorText() const { return m_error; }
+    // Why the open archive could be read only in part: a volume of the set is missing, or the archive is
+    // cut short or broken. Empty when it was read whole.
+    QString GetDamageText() const;
 
     bool FindFile();
     bool FindNextFileW();
@@ -107,6 +110,7 @@ private:
     SpellingLookup lookup(const QString &path);
     bool walk(const Selector &select, const QString &targetFolder, bool emptyIsSuccess);
     bool extractCurrent(const QString &relativePath, const QString &targetFolder);
+    bool stopAtMissingVolume();
     bool writeCurrent(const rar::RarHeader &header, const QString &relativePath, const QString &targetFolder);
     int onProcessData(std::uint64_t bytes);
     bool fail(const QString &text);
@@ -127,6 +131,7 @@ private:
     bool m_passwordEntered = false;
     bool m_busy = false;
     bool m_readFailed = false;  // the last header read ended in an error, not at the end
+    bool m_stoppedAtVolume = false;  // the running extraction needed a volume that is missing
     QString m_error;
 };
 

@@ -84,6 +84,28 @@ bool ItemInfo::isZipCryptoWithDescriptor() const
     return encrypted && method.startsWith(QStringLiteral("ZipCrypto")) && hasDataDescriptor();
 }
 
+QString damageReason(quint32 flags)
+{
+    struct Damage
+    {
+        UInt32 flag;
+        const char *words;
+    };
+    static constexpr Damage kDamages[] = {
+        {errflag::unexpectedEnd, "unexpected end of data"},
+        {errflag::unavailableStart, "its start is missing"},
+        {errflag::headersError, "the headers are broken"},
+        {errflag::encryptedHeadersError, "the encrypted headers are broken"},
+        {errflag::dataError, "data error"},
+        {errflag::crcError, "CRC error"},
+    };
+    for (const Damage &damage : kDamages) {
+        if (flags & damage.flag)
+            return QString::fromLatin1(damage.words);
+    }
+    return {};
+}
+
 QString openStatusText(OpenStatus status, const QString &path)
 {
     switch (status) {
@@ -165,6 +187,7 @@ bool SevenZipArchive::openStream(ComPtr<FileInStream> stream, const QString &fir
         options.knownPassword ? std::optional(toUtf16(*options.knownPassword)) : std::nullopt);
     bool anyFormat = false;
     m_status = OpenStatus::Ok;
+    m_failedDamage.clear();
     OpenStatus best = OpenStatus::NotArchive;
     for (const QString &name : options.formats) {
         const FormatInfo *format = library->format(name);
@@ -185,6 +208,8 @@ bool SevenZipArchive::openStream(ComPtr<FileInStream> stream, const QString &fir
     }
     if (!anyFormat)
         return fail(OpenStatus::FormatMissing, openStatusText(OpenStatus::FormatMissing, firstPath));
+    if (best == OpenStatus::Damaged && !m_failedDamage.isEmpty())
+        return fail(best, QStringLiteral("The archive %1 is damaged: %2.").arg(firstPath, m_failedDamage));
     return fail(best, openStatusText(best, firstPath));
 }
 
@@ -234,6 +259,8 @@ bool SevenZipArchive::tryFormat(const Guid &classId, const ComPtr<FileInStream> 
         m_status = OpenStatus::NotArchive;
     else
         m_status = OpenStatus::Failed;
+    if (m_status == OpenStatus::Damaged && m_failedDamage.isEmpty())
+        m_failedDamage = sz::damageReason(flags);
     return false;
 }
 
@@ -274,6 +301,17 @@ std::optional<quint64> SevenZipArchive::archiveUInt64(PROPID propId) const
 quint32 SevenZipArchive::errorFlags() const
 {
     return static_cast<quint32>(archiveUInt64(pid::errorFlags).value_or(0));
+}
+
+quint32 SevenZipArchive::warningFlags() const
+{
+    return static_cast<quint32>(archiveUInt64(pid::warningFlags).value_or(0));
+}
+
+QString SevenZipArchive::damageReason() const
+{
+    // Some handlers report what they could step over as a warning, not an error: damage all the same.
+    return sz::damageReason(errorFlags() | warningFlags());
 }
 
 bool SevenZipArchive::isReadOnly() const

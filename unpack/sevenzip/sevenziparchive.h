@@ -104,6 +104,10 @@ public:
 
     // Archive-level facts.
     quint32 errorFlags() const;
+    quint32 warningFlags() const;
+    // Why the library could read the open archive only in part, in a few words; empty when it read it
+    // whole.
+    QString damageReason() const;
     bool isReadOnly() const;
     std::optional<quint64> archiveUInt64(PROPID propId) const;
 
@@ -137,6 +141,8 @@ private:
     quint32 m_count = 0;
     OpenStatus m_status = OpenStatus::Failed;
     QString m_errorText;
+    // Of the last failed open that found the archive damaged.
+    QString m_failedDamage;
     std::optional<std::u16string> m_password;
     PasswordProvider m_provider;
     // Set while the library runs an extraction, during which events pumped by the caller may try to
@@ -145,5 +151,9 @@ private:
 };
 
 QString openStatusText(OpenStatus status, const QString &path);
+// The words for the first damage the error or warning flags of an archive name ("unexpected end of
+// data"); empty when they name none. Data after the end and an unconfirmed start are no damage: a
+// stub or a tail leaves the archive whole.
+QString damageReason(quint32 flags);
 
 }  // namespace orv::sz

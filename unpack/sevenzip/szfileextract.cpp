@@ -132,7 +132,14 @@ HRESULT FileExtractCallback::openFile(const SelectedItem &item, ISequentialOutSt
     m_context.updateProgress(m_done, m_total, m_currentName);
     const ArchivedFile archived{m_currentName, item.size, item.modified};
     auto file = std::make_unique<OutputFile>();
-    if (!m_context.beginFile(*file, m_targetFolder, item.relativePath, archived)) {
+    switch (m_context.beginFile(*file, m_targetFolder, item.relativePath, archived)) {
+    case FileStart::Open:
+        break;
+    case FileStart::Skipped:
+        // No stream: the library passes over the data of a file the user keeps.
+        m_unwritten = false;
+        return hr::ok;
+    case FileStart::Failed:
         m_unwritten = false;
         if (m_context.isCancelled())
             return hr::abort;

@@ -120,6 +120,8 @@ void TestArchiveTree::makeFixtures()
     QVERIFY(writeFile(at("docs/sub/deeper/n.txt"), "n"));
     QVERIFY(writeFile(at("docs/note.txt"), "not an archive"));
     QVERIFY(writeFile(at("docs/only.zip"), readFile(src + "/z/inner.zip")));
+    const QByteArray whole = readFile(at("a.zip"));
+    QVERIFY(writeFile(at("docs/sub/cut.zip"), whole.left(whole.size() / 2)));
     QVERIFY(QDir().mkpath(at("empty")));
     QVERIFY(writeFile(at("notes.txt"), "not shown"));
 }
@@ -273,6 +275,8 @@ void TestArchiveTree::statusTexts_data()
     QTest::newRow("file in archive") << "a.zip/top.txt" << false << "...";
     QTest::newRow("file in tar level") << "b.tgz/" + m_tarName + "/top.txt" << false << "...";
     QTest::newRow("unreadable archive") << "broken.zip" << false << "Invalid archive";
+    QTest::newRow("archive cut in half") << "docs/sub/cut.zip" << false
+                                         << "The archive is damaged: unexpected end of data. Files - ...";
     QTest::newRow("zip while an archive is made") << "a.zip/top.txt" << true << "";
     QTest::newRow("other kinds while an archive is made") << "d.iso" << true << "Files - 1, Folders - 1...";
 }

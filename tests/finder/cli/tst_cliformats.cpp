@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +62,10 @@ private Q_SLOTS:
     void initTestCase();
     void listsAndExtractsEveryKind_data();
     void listsAndExtractsEveryKind();
+    void damagedArchivesShowWhatCanBeRead_data();
+    void damagedArchivesShowWhatCanBeRead();
+    void keptFilesAreNoFailure_data();
+    void keptFilesAreNoFailure();
 };
 
 void TestCliFormats::initTestCase()
@@ -87,6 +92,17 @@ void TestCliFormats::initTestCase()
     QVERIFY(runTool("gcab", QStringList{"-c", "-z", at("a.cab")} + m_files.keys(), src));
     QVERIFY(runTool("genisoimage", {"-quiet", "-R", "-o", at("a.iso"), src}, src));
     QVERIFY(runTool("genisoimage", {"-quiet", "-udf", "-o", at("udf.iso"), src}, src));
+
+    // Damage: the first half of an archive (the half of a stored cabinet still holds the file table), and a
+    // RAR sample cut inside its headers.
+    QVERIFY(runTool("gcab", QStringList{"-c", at("stored.cab")} + m_files.keys(), src));
+    for (const QString &name : QStringList{"a.zip", "a.7z", "stored.cab", "a.iso"}) {
+        const QByteArray whole = orv::test::readFile(at(name));
+        QVERIFY(orv::test::writeFile(at("half-" + name), whole.left(whole.size() / 2)));
+    }
+    const QByteArray rar = orv::test::readFile(qEnvironmentVariable("ORV_SHARED_DIR") + "/fixtures/rar/rar5-folders.rar");
+    if (!rar.isEmpty())
+        QVERIFY(orv::test::writeFile(at("a.rar"), rar) && orv::test::writeFile(at("cut.rar"), rar.left(300)));
 }
 
 void TestCliFormats::listsAndExtractsEveryKind_data()
@@ -138,6 +154,63 @@ void TestCliFormats::listsAndExtractsEveryKind()
     // Extracting a whole compressed tar writes the tar's items, not the tar.
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
         QVERIFY2(orv::test::readFile(target + "/" + it.key()) == it.value(), qPrintable(it.key()));
+}
+
+// A damaged archive shows what could be read, then says what is wrong, and the command fails.
+void TestCliFormats::damagedArchivesShowWhatCanBeRead_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("archive");
+    QTest::addColumn<QString>("firstLine");  // the start of standard output; empty for none
+    QTest::newRow("zip cut in half") << "list" << "half-a.zip" << "F\t10\t";
+    QTest::newRow("zip cut in half, info") << "info" << "half-a.zip" << "Files - ";
+    QTest::newRow("7z cut in half: its headers are at the end") << "list" << "half-a.7z" << "";
+    QTest::newRow("cab cut in half") << "list" << "half-stored.cab" << "F\t";
+    QTest::newRow("iso cut in half") << "list" << "half-a.iso" << "D\t";
+    QTest::newRow("rar cut in its headers") << "list" << "cut.rar" << "F\t6\t";
+}
+
+void TestCliFormats::damagedArchivesShowWhatCanBeRead()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, archive);
+    QFETCH(QString, firstLine);
+    if (!QFile::exists(at(archive)))
+        QSKIP("the RAR samples are not at hand");
+    const Result result = cli({command, at(archive)});
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains("damaged: unexpected end of data."), qPrintable(result.err));
+    QVERIFY2(firstLine.isEmpty() ? result.out.isEmpty() : result.out.startsWith(firstLine), qPrintable(result.out));
+}
+
+// Files the user keeps are no failure; a file that cannot be written still fails the extraction.
+void TestCliFormats::keptFilesAreNoFailure_data()
+{
+    QTest::addColumn<QString>("archive");
+    QTest::addColumn<bool>("folderInTheWay");
+    for (const char *archive : {"a.zip", "a.7z", "a.cab", "udf.iso", "a.rar"}) {
+        QTest::addRow("%s, all kept", archive) << QString::fromLatin1(archive) << false;
+        QTest::addRow("%s, a folder where a file goes", archive) << QString::fromLatin1(archive) << true;
+    }
+}
+
+void TestCliFormats::keptFilesAreNoFailure()
+{
+    QFETCH(QString, archive);
+    QFETCH(bool, folderInTheWay);
+    if (!QFile::exists(at(archive)))
+        QSKIP("the RAR samples are not at hand");
+    const QStringList files = archive == QLatin1String("a.rar")
+                                  ? QStringList{"sub/dir1/file1.txt", "sub/dir2/file2.txt", "sub/with space/long fn.txt"}
+                                  : m_files.keys();
+    const QString target = at("kept/" + QString::fromLatin1(QTest::currentDataTag()));
+    for (const QString &file : files)
+        QVERIFY(orv::test::writeFile(target + '/' + file, "mine"));
+    if (folderInTheWay)
+        QVERIFY(QFile::remove(target + '/' + files.first()) && QDir().mkpath(target + '/' + files.first()));
+    QCOMPARE(cli({"extract", "--overwrite", "never", at(archive), target}).exitCode, folderInTheWay ? 1 : 0);
+    for (const QString &file : files.mid(folderInTheWay ? 1 : 0))
+        QCOMPARE(orv::test::readFile(target + '/' + file), QByteArray("mine"));
 }
 
 QTEST_GUILESS_MAIN(TestCliFormats)

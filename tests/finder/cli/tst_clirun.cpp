@@ -256,10 +256,10 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("exitCode");
 
-        QTest::newRow("never") << QStringList{"--overwrite", "never"} << QByteArray() << QByteArray("old") << 1;
+        QTest::newRow("never") << QStringList{"--overwrite", "never"} << QByteArray() << QByteArray("old") << 0;
         QTest::newRow("always") << QStringList{"--overwrite=always"} << QByteArray() << QByteArray("abc") << 0;
         QTest::newRow("ask without a terminal keeps the file") << QStringList{} << QByteArray() << QByteArray("old")
-                                                               << 1;
+                                                               << 0;
         QTest::newRow("settings do not ask") << QStringList{} << QByteArray("[Unpack]\nAskBeforeOverwriting=No\n")
                                              << QByteArray("abc") << 0;
     }

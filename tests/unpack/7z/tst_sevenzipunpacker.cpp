@@ -3,9 +3,11 @@
 #include "tests/unpack/sevenzip/szfixtures.h"
 
 #include "platform/events.h"
+#include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/7z/sevenzipunpacker.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -20,6 +22,7 @@ using namespace orv::test;
 namespace {
 
 const QString kPassword = QStringLiteral("p\u00E4ss w0rd");
+const QDateTime kOddSecond(QDate(2021, 3, 4), QTime(5, 6, 7));
 
 struct Listed
 {
@@ -114,6 +117,9 @@ private slots:
         makeSourceTree(m_source);
         writeFile(m_source + QStringLiteral("/docs/readme.txt"), "inside docs");
         writeFile(m_source + QStringLiteral("/docs2/other.txt"), "a sibling that only shares the prefix");
+        QFile stamped(m_source + QStringLiteral("/a.txt"));
+        QVERIFY(stamped.open(QIODevice::ReadWrite) && stamped.setFileTime(kOddSecond, QFileDevice::FileModificationTime));
+        stamped.close();
         make(QStringLiteral("plain.7z"), {QStringLiteral("-ms=off")});
         make(QStringLiteral("solid.7z"), {QStringLiteral("-ms=on")});
         make(QStringLiteral("files.7z"), {QStringLiteral("-p") + kPassword});
@@ -320,7 +326,7 @@ private slots:
         QTest::newRow("yes, yes") << true << QList<int>{1, 1} << true << 2 << both;
         // The read-only file has its own Yes To All.
         QTest::newRow("yes to all, read-only asked") << true << QList<int>{2, 1} << true << 2 << both;
-        QTest::newRow("no, yes") << true << QList<int>{3, 1} << false << 2 << QStringList{"other.txt"};
+        QTest::newRow("no is no failure") << true << QList<int>{3, 1} << true << 2 << QStringList{"other.txt"};
         QTest::newRow("cancel stops the run") << true << QList<int>{4} << false << 1 << QStringList{};
         QTest::newRow("never asked") << false << QList<int>{} << true << 0 << both;
     }
@@ -378,6 +384,9 @@ private slots:
         QCOMPARE(unpacker.GetFileOutputInfo(QStringLiteral("missing")), QString());
         QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("empty.txt")).contains(u"Size - 0 bytes, Packed - 0 bytes, Ratio - 0%, CRC - 00000000"));
         QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("a.txt")).contains(u"Size - 12 000 bytes"));
+        // The time the listing shows: the record's DOS time, in two-second steps.
+        const QString listedTime = localTimeText(kOddSecond.addSecs(-1).toSecsSinceEpoch());
+        QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("a.txt")).startsWith(QStringLiteral("Modified - %1, ").arg(listedTime)));
         QVERIFY(unpacker.GetFolderOutputInfo(QStringLiteral("sub")).startsWith(u"Files - 2, Folders - 1, Size - 250 000 bytes"));
         QVERIFY(unpacker.GetArchiveOutputInfo().startsWith(u"Files - 7, Folders - 5, "));
         QMap<QString, std::pair<int, int>> flags;
@@ -399,6 +408,22 @@ private slots:
         QCOMPARE(flags.value(QStringLiteral("a.txt")), std::make_pair(0, 0));
         QVERIFY(unpacker.CloseArchive());
         QVERIFY(!unpacker.FindFile());
+    }
+
+    // Only an executable may carry a program before its archive; a file named as an archive starts with it.
+    void stubOnlyBeforeAnExecutable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("named .7z") << "stub.7z" << false;
+        QTest::newRow("named .exe") << "stub.exe" << true;
+    }
+    void stubOnlyBeforeAnExecutable()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, opens);
+        QVERIFY(writeFile(path(name), QByteArray(4096, 'M') + readFile(path(QStringLiteral("plain.7z")))));
+        QCOMPARE(C7zUnpacker().OpenArchive(path(name)), opens);
     }
 
     void splitSetNeedsItsFirstVolume()

@@ -268,7 +268,7 @@ private slots:
         QTest::addColumn<bool>("result");
         QTest::addColumn<bool>("replaced");
         QTest::newRow("yes") << true << int(ReplaceAnswer::Yes) << true << true;
-        QTest::newRow("no") << true << int(ReplaceAnswer::No) << false << false;
+        QTest::newRow("no is no failure") << true << int(ReplaceAnswer::No) << true << false;
         QTest::newRow("cancel") << true << int(ReplaceAnswer::Cancel) << false << false;
         QTest::newRow("not asked, read-only replaced") << false << 0 << true << true;
     }

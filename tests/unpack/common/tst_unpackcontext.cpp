@@ -216,7 +216,7 @@ private slots:
         context.beginOperation();
         for (const QString &name : names) {
             orv::OutputFile file;
-            if (context.beginFile(file, target, name, {name, 3, 0})) {
+            if (context.beginFile(file, target, name, {name, 3, 0}) == orv::FileStart::Open) {
                 QVERIFY(file.write("new", 3));
                 QVERIFY(context.finishFile(file));
             }
@@ -243,7 +243,8 @@ private slots:
         const QList<QByteArray> contents{"first", "second"};
         for (const QByteArray &data : contents) {
             orv::OutputFile file;
-            if (context.beginFile(file, target, QStringLiteral("d/x.txt"), {QStringLiteral("x.txt"), 6, 0})) {
+            if (context.beginFile(file, target, QStringLiteral("d/x.txt"), {QStringLiteral("x.txt"), 6, 0})
+                == orv::FileStart::Open) {
                 QVERIFY(file.write(data.constData(), size_t(data.size())));
                 QVERIFY(context.finishFile(file));
             }
@@ -262,7 +263,8 @@ private slots:
         QStringList written;
         for (const QString &entry : entries) {
             orv::OutputFile file;
-            if (context.beginFile(file, target, entry, {entry, 1, 0}) && file.write("x", 1) && context.finishFile(file))
+            if (context.beginFile(file, target, entry, {entry, 1, 0}) == orv::FileStart::Open && file.write("x", 1)
+                && context.finishFile(file))
                 written << entry;
         }
         QCOMPARE(written, QStringList(QStringLiteral("good.txt")));
@@ -283,7 +285,8 @@ private slots:
         context.setFileTree(&tree);
         QVERIFY(context.createEntryFolder(target, QStringLiteral("a/b")));
         orv::OutputFile file;
-        QVERIFY(context.beginFile(file, target, QStringLiteral("a/c/x.txt"), {QStringLiteral("x.txt"), 0, 0}));
+        QCOMPARE(context.beginFile(file, target, QStringLiteral("a/c/x.txt"), {QStringLiteral("x.txt"), 0, 0}),
+                 orv::FileStart::Open);
         QVERIFY(context.finishFile(file));
         QStringList paths;
         for (const Received &r : tree.events) {

@@ -160,7 +160,7 @@ void TestIsoExtract::replaceAnswers_data()
     QTest::addColumn<bool>("replaced");
     QTest::addColumn<bool>("restWritten");
     QTest::newRow("Yes") << ReplaceAnswer::Yes << true << true << true;
-    QTest::newRow("No: skipped, the rest goes on") << ReplaceAnswer::No << false << false << true;
+    QTest::newRow("No: skipped, no failure, the rest goes on") << ReplaceAnswer::No << true << false << true;
     QTest::newRow("Cancel: nothing after it") << ReplaceAnswer::Cancel << false << false << false;
 }
 

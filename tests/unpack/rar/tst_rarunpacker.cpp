@@ -2,10 +2,12 @@
 #include "tests/support/testhome.h"
 
 #include "platform/events.h"
+#include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/rar/rardatareader.h"
 #include "unpack/rar/rarunpacker.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 #include <clocale>
 
@@ -260,6 +263,13 @@ private slots:
         QVERIFY(unpacker.IsFolder(QStringLiteral("sub/empty")));
         QVERIFY(!unpacker.IsFolder(QStringLiteral("sub/dir")));
         QVERIFY(!unpacker.IsFolder(QStringLiteral("sub/dir1/file1.txt")));
+
+        // The description shows the time of the record, as the listing does: the DOS time, whose two-second
+        // steps drop the odd second the archive stores (18:02:17 UTC).
+        QVERIFY(unpacker.OpenArchive(fixture("rar5-folders.rar")));
+        const QDateTime listed(QDate(2020, 7, 20), QTime(18, 2, 16), QTimeZone::utc());
+        QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("sub/with space/long fn.txt"))
+                    .startsWith(QStringLiteral("Modified - %1, ").arg(localTimeText(listed.toSecsSinceEpoch()))));
     }
 
     // Every file 7-Zip lists either lands with the CRC of its header or fails with the one message that
@@ -411,19 +421,33 @@ private slots:
         QCOMPARE(unpacker.IsPasswordEntered(), questions == 1);
     }
 
+    // A set that breaks off lists what its volumes hold and says which volume is missing; extracting a file
+    // that goes on into it stops there with that message.
+    void missingVolume_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("rar4, second of three") << "rar4-multivolume.part1.rar" << "rar4-multivolume.part2.rar";
+        QTest::newRow("rar5, second of three") << "rar5-multivolume.part1.rar" << "rar5-multivolume.part2.rar";
+        QTest::newRow("rar4, last of three") << "rar4-multivolume.part1.rar" << "rar4-multivolume.part3.rar";
+        QTest::newRow("old names, second of three") << "rar4-oldnames.rar" << "rar4-oldnames.r00";
+    }
     void missingVolume()
     {
-        const QString folder = copyOf(QStringLiteral("rar4-multivolume"), {"rar4-multivolume.part1.rar"});
+        QFETCH(QString, first);
+        QFETCH(QString, missing);
+        const QString folder = copyOf(first.section(u'.', 0, 0));
+        QVERIFY(QFile::remove(folder + u'/' + missing));
+        const QString text = QStringLiteral("Cannot find the volume %1/%2.").arg(folder, missing);
+        ScriptedPrompter prompts;
         CRarUnpacker unpacker;
-        QVERIFY(unpacker.OpenArchive(folder + QStringLiteral("/rar4-multivolume.part1.rar")));
-        QVERIFY(unpacker.FindFile() && unpacker.FindNextFileW());
-        RARFILESHORTINFO record;
-        QVERIFY(unpacker.GetFileShortInfo(record));
-        QCOMPARE(record.strPath, QStringLiteral("vols/bigfile.txt"));
-        QCOMPARE(record.bSplitAfter, 1);
+        QVERIFY(unpacker.OpenArchive(folder + u'/' + first));
+        QCOMPARE(unpacker.GetDamageText(), text);
+        QCOMPARE(listedByUnpacker(unpacker, false).firstKey(), QStringLiteral("vols/bigfile.txt"));
         const QString target = freshFolder();
-        QVERIFY(!unpacker.UnpackFile(record.strPath, target));
-        QVERIFY(unpacker.GetLastErrorText().contains(QLatin1String("part2.rar")));
+        QVERIFY(!unpacker.UnpackArchive(target));
+        QVERIFY(!unpacker.UnpackFile(QStringLiteral("vols/bigfile.txt"), target));
+        QCOMPARE(prompts.texts(), QStringList({text, text}));
         QVERIFY(tree(target).isEmpty());
     }
 
@@ -466,7 +490,7 @@ private slots:
         QTest::addColumn<bool>("result");
         QTest::addColumn<int>("replaced");  // of the two files of sub/dir1 and sub/dir2
         QTest::addColumn<int>("questions");
-        QTest::newRow("yes, no") << QList<int>{int(ReplaceAnswer::Yes), int(ReplaceAnswer::No)} << false << 1 << 2;
+        QTest::newRow("yes, no is no failure") << QList<int>{int(ReplaceAnswer::Yes), int(ReplaceAnswer::No)} << true << 1 << 2;
         QTest::newRow("yes to all") << QList<int>{int(ReplaceAnswer::YesToAll)} << true << 2 << 1;
         QTest::newRow("cancel stops the run") << QList<int>{int(ReplaceAnswer::Cancel)} << false << 0 << 1;
     }
