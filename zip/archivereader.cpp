@@ -82,6 +82,20 @@ void fillHeader(archive_entry *entry, StreamHeader &header)
     header.mode = static_cast<std::uint32_t>(archive_entry_mode(entry));
 }
 
+// Only the compressions of the archive kinds read here. Every other filter is left off, above all those that
+// libarchive decodes by running an outside program (lrzip, grzip, lzop, ...): a crafted file would start it.
+// A filter of these that this build of the library would also leave to a program is refused as well.
+bool enableCompressions(archive *handle)
+{
+    using Enable = int (*)(archive *);
+    for (const Enable enable : {archive_read_support_filter_gzip, archive_read_support_filter_bzip2,
+                                archive_read_support_filter_xz, archive_read_support_filter_lzma}) {
+        if (enable(handle) != ARCHIVE_OK)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void ArchiveReader::Free::operator()(archive *handle) const
@@ -98,7 +112,12 @@ bool ArchiveReader::open(const QString &path, Formats formats)
         return false;
     }
     archive *a = m_handle.get();
-    archive_read_support_filter_all(a);
+    if (!enableCompressions(a)) {
+        m_error = QStringLiteral("The libarchive library on this system cannot decompress GZip, BZip2 or XZ data "
+                                 "by itself.");
+        m_handle.reset();
+        return false;
+    }
     if (formats == Formats::Tar)
         archive_read_support_format_tar(a);
     else

@@ -39,8 +39,9 @@ struct StreamHeaderView
     std::int64_t modified = 0;
 };
 
-// One sequential pass over an archive file through libarchive. Every filter is enabled, but only the
-// formats asked for: with every format on, a compressed plain text comes back as an mtree listing.
+// One sequential pass over an archive file through libarchive. Only the gzip, bzip2 and xz (lzma) filters
+// and the formats asked for are enabled: with every format on, a compressed plain text comes back as an
+// mtree listing.
 class ArchiveReader
 {
 public:

@@ -141,7 +141,7 @@ bool ZipExtraction::extractFiles(const std::vector<ZipJob> &files, const QString
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     sz::ComPtr<sz::IInArchive> handler = m_archive.handler();
-    if (!handler || m_archive.isBusy()) {
+    if (!handler) {
         m_error = QStringLiteral("The archive is not open.");
         return false;
     }

@@ -1,5 +1,6 @@
 #include "archiveservice.h"
 
+#include "finder/app/tempfolder.h"
 #include "finder/browser/treelevels.h"
 #include "finder/common/busyflags.h"
 #include "finder/settings/settings.h"
@@ -60,6 +61,15 @@ bool CArchiveService::OpenFile(const QString &virtualPath)
 // Opened files land flat in the temporary folder, replacing an earlier copy without asking.
 bool CArchiveService::unpackForOpening(CArchiveAccess &access, const COpenedArchive &archive, const QString &inner)
 {
+    // The archive is not at fault then, and the unpack error would say it is.
+    if (m_tempFolder.isEmpty()) {
+        showError(tr("Cannot open the file %1: the program has no temporary folder of its own to unpack it to. "
+                     "Each of these names is taken by a file, a link or another user's folder, or the folder "
+                     "cannot be created:\n\n%2")
+                      .arg(QFileInfo(inner).fileName(), temporaryFolderPlaces().join(QLatin1Char('\n'))),
+                  productName());
+        return false;
+    }
     std::optional<BusyScope> busy;
     if (m_busy)
         busy.emplace(*m_busy, CBusyFlags::Unpack, nullptr);
@@ -67,8 +77,7 @@ bool CArchiveService::unpackForOpening(CArchiveAccess &access, const COpenedArch
     flat.bUnpackFilesWithoutPaths = flat.bUnpackFoldersWithoutPaths = flat.bUnpackArchivesWithoutPaths = 1;
     flat.bAskBeforeOverwriting = 0;
     access.SetUnpackIni(flat);
-    const bool unpacked = !m_tempFolder.isEmpty()
-                          && access.UnpackFileOfKind(inner, m_tempFolder, archive.kind(), nullptr, true);
+    const bool unpacked = access.UnpackFileOfKind(inner, m_tempFolder, archive.kind(), nullptr, true);
     if (!unpacked)
         access.ShowUnpackError(UnpackItem::File, inner, archive.kind(), true);
     return unpacked;

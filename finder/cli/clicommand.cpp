@@ -302,7 +302,8 @@ std::optional<CliRequest> parseCliArguments(const QStringList &arguments, QStrin
 QString CCliCommand::UsageText()
 {
     return QStringLiteral(
-        "usage: orvfind-cli list [--password P] PATH\n"
+        "usage: orvfind-cli --help | --version\n"
+        "       orvfind-cli list [--password P] PATH\n"
         "       orvfind-cli info PATH\n"
         "       orvfind-cli extract [--password P] [--overwrite ask|always|never] [--files-without-paths]\n"
         "                           [--folders-without-paths] [--archives-without-paths] PATH DEST\n"
@@ -316,9 +317,24 @@ void CCliCommand::error(const QString &text)
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_err);
 }
 
+void CCliCommand::print(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_out);
+}
+
 int CCliCommand::Run(const QStringList &arguments)
 {
-    if (arguments.value(0) == QLatin1String("find"))
+    const QString first = arguments.value(0);
+    if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
+        print(UsageText());
+        return Success;
+    }
+    if (first == QLatin1String("--version")) {
+        print(QStringLiteral("orvfind-cli " ORV_VERSION "\n"));
+        return Success;
+    }
+    if (first == QLatin1String("find"))
         return CFindCommand(m_out, m_err).Run(arguments.mid(1));
     QString reason;
     const std::optional<CliRequest> request = parseCliArguments(arguments, reason);

@@ -54,6 +54,7 @@ private:
     ArchiveKindCode openArchiveOf(CArchiveAccess &access, const QString &path, QString &archive);
     void reportOpenFailure(CArchiveAccess &access, ArchiveKindCode kind);
     void error(const QString &text);
+    void print(const QString &text);
 
     std::FILE *m_out;
     std::FILE *m_err;

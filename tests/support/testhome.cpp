@@ -10,7 +10,8 @@ namespace orv::test {
 
 namespace {
 
-const char *const kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"};
+const char *const kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR",
+                                  "TMPDIR"};
 
 // A test started by hand, outside ctest, would otherwise write the framework profile and the settings
 // file of the real user: before main() runs, such a test gets a home of its own.
@@ -42,10 +43,13 @@ TestHome::TestHome()
         m_saved.append({name, qgetenv(name)});
     const QByteArray home = QFile::encodeName(m_dir.path());
     QDir(m_dir.path()).mkpath(QStringLiteral("tmp"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(runtimePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("HOME", home);
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_DATA_HOME", home + "/.local/share");
     qputenv("XDG_CACHE_HOME", home + "/.cache");
+    qputenv("XDG_RUNTIME_DIR", home + "/run");
     qputenv("TMPDIR", home + "/tmp");
 }
 

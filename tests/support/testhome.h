@@ -5,8 +5,8 @@
 
 namespace orv::test {
 
-// Points HOME, the XDG folders and TMPDIR at a new empty folder for the lifetime of the object, so a
-// test sees a first start on a fresh machine. The previous values come back on destruction.
+// Points HOME, the XDG folders (the runtime folder too) and TMPDIR at a new empty folder for the lifetime of
+// the object, so a test sees a first start on a fresh machine. The previous values come back on destruction.
 class TestHome
 {
 public:
@@ -19,6 +19,8 @@ public:
     QString path() const { return m_dir.path(); }
     QString configHome() const { return m_dir.path() + QStringLiteral("/.config"); }
     QString tempPath() const { return m_dir.path() + QStringLiteral("/tmp"); }
+    // Private to the user, as a session's runtime folder is.
+    QString runtimePath() const { return m_dir.path() + QStringLiteral("/run"); }
 
 private:
     QTemporaryDir m_dir;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -298,6 +299,42 @@ private slots:
         QVERIFY(!unpacker->OpenArchive(m_fixtures->path(file)));
         QVERIFY(!unpacker->GetLastErrorText().isEmpty());
         QVERIFY(!unpacker->FindFile());
+    }
+
+    void outsideDecompressorsNeverStart_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("signature");
+        // The signatures libarchive knows for compressions it decodes only by running the program named.
+        QTest::newRow("lrzip as tar") << int(ZipKind::Tar) << "lrzip" << QByteArray("LRZI\x00\x06", 6);
+        QTest::newRow("lzop as gzip") << int(ZipKind::GZip) << "lzop" << QByteArray("\x89LZO\x00\r\n\x1a\n", 9);
+        QTest::newRow("grzip as xz") << int(ZipKind::Xz) << "grzip" << QByteArray("GRZipII\x00\x02\x04:)", 12);
+    }
+
+    // A crafted file must not start a program: a stand-in for it first on the search path would leave a mark.
+    void outsideDecompressorsNeverStart()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, program);
+        QFETCH(QByteArray, signature);
+        const QString bin = m_dir.filePath(QStringLiteral("bin"));
+        const QString mark = m_dir.filePath(program + QStringLiteral(".started"));
+        QVERIFY(writeFile(bin + u'/' + program, "#!/bin/sh\n: > '" + QFile::encodeName(mark) + "'\ncat > /dev/null\n"));
+        QVERIFY(QFile::setPermissions(bin + u'/' + program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray searchPath = qgetenv("PATH");
+        const auto restore = qScopeGuard([&searchPath] { qputenv("PATH", searchPath); });
+        qputenv("PATH", QFile::encodeName(bin) + ':' + searchPath);
+        const QString crafted = m_dir.filePath(QStringLiteral("crafted.") + program);
+        QVERIFY(writeFile(crafted, signature + QByteArray(4096, '\0')));
+
+        auto unpacker = makeUnpacker(ZipKind(kind));
+        const bool opened = unpacker->OpenArchive(crafted);
+        const QString error = unpacker->GetLastErrorText();
+        unpacker.reset();
+        QVERIFY(!QFile::exists(mark));
+        QVERIFY(!opened);
+        QVERIFY(!error.isEmpty());
     }
 
     void damagedFixturesNeverCrash()

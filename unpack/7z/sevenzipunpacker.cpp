@@ -128,7 +128,6 @@ bool C7zUnpacker::tryOpen(const QStringList &volumes, bool usePreset)
         options.knownPassword = m_password;
     if (!open->archive.openVolumes(volumes, options))
         return fail(open->archive.errorText());
-    open->archive.setPasswordProvider({});
     open->path = shown;
     const quint32 count = open->archive.itemCount();
     open->items.reserve(count);

@@ -7,7 +7,6 @@
 
 #include <QFile>
 
-#include <algorithm>
 #include <cstring>
 
 namespace orv::sz {
@@ -130,7 +129,7 @@ SevenZipArchive::~SevenZipArchive() { close(); }
 
 bool SevenZipArchive::close()
 {
-    if (!m_handler || m_busy)
+    if (!m_handler)
         return false;
     m_handler->Close();
     m_handler.reset();
@@ -154,11 +153,8 @@ bool SevenZipArchive::open(const QString &path, const OpenOptions &options)
 
 bool SevenZipArchive::openVolumes(const QStringList &volumePaths, const OpenOptions &options)
 {
-    if (m_busy)
-        return fail(OpenStatus::Failed, QStringLiteral("Another operation on the archive is still running."));
     close();
     m_password.reset();
-    m_provider = options.passwordProvider;
     m_path = volumePaths.value(0);
     if (volumePaths.isEmpty())
         return fail(OpenStatus::CannotReadFile, QStringLiteral("No archive file was given."));
@@ -328,84 +324,6 @@ std::optional<QString> SevenZipArchive::password() const
     if (!m_password)
         return std::nullopt;
     return toQString(*m_password);
-}
-
-ExtractResult SevenZipArchive::extract(const std::vector<quint32> &indices, ExtractSink &sink, const ProgressFn &progress)
-{
-    return runSelected(indices, false, sink, progress);
-}
-
-ExtractResult SevenZipArchive::test(const std::vector<quint32> &indices, ExtractSink &sink, const ProgressFn &progress)
-{
-    return runSelected(indices, true, sink, progress);
-}
-
-ExtractResult SevenZipArchive::extractAll(ExtractSink &sink, const ProgressFn &progress)
-{
-    if (!m_handler)
-        return {ExtractStatus::NotOpen, 0, QStringLiteral("No archive is open.")};
-    return run(nullptr, 0xFFFFFFFFu, false, sink, progress);
-}
-
-ExtractResult SevenZipArchive::runSelected(const std::vector<quint32> &indices, bool test, ExtractSink &sink,
-                                           const ProgressFn &progress)
-{
-    if (!m_handler)
-        return {ExtractStatus::NotOpen, 0, QStringLiteral("No archive is open.")};
-    // The library wants the indices ascending and each once.
-    std::vector<UInt32> sorted(indices.begin(), indices.end());
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    if (!sorted.empty() && sorted.back() >= m_count)
-        return {ExtractStatus::InvalidIndex, 0, QStringLiteral("The archive has no item %1.").arg(sorted.back())};
-    if (sorted.empty())
-        return {};
-    return run(sorted.data(), static_cast<UInt32>(sorted.size()), test, sink, progress);
-}
-
-ExtractResult SevenZipArchive::run(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink,
-                                   const ProgressFn &progress)
-{
-    if (m_busy)
-        return {ExtractStatus::Failed, 0, QStringLiteral("Another operation on the archive is still running.")};
-    m_busy = true;
-    const ExtractResult result = runGuarded(indices, count, test, sink, progress);
-    m_busy = false;
-    return result;
-}
-
-ExtractResult SevenZipArchive::runGuarded(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink,
-                                          const ProgressFn &progress)
-{
-    auto passwords = std::make_shared<PasswordSource>(adaptProvider(m_provider), m_password);
-    auto callback = makeCom<ExtractCallback>(sink, progress, passwords);
-    const HRESULT code = m_handler->Extract(indices, count, test ? 1 : 0, callback.get());
-    callback->abandonCurrent(code == hr::abort ? ItemResult::Stopped : ItemResult::Failed);
-
-    ExtractResult result;
-    result.failedItems = callback->failedItems();
-    // A password that led to failed items may be wrong: ask again next time rather than repeat it.
-    if (passwords->wasRequested())
-        m_password = result.failedItems == 0 && code == hr::ok ? passwords->password() : std::nullopt;
-    if (code == hr::abort) {
-        // The only other source of an abort is a password request nobody answered.
-        result.status = callback->stoppedByProgress() || callback->abortedBySink() ? ExtractStatus::Stopped
-                                                                                   : ExtractStatus::PasswordCancelled;
-        result.errorText = result.status == ExtractStatus::Stopped ? QStringLiteral("The extraction was stopped.")
-                                                                   : QStringLiteral("No password was given.");
-    } else if (code != hr::ok) {
-        result.status = ExtractStatus::Failed;
-        result.errorText = !callback->errorText().isEmpty()
-                               ? callback->errorText()
-                               : QStringLiteral("The extraction from %1 failed (error 0x%2).")
-                                     .arg(m_path, QString::number(static_cast<quint32>(code), 16));
-    } else if (result.failedItems > 0) {
-        result.status = ExtractStatus::ItemErrors;
-        result.errorText = result.failedItems == 1
-                               ? QStringLiteral("1 item could not be extracted.")
-                               : QStringLiteral("%1 items could not be extracted.").arg(result.failedItems);
-    }
-    return result;
 }
 
 }  // namespace orv::sz

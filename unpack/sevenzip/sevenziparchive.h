@@ -1,7 +1,7 @@
 #pragma once
 
-// Reading an archive through 7z.so: open (one file or the volumes of a split set), list the items and
-// extract them to files or memory.
+// Reading an archive through 7z.so: open (one file or the volumes of a split set) and list the items; the
+// readers extract through the handler with their own callbacks.
 
 #include "unpack/sevenzip/sevenziptypes.h"
 #include "unpack/sevenzip/szcom.h"
@@ -53,21 +53,11 @@ enum class OpenStatus {
     Failed,
 };
 
-enum class ExtractStatus { Ok, ItemErrors, Stopped, PasswordCancelled, Failed, NotOpen, InvalidIndex };
-
-struct ExtractResult
-{
-    ExtractStatus status = ExtractStatus::Ok;
-    int failedItems = 0;
-    QString errorText;
-    bool ok() const { return status == ExtractStatus::Ok; }
-};
-
 struct ArchiveOpenOptions
 {
     // Tried in order; the names of the library's formats ("7z", "zip", "Rar5", ...).
     QStringList formats{QStringLiteral("7z")};
-    // Asked at most once per open and once per extraction when no password is known.
+    // Asked at most once per open when no password is known.
     PasswordProvider passwordProvider;
     std::optional<QString> knownPassword;
     // How far into the file an archive may start: 0 for the start only, none for anywhere (a
@@ -89,10 +79,8 @@ public:
     bool open(const QString &path, const OpenOptions &options = {});
     // The volumes of a split set in order, read as one stream.
     bool openVolumes(const QStringList &volumePaths, const OpenOptions &options = {});
-    // False when nothing was open, or while an extraction runs (closing then would pull the archive from
-    // under the library); opening fails then, too.
+    // False when nothing was open.
     bool close();
-    bool isBusy() const { return m_busy; }
 
     bool isOpen() const { return static_cast<bool>(m_handler); }
     OpenStatus openStatus() const { return m_status; }
@@ -113,13 +101,6 @@ public:
 
     // The password the library accepted or that the user gave last, for later opens of the same archive.
     std::optional<QString> password() const;
-    void setPasswordProvider(PasswordProvider provider) { m_provider = std::move(provider); }
-
-    // indices need not be sorted; each is reported to sink.finished once.
-    ExtractResult extract(const std::vector<quint32> &indices, ExtractSink &sink, const ProgressFn &progress = {});
-    ExtractResult extractAll(ExtractSink &sink, const ProgressFn &progress = {});
-    // Decodes and checks without writing; results still reach sink.finished.
-    ExtractResult test(const std::vector<quint32> &indices, ExtractSink &sink, const ProgressFn &progress = {});
 
     // For the ZIP writer, which updates through the same handler object.
     ComPtr<IInArchive> handler() const { return m_handler; }
@@ -129,10 +110,6 @@ private:
     bool tryFormat(const Guid &classId, const ComPtr<FileInStream> &stream, const QString &firstPath,
                    const OpenOptions &options, const std::shared_ptr<PasswordSource> &passwords);
     bool fail(OpenStatus status, const QString &text);
-    ExtractResult runSelected(const std::vector<quint32> &indices, bool test, ExtractSink &sink, const ProgressFn &progress);
-    ExtractResult run(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink, const ProgressFn &progress);
-    ExtractResult runGuarded(const UInt32 *indices, UInt32 count, bool test, ExtractSink &sink,
-                             const ProgressFn &progress);
 
     ComPtr<IInArchive> m_handler;
     ComPtr<FileInStream> m_stream;
@@ -144,10 +121,6 @@ private:
     // Of the last failed open that found the archive damaged.
     QString m_failedDamage;
     std::optional<std::u16string> m_password;
-    PasswordProvider m_provider;
-    // Set while the library runs an extraction, during which events pumped by the caller may try to
-    // close, reopen or extract again.
-    bool m_busy = false;
 };
 
 QString openStatusText(OpenStatus status, const QString &path);

@@ -1,6 +1,6 @@
 #pragma once
 
-// The open and extract callbacks handed to 7z.so.
+// The open callback handed to 7z.so, and the password source the extract callbacks share with it.
 
 #include "unpack/sevenzip/sevenziptypes.h"
 #include "unpack/sevenzip/szcom.h"
@@ -65,54 +65,6 @@ private:
     ProgressFn m_progress;
     UInt64 m_totalBytes = 0;
     bool m_stopped = false;
-};
-
-class ExtractCallback final : public ComObject<IArchiveExtractCallback, ICryptoGetTextPassword>
-{
-public:
-    ExtractCallback(ExtractSink &sink, ProgressFn progress, std::shared_ptr<PasswordSource> passwords);
-
-    HRESULT SetTotal(UInt64 total) noexcept override;
-    HRESULT SetCompleted(const UInt64 *completeValue) noexcept override;
-    HRESULT GetStream(UInt32 index, ISequentialOutStream **outStream, Int32 askExtractMode) noexcept override;
-    HRESULT PrepareOperation(Int32 askExtractMode) noexcept override;
-    HRESULT SetOperationResult(Int32 opRes) noexcept override;
-    HRESULT CryptoGetTextPassword(BSTR *password) noexcept override;
-
-    // Ends an item the library left without a result (the extraction stopped or failed inside it).
-    void abandonCurrent(ItemResult result);
-
-    bool stoppedByProgress() const { return m_progressStopped; }
-    bool abortedBySink() const { return m_sinkAborted; }
-    int failedItems() const { return m_failedItems; }
-    // Why the extraction failed on our side (an output that could not be made), else empty.
-    const QString &errorText() const { return m_errorText; }
-
-private:
-    struct Current
-    {
-        bool active = false;
-        UInt32 index = 0;
-        AskMode mode = AskMode::Skip;
-        ItemTarget::Kind kind = ItemTarget::Kind::Skip;
-        std::string finalPath;
-        std::string tempPath;
-        ComPtr<FileOutStream> file;
-        std::shared_ptr<MemoryOutStream::Buffer> memory;
-    };
-    HRESULT openTarget(ISequentialOutStream **outStream);
-    void finishCurrent(ItemResult result);
-    ItemOutcome completeFile(ItemResult result);
-
-    ExtractSink &m_sink;
-    ProgressFn m_progress;
-    std::shared_ptr<PasswordSource> m_passwords;
-    UInt64 m_total = 0;
-    Current m_current;
-    bool m_progressStopped = false;
-    bool m_sinkAborted = false;
-    int m_failedItems = 0;
-    QString m_errorText;
 };
 
 }  // namespace orv::sz

@@ -205,21 +205,4 @@ int FileOutStream::finish(bool sync)
     return error != 0 ? error : closeError;
 }
 
-HRESULT MemoryOutStream::Write(const void *data, UInt32 size, UInt32 *processedSize) noexcept
-{
-    return guarded([&] {
-        if (processedSize)
-            *processedSize = 0;
-        Buffer &buffer = *m_buffer;
-        if (size > buffer.limit - std::min(buffer.limit, buffer.bytes.size())) {
-            buffer.overflowed = true;
-            return hr::fail;
-        }
-        buffer.bytes.append(static_cast<const char *>(data), size);
-        if (processedSize)
-            *processedSize = size;
-        return hr::ok;
-    });
-}
-
 }  // namespace orv::sz

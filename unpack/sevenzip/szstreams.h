@@ -82,22 +82,4 @@ private:
     int m_writeError = 0;
 };
 
-// Collects bytes up to a limit; a longer item makes Write fail rather than exhaust memory.
-class MemoryOutStream final : public ComObject<ISequentialOutStream>
-{
-public:
-    struct Buffer
-    {
-        std::string bytes;
-        std::size_t limit = 0;
-        bool overflowed = false;
-    };
-    explicit MemoryOutStream(std::shared_ptr<Buffer> buffer) : m_buffer(std::move(buffer)) {}
-
-    HRESULT Write(const void *data, UInt32 size, UInt32 *processedSize) noexcept override;
-
-private:
-    std::shared_ptr<Buffer> m_buffer;
-};
-
 }  // namespace orv::sz

@@ -260,7 +260,7 @@ void TestMainFrame::splitterWidthsSurviveARestart()
 void TestMainFrame::temporaryFolderIsEmptiedAtStart()
 {
     TestHome home;
-    const QString temp = QDir::tempPath() + "/Orvel-ZIP Finder.Temp";
+    const QString temp = home.runtimePath() + "/Orvel-ZIP Finder.Temp";
     QVERIFY(orv::test::writeFile(temp + "/old/left-over.txt", "x"));
     CMainFrame frame;
     QCOMPARE(frame.temporaryFolder(), temp);

@@ -19,21 +19,35 @@ fs::path native(const QString &path)
     return fs::path(QFile::encodeName(path).toStdString());
 }
 
-// The program's folder and, beside it, a folder of the user's that must survive with its read-only
-// sub-folder untouched.
+// The program's folder in the runtime folder, its fallback and the old shared name in the temporary folder,
+// and beside them a folder of the user's that must survive with its read-only sub-folder untouched.
 struct Places
 {
     orv::test::TestHome home;
-    QString inside = QDir(home.tempPath()).canonicalPath() + QStringLiteral("/Orvel-ZIP Finder.Temp");
+    QString run = home.runtimePath();
+    QString inside = run + QStringLiteral("/Orvel-ZIP Finder.Temp");
+    QString shared = QDir(home.tempPath()).canonicalPath() + QStringLiteral("/Orvel-ZIP Finder.Temp");
+    QString fallback = shared + QLatin1Char('-') + QString::number(::geteuid());
     QString outside = home.path() + QStringLiteral("/outside");
 
+    // "@tmpin" stands for the fallback, "@shared" for the shared name, "@in" for the folder in the runtime
+    // folder "@run", "@out" for the user's folder.
+    QString expand(QString text) const
+    {
+        return text.replace(QLatin1String("@tmpin"), fallback)
+            .replace(QLatin1String("@shared"), shared)
+            .replace(QLatin1String("@in"), inside)
+            .replace(QLatin1String("@run"), run)
+            .replace(QLatin1String("@out"), outside);
+    }
+
     // Lines "file <path> <content>", "dir <path>", "link <path> <target>", "mode <octal> <path>",
-    // "owner <uid> <path>"; "@in" and "@out" stand for the two folders.
+    // "owner <uid> <path>".
     bool apply(const QString &line) const
     {
         QStringList w = line.split(QLatin1Char(' '));
         for (QString &word : w)
-            word.replace(QLatin1String("@in"), inside).replace(QLatin1String("@out"), outside);
+            word = expand(word);
         const QByteArray target = QFile::encodeName(w.value(2));
         std::error_code ec;
         if (w[0] == QLatin1String("file"))
@@ -49,6 +63,12 @@ struct Places
     }
 };
 
+mode_t modeOf(const QString &path)
+{
+    struct stat info{};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & (S_IFMT | 07777) : 0;
+}
+
 const QStringList kOutside = {"file @out/keep.txt keep", "file @out/dir/inner.txt inner", "mode 0500 @out/dir"};
 
 }  // namespace
@@ -60,8 +80,8 @@ class TestTempFolder : public QObject
 private slots:
     void createsOrEmpties_data();
     void createsOrEmpties();
-    void leavesForeignNamesAlone_data();
-    void leavesForeignNamesAlone();
+    void choosesItsOwnFolder_data();
+    void choosesItsOwnFolder();
 };
 
 void TestTempFolder::createsOrEmpties_data()
@@ -90,7 +110,7 @@ void TestTempFolder::createsOrEmpties()
 
     QCOMPARE(orv::prepareTemporaryFolder(), places.inside);
 
-    QVERIFY(QFileInfo(places.inside).isDir());
+    QCOMPARE(modeOf(places.inside), mode_t(S_IFDIR | 0700));
     QCOMPARE(QDir(places.inside).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
              QStringList());
     QCOMPARE(orv::test::readFile(places.outside + QStringLiteral("/keep.txt")), QByteArray("keep"));
@@ -98,33 +118,57 @@ void TestTempFolder::createsOrEmpties()
     QVERIFY(!QFileInfo(places.outside + QStringLiteral("/dir")).permissions().testFlag(QFileDevice::WriteOwner));
 }
 
-void TestTempFolder::leavesForeignNamesAlone_data()
+void TestTempFolder::choosesItsOwnFolder_data()
 {
     QTest::addColumn<QStringList>("setup");
-    QTest::addColumn<QString>("survivor");
+    QTest::addColumn<QString>("runtime");   // $XDG_RUNTIME_DIR; empty: not set
+    QTest::addColumn<QString>("expected");  // empty: no folder to use
+    QTest::addColumn<QString>("survivor");  // must still exist afterwards
 
-    QTest::newRow("file in the way") << QStringList{"file @in data"} << "@in";
-    QTest::newRow("link to a folder") << QStringList{"link @in @out/dir"} << "@out/dir/inner.txt";
-    QTest::newRow("dangling link") << QStringList{"link @in @out/none"} << "@in";
-    QTest::newRow("another user's folder") << QStringList{"file @in/theirs t", "owner 65534 @in"} << "@in/theirs";
+    QTest::newRow("private runtime folder") << QStringList() << "@run" << "@in" << "";
+    QTest::newRow("no runtime folder") << QStringList() << "" << "@tmpin" << "";
+    QTest::newRow("runtime folder missing") << QStringList() << "@out/none" << "@tmpin" << "";
+    QTest::newRow("runtime folder relative") << QStringList() << "run" << "@tmpin" << "";
+    QTest::newRow("runtime folder open to others") << QStringList{"mode 0755 @run"} << "@run" << "@tmpin" << "";
+    QTest::newRow("runtime folder through a link") << QStringList{"link @out/run @run"} << "@out/run" << "@tmpin" << "";
+    QTest::newRow("own folder open to others") << QStringList{"dir @tmpin", "mode 0777 @tmpin"} << "" << "@tmpin" << "";
+    QTest::newRow("file in the way") << QStringList{"file @in data"} << "@run" << "@tmpin" << "@in";
+    QTest::newRow("link to a folder") << QStringList{"link @in @out/dir"} << "@run" << "@tmpin" << "@out/dir/inner.txt";
+    QTest::newRow("dangling link") << QStringList{"link @in @out/none"} << "@run" << "@tmpin" << "@in";
+    QTest::newRow("both names taken") << QStringList{"link @in @out/dir", "link @tmpin @out/dir"} << "@run" << ""
+                                      << "@out/dir/inner.txt";
+    QTest::newRow("another user's runtime folder") << QStringList{"owner 65534 @run"} << "@run" << "@tmpin" << "";
+    QTest::newRow("another user's folder under the shared name")
+        << QStringList{"file @shared/theirs t", "owner 65534 @shared"} << "" << "@tmpin" << "@shared/theirs";
+    QTest::newRow("another user's folder in the way")
+        << QStringList{"file @tmpin/theirs t", "owner 65534 @tmpin"} << "" << "" << "@tmpin/theirs";
 }
 
-void TestTempFolder::leavesForeignNamesAlone()
+void TestTempFolder::choosesItsOwnFolder()
 {
     QFETCH(QStringList, setup);
+    QFETCH(QString, runtime);
+    QFETCH(QString, expected);
     QFETCH(QString, survivor);
-    if (setup.last().startsWith(QLatin1String("owner")) && ::geteuid() != 0)
+    if (setup.join(QLatin1Char(' ')).contains(QLatin1String("owner")) && ::geteuid() != 0)
         QSKIP("only root can give a folder to another user");
     const Places places;
     const auto restore = qScopeGuard([&places] { places.apply(QStringLiteral("mode 0700 @out/dir")); });
     for (const QString &line : kOutside + setup)
         QVERIFY2(places.apply(line), qPrintable(line));
+    if (runtime.isEmpty())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(places.expand(runtime)));
 
-    QCOMPARE(orv::prepareTemporaryFolder(), QString());
+    const QString chosen = orv::prepareTemporaryFolder();
 
-    survivor.replace(QLatin1String("@in"), places.inside).replace(QLatin1String("@out"), places.outside);
+    QCOMPARE(chosen, expected.isEmpty() ? QString() : places.expand(expected));
+    if (!chosen.isEmpty())
+        QCOMPARE(modeOf(chosen), mode_t(S_IFDIR | 0700));
     std::error_code ec;
-    QVERIFY(fs::exists(fs::symlink_status(native(survivor), ec)));
+    if (!survivor.isEmpty())
+        QVERIFY(fs::exists(fs::symlink_status(native(places.expand(survivor)), ec)));
     QCOMPARE(orv::test::readFile(places.outside + QStringLiteral("/dir/inner.txt")), QByteArray("inner"));
 }
 

@@ -1,3 +1,4 @@
+#include "finder/app/tempfolder.h"
 #include "finder/browser/archiveservice.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/browser/treelevels.h"
@@ -79,6 +80,7 @@ private Q_SLOTS:
     void selectPathRebuildsThePath();
     void openingAFile_data();
     void openingAFile();
+    void openingWithoutTemporaryFolder();
     void passwordAskedOncePerExpansion();
     void statusFollowsALaterPassword_data();
     void statusFollowsALaterPassword();
@@ -427,6 +429,25 @@ void TestArchiveTree::openingAFile()
     }
     QCOMPARE(item->isExpanded(), wasExpanded);
     QVERIFY(prompter.records().empty());
+}
+
+// The message names the places tried instead of blaming the archive as the unpack error does.
+void TestArchiveTree::openingWithoutTemporaryFolder()
+{
+    orv::ScriptedPrompter prompter;
+    orv::CArchiveService service;
+    service.layer().SetArchiveExtensions(kTypes);
+    QStringList launched;
+    service.setFileLauncher([&launched](const QString &path) {
+        launched << path;
+        return true;
+    });
+    QVERIFY(!service.OpenFile(at("a.zip/top.txt")));
+    QVERIFY(launched.isEmpty());
+    QCOMPARE(prompter.texts().size(), 1);
+    const QString text = prompter.texts().first();
+    QVERIFY2(text.contains("top.txt") && text.contains(orv::temporaryFolderPlaces().last()), qPrintable(text));
+    QVERIFY2(!text.contains("Cannot unpack"), qPrintable(text));
 }
 
 void TestArchiveTree::passwordAskedOncePerExpansion()

@@ -144,6 +144,7 @@ private slots:
         QTest::newRow("no command") << QStringList{} << 2 << "usage:";
         QTest::newRow("unknown command") << QStringList{"show", "a.tar"} << 2 << "unknown command show";
         QTest::newRow("unknown option") << QStringList{"list", "--fast", "a.tar"} << 2 << "unknown option --fast";
+        QTest::newRow("unknown option alone") << QStringList{"--fast"} << 2 << "usage:";
         QTest::newRow("extract option on list") << QStringList{"list", "--files-without-paths", "a.tar"} << 2
                                                 << "not valid here";
         QTest::newRow("bad overwrite value") << QStringList{"extract", "--overwrite", "maybe", "a.tar", "out"} << 2
@@ -172,6 +173,26 @@ private slots:
             QCOMPARE(result.err, QString());
         else
             QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    }
+
+    void helpAndVersion_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("start");  // of the standard output
+        QTest::newRow("--help") << QStringList{"--help"} << "usage: orvfind-cli ";
+        QTest::newRow("-h") << QStringList{"-h"} << "usage: orvfind-cli ";
+        QTest::newRow("--version") << QStringList{"--version"} << "orvfind-cli " ORV_VERSION "\n";
+    }
+
+    // Asked for, the usage is an answer rather than an error: it goes to the standard output.
+    void helpAndVersion()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, start);
+        const Result result = run(arguments);
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.err, QString());
+        QVERIFY2(result.out.startsWith(start), qPrintable(result.out));
     }
 
     void extractBytes_data()

@@ -3,12 +3,15 @@
 // Archives made at test time with the 7z and zip command-line tools, and 7z's own listing as the oracle.
 
 #include "tests/support/tools.h"
+#include "unpack/sevenzip/sevenziparchive.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace orv::test {
 
@@ -19,5 +22,10 @@ QStringList makeSourceTree(const QString &root);
 // One "7z l -slt" record per item, keyed by the property names ("Path", "Size", "CRC", ...).
 using SltRecord = QHash<QString, QString>;
 QList<SltRecord> listWith7z(const QString &archive, const QString &password = {});
+
+// Every file of an open archive written below folder through the callback the readers extract with; false
+// when the library or the callback reported a failure.
+bool extractEverything(const sz::SevenZipArchive &archive, const QString &folder,
+                       const std::optional<QString> &password = {});
 
 }  // namespace orv::test
