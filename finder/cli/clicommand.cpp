@@ -242,15 +242,14 @@ bool gatherListing(CArchiveAccess &access, const CArchiveAccess::Located &archiv
     if (streamed != EntryStream::Unavailable)
         return streamed == EntryStream::Listed;
     lines.discard();
-    if (!access.OpenArchiveOfKind(archive.path, archive.kind))
+    const COpenedArchive opened = access.Open(archive.path, archive.kind);
+    if (!opened)
         return false;
-    IUnpacker &unpacker = *access.CurrentUnpacker(archive.kind);
-    forEachEntry(unpacker, TarNames::UnderTar, [&lines](const ArchiveEntry &entry) {
+    forEachEntry(opened.reader(), TarNames::UnderTar, [&lines](const ArchiveEntry &entry) {
         lines.add(entry);
         return true;
     });
-    damage = unpacker.damageText();
-    access.CloseArchiveOfKind(archive.kind);
+    damage = opened->damageText();
     return true;
 }
 
@@ -377,19 +376,6 @@ CArchiveAccess::Located CCliCommand::locateArchiveOf(CArchiveAccess &access, con
     return located;
 }
 
-ArchiveKindCode CCliCommand::openArchiveOf(CArchiveAccess &access, const QString &path, QString &archive)
-{
-    const CArchiveAccess::Located located = locateArchiveOf(access, path);
-    archive = located.path;
-    if (archive.isEmpty())
-        return ArchiveKind::None;
-    if (!access.OpenArchiveOfKind(archive, located.kind)) {
-        reportOpenFailure(access, located.kind);
-        return ArchiveKind::None;
-    }
-    return located.kind;
-}
-
 int CCliCommand::runList(CArchiveAccess &access, const CliRequest &request)
 {
     const QString path = absolutePath(request.path);
@@ -417,21 +403,21 @@ int CCliCommand::runList(CArchiveAccess &access, const CliRequest &request)
 int CCliCommand::runInfo(CArchiveAccess &access, const CliRequest &request)
 {
     const QString path = absolutePath(request.path);
-    QString archive;
-    const ArchiveKindCode kind = openArchiveOf(access, path, archive);
-    if (kind == ArchiveKind::None)
+    const CArchiveAccess::Located archive = locateArchiveOf(access, path);
+    if (archive.path.isEmpty())
         return Failure;
-    IUnpacker &unpacker = *access.CurrentUnpacker(kind);
-    const QString inner = innerPathOf(path, archive);
+    const COpenedArchive opened = access.Open(archive.path, archive.kind);
+    if (!opened) {
+        reportOpenFailure(access, archive.kind);
+        return Failure;
+    }
+    const QString inner = innerPathOf(path, archive.path);
     QString text;
     if (inner.isEmpty())
-        text = unpacker.archiveOutputInfo();
-    else if (access.IsFolderOfKind(inner, kind))
-        text = unpacker.folderOutputInfo(inner);
+        text = opened->archiveOutputInfo();
     else
-        text = unpacker.fileOutputInfo(inner);
-    const QString damage = unpacker.damageText();
-    access.CloseArchiveOfKind(kind);
+        text = opened->isFolder(inner) ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner);
+    const QString damage = opened->damageText();
     if (!text.isEmpty()) {
         const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
         std::fwrite(line.constData(), 1, std::size_t(line.size()), m_out);

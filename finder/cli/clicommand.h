@@ -51,7 +51,6 @@ private:
     // The archive the path is or lies in; reports why not and returns an empty path when none.
     CArchiveAccess::Located locateArchiveOf(CArchiveAccess &access, const QString &path);
     // Opens the archive the path is or lies in; reports why not and returns None on failure.
-    ArchiveKindCode openArchiveOf(CArchiveAccess &access, const QString &path, QString &archive);
     void reportOpenFailure(CArchiveAccess &access, ArchiveKindCode kind);
     void error(const QString &text);
     void print(const QString &text);
