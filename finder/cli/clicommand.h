@@ -50,7 +50,7 @@ private:
     int runExtract(CArchiveAccess &access, const CliRequest &request, CConsolePrompter &prompts);
     // The archive the path is or lies in; reports why not and returns an empty path when none.
     CArchiveAccess::Located locateArchiveOf(CArchiveAccess &access, const QString &path);
-    // Opens the archive the path is or lies in; reports why not and returns None on failure.
+    // Says why the archive could not be opened, in the reader's words where it gives them.
     void reportOpenFailure(CArchiveAccess &access, ArchiveKindCode kind);
     void error(const QString &text);
     void print(const QString &text);
