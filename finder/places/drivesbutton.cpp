@@ -31,18 +31,12 @@ int CDrivesButton::Fill()
     for (const PlaceListItem &item : m_list.items())
         addItem(iconFor(item), item.text, item.path);
 
-    int selection = m_list.selectionIndex();
-    if (m_rebuildPending && m_list.indexOfPath(m_rememberedPath) >= 0)
-        selection = m_list.indexOfPath(m_rememberedPath);
-    m_rebuildPending = false;
-    setCurrentIndex(selection);
+    setCurrentIndex(m_list.selectionIndex());
     return count();
 }
 
 void CDrivesButton::Reset()
 {
-    m_rememberedPath = selectedPath();
-    m_rebuildPending = true;
     const QSignalBlocker blocker(this);
     clear();
 }

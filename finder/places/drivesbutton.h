@@ -27,10 +27,10 @@ public:
     // The watcher is not owned; it must outlive the button or be destroyed with it.
     CDrivesButton(CMountWatcher *watcher, RootsProvider roots, QWidget *parent = nullptr);
 
-    // Rebuilds the items and selects the first fixed drive (or, after Reset, the place chosen before when
-    // it is still there); answers the item count.
+    // Rebuilds the items and selects the first fixed drive, also after a volume arrived; answers the item
+    // count.
     int Fill();
-    // Remembers the selection, marks a rebuild as pending and empties the list.
+    // Empties the list before a rebuild.
     void Reset();
     QString GetSelectedText() const;
     QString selectedPath() const;
@@ -52,8 +52,6 @@ private:
     CMountWatcher *m_watcher;
     RootsProvider m_roots;
     CListDrives m_list;
-    QString m_rememberedPath;
-    bool m_rebuildPending = false;
 };
 
 // The icon of a drive of that type, from the icon theme when it has one.

@@ -40,11 +40,4 @@ int CListDrives::selectionIndex() const
     return m_firstFixed < m_items.size() ? m_firstFixed : 0;
 }
 
-int CListDrives::indexOfPath(const QString &path) const
-{
-    const auto found = std::find_if(m_items.begin(), m_items.end(),
-                                    [&](const PlaceListItem &item) { return item.path == path; });
-    return found == m_items.end() ? -1 : int(found - m_items.begin());
-}
-
 }  // namespace orv

@@ -34,7 +34,6 @@ public:
     int firstFixedIndex() const { return m_firstFixed; }
     // The item to select: the first fixed drive, else the first root, else the first item; -1 when empty.
     int selectionIndex() const;
-    int indexOfPath(const QString &path) const;
 
 private:
     QList<PlaceListItem> m_items;
