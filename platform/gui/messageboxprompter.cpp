@@ -3,7 +3,9 @@
 #include "platform/gui/confirmreplacedialog.h"
 #include "platform/gui/passworddialog.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace orv {
 
@@ -73,6 +75,35 @@ MsgAnswer answerOf(int result, MsgButtons buttons)
     return MsgAnswer::Cancel;
 }
 
+// The progress window of a running operation: a visible window that does not block the others.
+const QWidget *progressWindow(const QWidget *asking)
+{
+    for (const QWidget *window : QApplication::topLevelWidgets()) {
+        if (window != asking && window->isVisible() && qobject_cast<const QDialog *>(window) && !window->isModal())
+            return window;
+    }
+    return nullptr;
+}
+
+// A question asked while an operation runs goes below its progress window, or above it when the screen has
+// no room below, so that the path being worked on stays in sight.
+void keepProgressInSight(QDialog &dialog)
+{
+    const QWidget *progress = progressWindow(&dialog);
+    if (!progress)
+        return;
+    dialog.adjustSize();
+    const QRect busy = progress->frameGeometry();
+    const QScreen *screen = progress->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    // Not shown yet, the dialog has no frame of its own: it will get one like the progress window's.
+    const QSize framed = dialog.size() + busy.size() - progress->size();
+    QRect placed(QPoint(busy.center().x() - framed.width() / 2, busy.bottom() + 1), framed);
+    if (room.isValid() && placed.bottom() > room.bottom())
+        placed.moveBottom(busy.top() - 1);
+    dialog.move(placed.topLeft());
+}
+
 }  // namespace
 
 MessageBoxPrompter::MessageBoxPrompter(QWidget *parent) : m_previous(setPrompter(this)), m_parent(parent) {}
@@ -95,12 +126,14 @@ ReplaceAnswer MessageBoxPrompter::confirmReplace(const ReplaceQuestion &question
 {
     CConfirmReplace dialog(m_parent);
     dialog.setQuestion(question);
+    keepProgressInSight(dialog);
     return dialog.ask();
 }
 
 std::optional<QString> MessageBoxPrompter::password(const QString &)
 {
     CPassword dialog(m_parent);
+    keepProgressInSight(dialog);
     return dialog.ask();
 }
 

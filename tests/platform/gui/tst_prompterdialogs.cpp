@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -57,6 +58,8 @@ private slots:
     void replaceShowsQuestion();
     void passwordAnswers_data();
     void passwordAnswers();
+    void questionsLeaveTheProgressInSight_data();
+    void questionsLeaveTheProgressInSight();
 
 private:
     orv::ReplaceQuestion m_question{QStringLiteral("This folder already contains a read-only file named"),
@@ -221,6 +224,37 @@ void TestPrompterDialogs::passwordAnswers()
         answerWith(modal, button);
     });
     QCOMPARE(m_password.ask(), answer);
+}
+
+void TestPrompterDialogs::questionsLeaveTheProgressInSight_data()
+{
+    QTest::addColumn<bool>("password");
+    QTest::addColumn<bool>("atTheBottom");  // else in the middle of the screen, where dialogs go by default
+    QTest::newRow("password") << true << false;
+    QTest::newRow("replace") << false << false;
+    QTest::newRow("password, above when no room below") << true << true;
+}
+
+void TestPrompterDialogs::questionsLeaveTheProgressInSight()
+{
+    QFETCH(bool, password);
+    QFETCH(bool, atTheBottom);
+    QDialog progress;
+    progress.resize(460, 120);
+    const QRect screen = progress.screen()->availableGeometry();
+    progress.move(screen.center().x() - 230, atTheBottom ? screen.bottom() - 130 : screen.center().y() - 60);
+    progress.show();
+    orv::MessageBoxPrompter prompter;
+    whenModalShown([&](QDialog *modal) {
+        QVERIFY2(!modal->frameGeometry().intersects(progress.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(modal->x()).arg(modal->y()).arg(modal->width()).arg(modal->height())));
+        QVERIFY(screen.contains(modal->frameGeometry().topLeft()));
+        answerWith(modal, QString());
+    });
+    if (password)
+        prompter.password(QStringLiteral("/a.7z"));
+    else
+        prompter.confirmReplace(m_question);
 }
 
 QTEST_MAIN(TestPrompterDialogs)
