@@ -12,6 +12,8 @@ CMenuPrompts::CMenuPrompts(QMenu *menu, QWidget *target) : QObject(menu), m_menu
 {
     menu->installEventFilter(this);
     connect(menu, &QMenu::hovered, this, [this](QAction *action) { show(action->statusTip()); });
+    // The prompt goes with the menu, before the chosen command runs.
+    connect(menu, &QMenu::aboutToHide, this, [this] { show(QString()); });
 }
 
 // The menu's own hover skips disabled items; the item under the mouse is looked up here instead.

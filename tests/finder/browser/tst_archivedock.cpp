@@ -444,7 +444,7 @@ void TestArchiveDock::archiveMenuPromptsReachTheStatusBar_data()
     QTest::newRow("properties") << "&Properties..." << "Properties of the selected item";
 }
 
-// The items are disabled until their commands come; their prompts show all the same.
+// A prompt shows while its item is under the mouse and goes with the menu.
 void TestArchiveDock::archiveMenuPromptsReachTheStatusBar()
 {
     QFETCH(QString, item);
@@ -464,6 +464,7 @@ void TestArchiveDock::archiveMenuPromptsReachTheStatusBar()
     QTest::mouseMove(menu.get(), menu->actionGeometry(target).center());
     QCOMPARE(window.frame->statusBar()->currentMessage(), prompt.arg(m_drive));
     menu->hide();
+    QCOMPARE(window.frame->statusBar()->currentMessage(), QString());
 }
 
 QTEST_MAIN(TestArchiveDock)
