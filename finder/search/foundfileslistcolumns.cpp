@@ -103,10 +103,10 @@ bool isCommandEnabled(int commandId, const FoundFilesListState &state)
     case CheckAll:
         return !state.empty;
     case RemoveChecks:
+    case Extract:
         return state.anyChecked;
     case Save:
     case Export:
-    case Extract:
         return state.laterCommands && state.anyChecked;
     case SearchInResults:
         return !state.empty && !state.searchingInResults;

@@ -73,7 +73,7 @@ struct FoundFilesListState
     bool empty = true;
     bool anyChecked = false;
     bool searchingInResults = false;
-    bool laterCommands = false;  // saving, exporting and extracting come later
+    bool laterCommands = false;  // saving and exporting come later
 };
 
 bool isCommandEnabled(int commandId, const FoundFilesListState &state);

@@ -64,8 +64,8 @@ private slots:
         pane.list()->selectRow(1);
         QVERIFY(enabled(FoundFilesCmd::DeleteSelected) && enabled(FoundFilesCmd::FindInBrowser));
         pane.action(FoundFilesCmd::CheckAll)->trigger();
-        QVERIFY(enabled(FoundFilesCmd::RemoveChecks));
-        QVERIFY(!enabled(FoundFilesCmd::Save) && !enabled(FoundFilesCmd::Extract));
+        QVERIFY(enabled(FoundFilesCmd::RemoveChecks) && enabled(FoundFilesCmd::Extract));
+        QVERIFY(!enabled(FoundFilesCmd::Save));
 
         frameSortBySize.trigger();
         frameSortBySize.trigger();
