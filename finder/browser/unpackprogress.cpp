@@ -5,12 +5,11 @@
 
 namespace orv {
 
-CUnpackProgress::CUnpackProgress(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::CUnpackProgress>())
+CUnpackProgress::CUnpackProgress(QWidget *parent)
+    : CProgressWindow(Ev::UnpackStop, parent), m_ui(std::make_unique<Ui::CUnpackProgress>())
 {
     m_ui->setupUi(this);
-    setModal(false);
-    connect(m_ui->stopButton, &QPushButton::clicked, this, &CUnpackProgress::OnStop);
-    m_started.start();
+    connectForm(m_ui->elapsedLabel, m_ui->stopButton);
     showProgress(0, QString());
 }
 
@@ -31,18 +30,6 @@ QString CUnpackProgress::elapsedText() const
     return m_ui->elapsedLabel->text();
 }
 
-void CUnpackProgress::OnStop()
-{
-    postOrvEvent(this, Ev::UnpackStop);
-}
-
-// Escape and the title bar's close button would hide the window while the unpack goes on: they ask to stop
-// instead, as "&Stop" does.
-void CUnpackProgress::reject()
-{
-    OnStop();
-}
-
 bool CUnpackProgress::event(QEvent *event)
 {
     if (event->type() == Ev::type(Ev::UnpackProgress)) {
@@ -52,7 +39,7 @@ bool CUnpackProgress::event(QEvent *event)
     }
     if (event->type() == Ev::type(Ev::UnpackStop))
         return true;
-    return QDialog::event(event);
+    return CProgressWindow::event(event);
 }
 
 void CUnpackProgress::showProgress(int percent, const QString &name)
@@ -60,8 +47,7 @@ void CUnpackProgress::showProgress(int percent, const QString &name)
     m_ui->progressBar->setValue(qBound(0, percent, 100));
     if (!name.isEmpty())
         m_ui->nameLabel->setText(name);
-    if (const std::optional<QString> text = m_elapsed.update(m_started.elapsed()))
-        m_ui->elapsedLabel->setText(*text);
+    updateElapsed();
 }
 
 }  // namespace orv

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "finder/common/elapsedtext.h"
-
-#include <QDialog>
-#include <QElapsedTimer>
+#include "finder/common/progresswindow.h"
 
 #include <memory>
 
@@ -14,9 +11,8 @@ class CUnpackProgress;
 namespace orv {
 
 // The modeless "Unpack Progress" window of a running extraction: the readers send it the percentage and the
-// current name; "&Stop" posts the stop event to the window itself, where the reader's next pump finds it.
-// Closing the window asks the same.
-class CUnpackProgress : public QDialog
+// current name; the elapsed time and "&Stop" as every progress window has them.
+class CUnpackProgress : public CProgressWindow
 {
     Q_OBJECT
 
@@ -27,8 +23,6 @@ public:
     QString nameText() const;
     int percent() const;
     QString elapsedText() const;
-    void OnStop();
-    void reject() override;
 
 protected:
     bool event(QEvent *event) override;
@@ -37,8 +31,6 @@ private:
     void showProgress(int percent, const QString &name);
 
     std::unique_ptr<Ui::CUnpackProgress> m_ui;
-    QElapsedTimer m_started;
-    CElapsedText m_elapsed;
 };
 
 }  // namespace orv

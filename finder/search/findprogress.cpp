@@ -5,12 +5,11 @@
 
 namespace orv {
 
-CFindProgress::CFindProgress(QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::CFindProgress>())
+CFindProgress::CFindProgress(QWidget *parent)
+    : CProgressWindow(Ev::FindStop, parent), m_ui(std::make_unique<Ui::CFindProgress>())
 {
     m_ui->setupUi(this);
-    setModal(false);
-    connect(m_ui->stopButton, &QPushButton::clicked, this, &CFindProgress::OnStop);
-    m_started.start();
+    connectForm(m_ui->elapsedLabel, m_ui->stopButton);
 }
 
 CFindProgress::~CFindProgress() = default;
@@ -25,18 +24,6 @@ QString CFindProgress::elapsedText() const
     return m_ui->elapsedLabel->text();
 }
 
-void CFindProgress::OnStop()
-{
-    postOrvEvent(this, Ev::FindStop);
-}
-
-// Escape and the title bar's close button would hide the window while the search goes on: they ask to stop
-// instead, as "&Stop" does.
-void CFindProgress::reject()
-{
-    OnStop();
-}
-
 bool CFindProgress::event(QEvent *event)
 {
     if (event->type() == Ev::type(Ev::FindProgress)) {
@@ -44,13 +31,12 @@ bool CFindProgress::event(QEvent *event)
             showProgress(progress->text());
         return true;
     }
-    return QDialog::event(event);
+    return CProgressWindow::event(event);
 }
 
 void CFindProgress::showProgress(const QString &path)
 {
-    if (const std::optional<QString> text = m_elapsed.update(m_started.elapsed()))
-        m_ui->elapsedLabel->setText(*text);
+    updateElapsed();
     m_ui->itemEdit->setText(path);
 }
 

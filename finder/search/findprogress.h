@@ -1,9 +1,6 @@
 #pragma once
 
-#include "finder/common/elapsedtext.h"
-
-#include <QDialog>
-#include <QElapsedTimer>
+#include "finder/common/progresswindow.h"
 
 #include <memory>
 
@@ -13,10 +10,8 @@ class CFindProgress;
 
 namespace orv {
 
-// The modeless "Find" window of a running search: the path being examined, the elapsed time rewritten at
-// most once a second, and "&Stop", which posts the stop event to the window itself so that the search sees
-// it at its next pump. Closing the window asks the same.
-class CFindProgress : public QDialog
+// The modeless "Find" window of a running search: the path being examined, the elapsed time and "&Stop".
+class CFindProgress : public CProgressWindow
 {
     Q_OBJECT
 
@@ -26,8 +21,6 @@ public:
 
     QString itemText() const;
     QString elapsedText() const;
-    void OnStop();
-    void reject() override;
 
 protected:
     bool event(QEvent *event) override;
@@ -36,8 +29,6 @@ private:
     void showProgress(const QString &path);
 
     std::unique_ptr<Ui::CFindProgress> m_ui;
-    QElapsedTimer m_started;
-    CElapsedText m_elapsed;
 };
 
 }  // namespace orv
