@@ -3,6 +3,7 @@
 #include "finder/archive/archiveaccess.h"
 #include "finder/cli/consoleprompter.h"
 #include "finder/cli/interruptbridge.h"
+#include "finder/cli/terminaltext.h"
 #include "finder/search/searchengine.h"
 #include "finder/settings/settings.h"
 #include "platform/events.h"
@@ -230,7 +231,8 @@ public:
     void FreeAll() override { m_count = 0; }
     bool AddFoundFile(const CFileInfo &record) override
     {
-        add(foundFilesRow(m_format, record), false);
+        add(foundFilesRow(m_format, m_file || m_format != FoundFilesFormat::Text ? record : forTerminal(record)),
+            false);
         ++m_count;
         return true;
     }
@@ -246,6 +248,14 @@ public:
     }
 
 private:
+    // The plain lines on standard output show control characters in names escaped, one hit a line.
+    static CFileInfo forTerminal(CFileInfo record)
+    {
+        record.m_strName = QString::fromUtf8(terminalText(record.m_strName));
+        record.m_strFullPath = QString::fromUtf8(terminalText(record.m_strFullPath));
+        return record;
+    }
+
     void add(const QString &text, bool atStart)
     {
         m_block += m_file ? foundFilesFileBytes(text, atStart) : text.toUtf8();
