@@ -17,6 +17,14 @@ if(ORV_SANITIZE)
     add_link_options(-fsanitize=address,undefined -fno-sanitize=vptr)
 endif()
 
+if(ORV_FUZZ)
+    # The libraries the fuzz targets link carry the coverage hooks too, so the fuzzer is guided through the
+    # parsers' own code; any finding of the sanitizers ends the run as a crash.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 # Start-up time of the command-line tool is mostly the dynamic loader's: inline functions stay out of the
 # libraries' symbol tables, calls inside a library bind to it at link time, and libraries nothing uses are
 # not loaded at all.

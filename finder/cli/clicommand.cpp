@@ -5,6 +5,7 @@
 #include "finder/archive/extraction.h"
 #include "finder/cli/findcommand.h"
 #include "finder/cli/interruptbridge.h"
+#include "finder/cli/terminaltext.h"
 #include "finder/settings/settings.h"
 #include "unpack/common/entrylookup.h"
 
@@ -219,7 +220,7 @@ private:
         }
         m_times.append(out, modified);
         out += '\t';
-        out.append(path.data(), std::size_t(path.size()));
+        appendTerminalText(out, path);
         out += '\n';
         ++lines.shown;
     }
@@ -419,7 +420,7 @@ int CCliCommand::runInfo(CArchiveAccess &access, const CliRequest &request)
         text = opened->isFolder(inner) ? opened->folderOutputInfo(inner) : opened->fileOutputInfo(inner);
     const QString damage = opened->damageText();
     if (!text.isEmpty()) {
-        const QByteArray line = (text + QLatin1Char('\n')).toUtf8();
+        const QByteArray line = terminalText(text) + '\n';
         std::fwrite(line.constData(), 1, std::size_t(line.size()), m_out);
         std::fflush(m_out);
     }

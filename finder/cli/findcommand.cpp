@@ -3,6 +3,7 @@
 #include "finder/archive/archiveaccess.h"
 #include "finder/cli/consoleprompter.h"
 #include "finder/cli/interruptbridge.h"
+#include "finder/cli/terminaltext.h"
 #include "finder/search/searchengine.h"
 #include "finder/settings/settings.h"
 #include "platform/events.h"
@@ -216,23 +217,26 @@ QString absolutePath(const QString &path)
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
-// Writes the rows as the search finds them: to standard output as plain UTF-8 lines, or to the output
-// file in the saved-list encoding, which replaces the file only once everything is written.
-class CHitWriter : public IResultStoreObserver
+// Writes the rows as the search finds them and keeps none of them, so the memory a search takes does not
+// grow with its hits: to standard output as plain UTF-8 lines, or to the output file in the saved-list
+// encoding, which replaces the file only once everything is written.
+class CHitWriter : public IFoundFileSink
 {
 public:
-    CHitWriter(const CResultStore &store, FoundFilesFormat format, std::FILE *out, QSaveFile *file)
-        : m_store(store), m_format(format), m_out(out), m_file(file)
+    CHitWriter(FoundFilesFormat format, std::FILE *out, QSaveFile *file) : m_format(format), m_out(out), m_file(file)
     {
         add(foundFilesHeader(format), true);
     }
 
-    void beginAppend(std::size_t) override {}
-    void endAppend() override { add(foundFilesRow(m_format, m_store.records().back()), false); }
-    void beginRemove(std::size_t) override {}
-    void endRemove() override {}
-    void beginReset() override {}
-    void endReset() override {}
+    void FreeAll() override { m_count = 0; }
+    bool AddFoundFile(const CFileInfo &record) override
+    {
+        add(foundFilesRow(m_format, m_file || m_format != FoundFilesFormat::Text ? record : forTerminal(record)),
+            false);
+        ++m_count;
+        return true;
+    }
+    std::uint32_t foundCount() const override { return m_count; }
 
     bool finish()
     {
@@ -244,6 +248,14 @@ public:
     }
 
 private:
+    // The plain lines on standard output show control characters in names escaped, one hit a line.
+    static CFileInfo forTerminal(CFileInfo record)
+    {
+        record.m_strName = QString::fromUtf8(terminalText(record.m_strName));
+        record.m_strFullPath = QString::fromUtf8(terminalText(record.m_strFullPath));
+        return record;
+    }
+
     void add(const QString &text, bool atStart)
     {
         m_block += m_file ? foundFilesFileBytes(text, atStart) : text.toUtf8();
@@ -261,12 +273,12 @@ private:
         m_block.clear();
     }
 
-    const CResultStore &m_store;
     FoundFilesFormat m_format;
     std::FILE *m_out;
     QSaveFile *m_file;
     QByteArray m_block;
     bool m_ok = true;
+    std::uint32_t m_count = 0;
 };
 
 }  // namespace
@@ -363,8 +375,8 @@ int CFindCommand::Run(const QStringList &arguments)
             return 1;
         }
     }
-    CResultStore store;
-    CSearchEngine engine(access, store);
+    CHitWriter writer(request->format, m_out, file.get());
+    CSearchEngine engine(access, writer);
     engine.SetCriteria(request->criteria);
     engine.SetPumping(request->pumping);
     QObject progress;
@@ -375,10 +387,7 @@ int CFindCommand::Run(const QStringList &arguments)
         postOrvEvent(&progress, Ev::FindStop);
     });
 
-    CHitWriter writer(store, request->format, m_out, file.get());
-    store.setObserver(&writer);
     const std::uint32_t count = engine.Search(request->places);
-    store.setObserver(nullptr);
     if (!writer.finish()) {
         error(file ? tr("cannot write to file %1: %2").arg(file->fileName(), file->errorString())
                    : tr("cannot write the output"));

@@ -42,7 +42,6 @@ public:
 
 private:
     void error(const QString &text);
-    bool writeStream(const FindRequest &request, std::span<const CFileInfo> records);
 
     std::FILE *m_out;
     std::FILE *m_err;

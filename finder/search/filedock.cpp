@@ -253,8 +253,8 @@ void CFoundFilesPane::OnExtractChecked()
     QStringList paths;
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        for (const CFileInfo *record : model()->checkedRecords())
-            paths << record->m_strFullPath;
+        for (const CFileInfo &record : model()->checkedRecords())
+            paths << record.m_strFullPath;
         QApplication::restoreOverrideCursor();
     }
     emit extractRequested(paths);

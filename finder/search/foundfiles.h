@@ -1,5 +1,8 @@
 #pragma once
 
+#include "finder/search/chunkedarray.h"
+#include "finder/search/compacttexts.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -29,8 +32,23 @@ struct CFileInfo
 // the full path itself for a folder record. A file in the root folder gets "/".
 QString inFolderText(const CFileInfo &record);
 
+// Where a search puts its hits: the result store of the window, or a writer that writes each hit out and
+// keeps none.
+class IFoundFileSink
+{
+public:
+    virtual ~IFoundFileSink() = default;
+    virtual void FreeAll() = 0;
+    // Takes the hit and numbers it with the found count. False when there is no memory left for it: the
+    // hit is not taken and every hit before it stays as it was.
+    virtual bool AddFoundFile(const CFileInfo &record) = 0;
+    virtual std::uint32_t foundCount() const = 0;
+};
+
 // Told about every change of the store, before and after it, so that a list model can follow it row by
-// row without copying the records.
+// row without copying the records. beginAppend comes once the store has made room for the record, so
+// that running out of memory there refuses the hit before the list has started to take it; it may
+// throw std::bad_alloc, with nothing changed, and the store then refuses the hit.
 class IResultStoreObserver
 {
 public:
@@ -43,31 +61,72 @@ public:
     virtual void endReset() = 0;
 };
 
-// Owns every record of the current result in insertion order. The records lie in one contiguous array,
-// so a result of hundreds of thousands of hits costs its strings and little else.
-class CResultStore
+// Owns every record of the current result in insertion order, each in a compact form: the folder part
+// of the full path is kept once for all records of that folder, the last component and the name (once,
+// when they are the same) lie in large blocks of text, and the numbers in a fixed record of 48 bytes.
+// The fields that every record has alike are not kept: the sequence number is the list index, the
+// second size is the size, the reserved field is 0, and the folder and in-archive marks are 0 or 1.
+class CResultStore final : public IFoundFileSink
 {
 public:
-    // Copies the record, numbers the copy with the found count and appends it; returns the copy.
-    const CFileInfo &AddFoundFile(const CFileInfo &record);
-    void FreeAll();
-    // Removes the record with that list index; the others keep their numbers. False when none has it.
-    bool RemoveOne(std::uint32_t listIndex);
-    std::vector<CFileInfo> CopyAll() const { return m_records; }
+    CResultStore();
+    ~CResultStore() override;
+    CResultStore(CResultStore &&other);
 
-    std::uint32_t foundCount() const { return m_foundCount; }
-    std::size_t size() const { return m_records.size(); }
-    bool empty() const { return m_records.empty(); }
-    const CFileInfo &at(std::size_t row) const { return m_records.at(row); }
-    const std::vector<CFileInfo> &records() const { return m_records; }
+    // Copies the record, numbers the copy with the found count and appends it.
+    bool AddFoundFile(const CFileInfo &record) override;
+    void FreeAll() override;
+    // Removes the record with that list index; the others keep their numbers. False when none has it.
+    // The texts of removed records stay until the store is emptied.
+    bool RemoveOne(std::uint32_t listIndex);
+    std::vector<CFileInfo> CopyAll() const;
+    // Hands every record over to a new store (without an observer) and empties this one as FreeAll does,
+    // so that a pass over the old result costs no copy of it.
+    CResultStore TakeAll();
+
+    std::uint32_t foundCount() const override { return m_foundCount; }
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    // The record at a position, made whole.
+    CFileInfo at(std::size_t row) const;
+    // Single fields, for the list's cells and its sorting.
+    QString nameAt(std::size_t row) const;
+    std::uint64_t sizeAt(std::size_t row) const { return m_entries[row].size; }
+    std::int64_t modifiedAt(std::size_t row) const { return m_entries[row].modified; }
+    std::uint32_t listIndexAt(std::size_t row) const { return m_entries[row].listIndex; }
+    // Records of one folder share a key, so that the folder's text is worked on once; keys run from 0
+    // below folderKeyCount(). A folder record, which shows its own full path, has no key (-1).
+    std::int64_t folderKeyAt(std::size_t row) const;
+    std::size_t folderKeyCount() const { return m_folders.size(); }
+    QString folderKeyText(std::uint32_t key) const;
     // The row of the record with that list index, or -1.
     std::ptrdiff_t rowOfListIndex(std::uint32_t listIndex) const;
 
+    // The most records the store takes; a record past it is refused as when memory runs out.
+    void setCapacity(std::size_t records) { m_capacity = records; }
     void setObserver(IResultStoreObserver *observer) { m_observer = observer; }
 
 private:
-    std::vector<CFileInfo> m_records;
+    struct Entry
+    {
+        std::uint64_t size = 0;
+        std::int64_t modified = 0;
+        std::int64_t created = 0;
+        std::uint64_t text = 0;  // where the last component of the full path lies in the text pool
+        std::uint32_t folder = 0;  // the folder part of the full path, with its trailing "/"
+        std::uint32_t listIndex = 0;
+        std::uint32_t lastLength = 0;
+        std::uint32_t flags = 0;
+    };
+
+    void append(const CFileInfo &record);
+    QString fullPathOf(const Entry &entry) const;
+
+    ChunkedArray<Entry> m_entries;
+    TextPool m_texts;
+    FolderTable m_folders;
     std::uint32_t m_foundCount = 0;
+    std::size_t m_capacity = std::size_t(-1);
     IResultStoreObserver *m_observer = nullptr;
 };
 

@@ -14,13 +14,42 @@ const char *const kTitles[CFoundFilesModel::ColumnCount] = {
     QT_TRANSLATE_NOOP("CFoundFilesModel", "Size"), QT_TRANSLATE_NOOP("CFoundFilesModel", "Modified")};
 
 // Case-folded once per record, so that each of the n log n comparisons is a plain UTF-16 compare.
-std::vector<QString> foldedKeys(const std::vector<CFileInfo> &records, bool folder)
+std::vector<QString> foldedNames(const CResultStore &store)
 {
     std::vector<QString> keys;
-    keys.reserve(records.size());
-    for (const CFileInfo &r : records)
-        keys.push_back((folder ? inFolderText(r) : r.m_strName).toCaseFolded());
+    keys.reserve(store.size());
+    for (std::size_t position = 0; position < store.size(); ++position)
+        keys.push_back(store.nameAt(position).toCaseFolded());
     return keys;
+}
+
+// Records of one folder share its text, so each folder is folded once; a folder record shows its own
+// full path and gets a key of its own after those of the folders.
+std::vector<std::uint32_t> folderKeys(const CResultStore &store, std::vector<QString> &texts)
+{
+    texts.clear();
+    texts.reserve(store.folderKeyCount());
+    for (std::uint32_t key = 0; key < store.folderKeyCount(); ++key)
+        texts.push_back(store.folderKeyText(key).toCaseFolded());
+    std::vector<std::uint32_t> keys(store.size());
+    for (std::size_t position = 0; position < store.size(); ++position) {
+        const std::int64_t key = store.folderKeyAt(position);
+        if (key >= 0) {
+            keys[position] = std::uint32_t(key);
+        } else {
+            keys[position] = std::uint32_t(texts.size());
+            texts.push_back(store.at(position).m_strFullPath.toCaseFolded());
+        }
+    }
+    return keys;
+}
+
+// Grows the capacity as push_back would, but before anything is added.
+template <typename T>
+void makeRoomForOne(std::vector<T> &values)
+{
+    if (values.size() == values.capacity())
+        values.reserve(std::max<std::size_t>(16, values.capacity() * 2));
 }
 
 template <typename Less>
@@ -57,7 +86,7 @@ int CFoundFilesModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-const CFileInfo &CFoundFilesModel::record(int row) const
+CFileInfo CFoundFilesModel::record(int row) const
 {
     return m_store.at(m_order.at(std::size_t(row)));
 }
@@ -101,7 +130,7 @@ QVariant CFoundFilesModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const CFileInfo &r = record(index.row());
+    const CFileInfo r = record(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return displayText(r, index.column());
@@ -173,12 +202,12 @@ void CFoundFilesModel::setAllChecked(bool checked)
     emit checksChanged();
 }
 
-std::vector<const CFileInfo *> CFoundFilesModel::checkedRecords() const
+std::vector<CFileInfo> CFoundFilesModel::checkedRecords() const
 {
-    std::vector<const CFileInfo *> result;
+    std::vector<CFileInfo> result;
     for (std::uint32_t position : m_order)
         if (m_checked[position] != 0)
-            result.push_back(&m_store.at(position));
+            result.push_back(m_store.at(position));
     return result;
 }
 
@@ -192,7 +221,7 @@ void CFoundFilesModel::removeRows(std::vector<int> rows)
     listIndexes.reserve(rows.size());
     for (int row : rows)
         if (row >= 0 && row < rowCount())
-            listIndexes.push_back(record(row).m_nListIndex);
+            listIndexes.push_back(m_store.listIndexAt(m_order[std::size_t(row)]));
     for (std::uint32_t listIndex : listIndexes)
         m_store.RemoveOne(listIndex);
 }
@@ -226,18 +255,21 @@ void CFoundFilesModel::sort(int column, Qt::SortOrder order)
 
 void CFoundFilesModel::sortOrderOf(int column, Qt::SortOrder order)
 {
-    const std::vector<CFileInfo> &records = m_store.records();
-    if (column == Name || column == Folder) {
-        const std::vector<QString> keys = foldedKeys(records, column == Folder);
+    const CResultStore &store = m_store;
+    if (column == Name) {
+        const std::vector<QString> keys = foldedNames(store);
         sortRows(m_order, order, [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+    } else if (column == Folder) {
+        std::vector<QString> texts;
+        const std::vector<std::uint32_t> keys = folderKeys(store, texts);
+        sortRows(m_order, order,
+                 [&keys, &texts](std::uint32_t a, std::uint32_t b) { return texts[keys[a]] < texts[keys[b]]; });
     } else if (column == Size) {
-        sortRows(m_order, order, [&records](std::uint32_t a, std::uint32_t b) {
-            return records[a].m_nSize < records[b].m_nSize;
-        });
+        sortRows(m_order, order,
+                 [&store](std::uint32_t a, std::uint32_t b) { return store.sizeAt(a) < store.sizeAt(b); });
     } else {
-        sortRows(m_order, order, [&records](std::uint32_t a, std::uint32_t b) {
-            return records[a].m_tModified < records[b].m_tModified;
-        });
+        sortRows(m_order, order,
+                 [&store](std::uint32_t a, std::uint32_t b) { return store.modifiedAt(a) < store.modifiedAt(b); });
     }
 }
 
@@ -247,8 +279,12 @@ void CFoundFilesModel::sortByColumnCommand(int column)
     sort(column, flip ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
+// Room for the row is made before the view hears of it, so that running out of memory here changes
+// nothing and the store can refuse the hit.
 void CFoundFilesModel::beginAppend(std::size_t row)
 {
+    makeRoomForOne(m_order);
+    makeRoomForOne(m_checked);
     beginInsertRows({}, int(m_order.size()), int(m_order.size()));
     m_order.push_back(std::uint32_t(row));
     m_checked.push_back(0);

@@ -31,7 +31,8 @@ public:
     // Sorting is refused (nothing changes) while the list holds no finished result.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    const CFileInfo &record(int row) const;
+    // The record of a row, made whole from the store's compact form.
+    CFileInfo record(int row) const;
     CResultStore &store() { return m_store; }
 
     // The sort column (-1 none) and direction of the last sort; reset when the store is emptied.
@@ -48,7 +49,7 @@ public:
     void setAllChecked(bool checked);
     bool anyChecked() const { return m_checkedCount > 0; }
     // The records of the checked rows, in the order shown.
-    std::vector<const CFileInfo *> checkedRecords() const;
+    std::vector<CFileInfo> checkedRecords() const;
     // Frees the records of the given rows and removes the rows.
     void removeRows(std::vector<int> rows);
 

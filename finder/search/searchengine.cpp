@@ -75,8 +75,8 @@ private:
     CSearchEngine &m_engine;
 };
 
-CSearchEngine::CSearchEngine(CArchiveAccess &access, CResultStore &store)
-    : m_access(access), m_store(store), m_watcher(std::make_unique<StopWatcher>(*this))
+CSearchEngine::CSearchEngine(CArchiveAccess &access, IFoundFileSink &sink)
+    : m_access(access), m_sink(sink), m_watcher(std::make_unique<StopWatcher>(*this))
 {
 }
 
@@ -113,6 +113,12 @@ QString CSearchEngine::CountMessage(std::uint32_t count)
     return tr("For the given search options %1 files are found.").arg(count);
 }
 
+QString CSearchEngine::OutOfMemoryMessage(std::uint32_t count)
+{
+    return tr("There is not enough memory for more files. The search stopped after %1 files, which are kept.")
+        .arg(count);
+}
+
 std::uint32_t CSearchEngine::Run(const QStringList &places)
 {
     const std::uint32_t count = Search(places);
@@ -122,21 +128,22 @@ std::uint32_t CSearchEngine::Run(const QStringList &places)
 
 std::uint32_t CSearchEngine::Search(const QStringList &places)
 {
-    m_store.FreeAll();
+    m_sink.FreeAll();
     m_scratch = CFileInfo{};
     m_running = true;
     m_stopAsked = false;
     m_cancelled = false;
+    m_outOfMemory = false;
     for (const QString &place : places) {
         // Once the user confirmed the interruption nothing more is searched, not even a single file.
-        if (m_cancelled)
+        if (ended())
             break;
         searchCheckedPlace(withoutTrailingSeparators(place));
     }
     m_criteria.bInnerFolder = false;
     m_criteria.strInnerFolder.clear();
     m_running = false;
-    return m_store.foundCount();
+    return m_sink.foundCount();
 }
 
 void CSearchEngine::searchCheckedPlace(const QString &path)
@@ -202,7 +209,7 @@ void CSearchEngine::SearchPlace(const QString &path)
 
 void CSearchEngine::SearchFolder(const QString &folder)
 {
-    if (m_cancelled)
+    if (ended())
         return;
     struct stat st{};
     if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
@@ -221,7 +228,7 @@ void CSearchEngine::searchFolderOnce(const QString &folder)
         if (info.isDir()) {
             if (m_criteria.bIncludeSubfolders)
                 SearchFolder(info.filePath());
-            if (m_cancelled)
+            if (ended())
                 return;
             continue;
         }
@@ -229,7 +236,7 @@ void CSearchEngine::searchFolderOnce(const QString &folder)
             continue;
         reportProgress(m_scratch.m_strFullPath);
         ExamineFile(m_scratch);
-        if (m_cancelled || interruptConfirmed())
+        if (ended() || interruptConfirmed())
             return;
     }
 }
@@ -302,7 +309,7 @@ void CSearchEngine::ExamineFile(const CFileInfo &record)
     switch (*mode) {
     case SearchMode::Archives:
         if (passesFilters() && m_archiveMask.matches(record.m_strName) && IsArchiveName(record.m_strName))
-            m_store.AddFoundFile(record);
+            addHit(record);
         break;
     case SearchMode::FilesInArchives:
         if (IsArchiveName(record.m_strName) && passesFilters())
@@ -365,12 +372,20 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
             hit.m_nSize = hit.m_nSize2 = entry.size;
             hit.m_tModified = hit.m_tCreated = time;
             hit.m_bInArchive = 1;
-            m_store.AddFoundFile(hit);
+            addHit(hit);
         }
         if (m_listing.skipAfterTest)
             return false;
     }
-    return !m_cancelled;
+    return !ended();
+}
+
+void CSearchEngine::addHit(const CFileInfo &record)
+{
+    if (m_sink.AddFoundFile(record))
+        return;
+    m_outOfMemory = true;
+    showError(OutOfMemoryMessage(m_sink.foundCount()), productCaption());
 }
 
 }  // namespace orv

@@ -33,7 +33,9 @@ class CSearchEngine
     Q_DECLARE_TR_FUNCTIONS(CSearchEngine)
 
 public:
-    CSearchEngine(CArchiveAccess &access, CResultStore &store);
+    // The hits go to the sink; when it has no memory left for one, the search ends with a message and the
+    // hits taken so far stay.
+    CSearchEngine(CArchiveAccess &access, IFoundFileSink &sink);
     ~CSearchEngine();
     CSearchEngine(const CSearchEngine &) = delete;
     CSearchEngine &operator=(const CSearchEngine &) = delete;
@@ -67,10 +69,13 @@ public:
     bool IsRunning() const { return m_running; }
     bool IsStopAsked() const { return m_stopAsked; }
     bool IsCancelled() const { return m_cancelled; }
+    // The last search ended because the sink had no memory for another hit.
+    bool IsOutOfMemory() const { return m_outOfMemory; }
     // What the stop event does when the pump meets it.
     void AskStop() { m_stopAsked = true; }
 
     static QString CountMessage(std::uint32_t count);
+    static QString OutOfMemoryMessage(std::uint32_t count);
 
 private:
     class StopWatcher;
@@ -83,9 +88,12 @@ private:
     // After a pump: asks whether to interrupt when a stop was asked for; true when the walk must end.
     bool interruptConfirmed();
     bool visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction);
+    void addHit(const CFileInfo &record);
+    // Cancelled by the user or ended for want of memory: nothing more is searched.
+    bool ended() const { return m_cancelled || m_outOfMemory; }
 
     CArchiveAccess &m_access;
-    CResultStore &m_store;
+    IFoundFileSink &m_sink;
     SearchCriteria m_criteria;
     CMask m_archiveMask;
     CMask m_fileMask;
@@ -100,6 +108,7 @@ private:
     bool m_running = false;
     bool m_stopAsked = false;
     bool m_cancelled = false;
+    bool m_outOfMemory = false;
     CFileInfo m_scratch;
     // Folders searched within the current place, by device and inode: a link back up the tree or a second
     // link to the same folder is not walked again.

@@ -1,5 +1,6 @@
 #include "searchinresults.h"
 
+#include "finder/search/searchengine.h"
 #include "platform/events.h"
 #include "platform/product.h"
 #include "platform/prompts.h"
@@ -71,13 +72,15 @@ std::uint32_t CSearchInResults::Run(const ResultsQuery &query)
     m_running = true;
     m_stopAsked = false;
     m_cancelled = false;
-    const std::vector<CFileInfo> copies = m_store.CopyAll();
-    m_store.FreeAll();
+    const CResultStore previous = m_store.TakeAll();
     QElapsedTimer sincePump;
-    for (const CFileInfo &copy : copies) {
-        sendOrvEvent(m_progress, Ev::FindProgress, 0, copy.m_strFullPath);
-        if (Passes(query, copy))
-            m_store.AddFoundFile(copy);
+    for (std::size_t row = 0; row < previous.size(); ++row) {
+        const CFileInfo record = previous.at(row);
+        sendOrvEvent(m_progress, Ev::FindProgress, 0, record.m_strFullPath);
+        if (Passes(query, record) && !m_store.AddFoundFile(record)) {
+            showError(CSearchEngine::OutOfMemoryMessage(m_store.foundCount()), productName());
+            break;
+        }
         // Emptying the queue costs more than testing a record, so it is emptied at most every few
         // milliseconds; the window stays alive and a stop still arrives at once to the eye.
         if (!sincePump.isValid() || sincePump.elapsed() >= kPumpIntervalMs) {

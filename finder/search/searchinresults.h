@@ -18,10 +18,10 @@ struct ResultsQuery
     FilterPage exclude;
 };
 
-// Narrows the current result to the records that pass a mask and the filter pages. The records are copied
-// out, the store emptied, and the passing copies added back one by one with a pump between them, so a
+// Narrows the current result to the records that pass a mask and the filter pages. The records are taken
+// out, the store emptied, and the passing ones added back one by one with a pump between them, so a
 // stop event arriving at the progress window can interrupt; the records not yet looked at are then lost,
-// as with an interrupted search.
+// as with an interrupted search. Running out of memory ends it the same way, with a message.
 class CSearchInResults
 {
     Q_DECLARE_TR_FUNCTIONS(CSearchInResults)

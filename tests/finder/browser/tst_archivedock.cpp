@@ -200,7 +200,7 @@ void TestArchiveDock::searchFromThePaneFillsTheStore()
     window.dock->startAction()->trigger();
 
     QStringList found;
-    for (const CFileInfo &record : window.frame->results().records())
+    for (const CFileInfo &record : window.frame->results().CopyAll())
         found << QDir(m_drive).relativeFilePath(record.m_strFullPath);
     found.sort();
     QTEST(found, "hits");

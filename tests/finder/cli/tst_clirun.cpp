@@ -86,6 +86,23 @@ private slots:
         QVERIFY(orv::test::writeFile(at("damaged.tar.gz"), orv::test::readFile(at("a.tar.gz")).left(60)));
         QVERIFY(orv::test::writeFile(at("garbage.tar"), QByteArray(700, '\x01')));
         QVERIFY(orv::test::writeFile(at("notes.txt"), "plain text"));
+        // Names with a line feed, a carriage return, an escape sequence and a tab; a backslash inside an
+        // archive is a separator, as everywhere in the program, so the one to be escaped is in a folder on disk.
+        QVERIFY(QDir().mkpath(at("back\\slash")));
+        QProcess python;
+        python.start("python3", {"-c", "import io, sys, tarfile\n"
+                                       "with tarfile.open(sys.argv[1], 'w', format=tarfile.PAX_FORMAT) as t:\n"
+                                       "    for name, data in (('line\\nbreak', None), ('ok.txt', b'ok'),\n"
+                                       "                       ('line\\nbreak/a\\rb\\x1b[2Jc', None),\n"
+                                       "                       ('line\\nbreak/a\\rb\\x1b[2Jc\\\\d\\te', b'abc')):\n"
+                                       "        info = tarfile.TarInfo(name)\n"
+                                       "        info.mtime = int(sys.argv[2])\n"
+                                       "        info.type = tarfile.DIRTYPE if data is None else tarfile.REGTYPE\n"
+                                       "        info.size = len(data or b'')\n"
+                                       "        t.addfile(info, io.BytesIO(data) if data else None)\n",
+                                 at("back\\slash/odd.tar"), QString::number(m_time.toSecsSinceEpoch())});
+        QVERIFY(python.waitForFinished());
+        QCOMPARE(python.exitCode(), 0);
     }
 
     void listLines_data()
@@ -116,6 +133,35 @@ private slots:
         QCOMPARE(result.err, QString());
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), lines);
+    }
+
+    // Control characters in names are written escaped, so that each entry is one line and nothing reaches the
+    // terminal as a control; the plain find output starts each line with the name and the folder.
+    void controlCharactersEscaped_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("lineStarts");
+        const QString t = QStringLiteral("2021-03-04 05:06:07");
+        const QString folder = QStringLiteral(R"(line\nbreak/a\rb\x1b[2Jc)");
+        QTest::newRow("list") << QStringList{"list", "back\\slash/odd.tar"}
+                              << QStringList{"D\t\t" + t + "\t" + R"(line\nbreak)", "F\t2\t" + t + "\tok.txt",
+                                             "D\t\t" + t + "\t" + folder, "F\t3\t" + t + "\t" + folder + R"(/d\te)"};
+        const QString archive = m_dir.path() + QStringLiteral(R"(/back\\slash/odd.tar)");
+        QTest::newRow("find") << QStringList{"find", "--files", "*", "back\\slash"}
+                              << QStringList{"ok.txt " + archive + " 2 bytes ",
+                                             R"(d\te )" + archive + "/" + folder + " 3 bytes "};
+    }
+
+    void controlCharactersEscaped()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, lineStarts);
+        const Result result = run(arguments);
+        QCOMPARE(result.exitCode, 0);
+        const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), lineStarts.size());
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            QVERIFY2(lines[i].startsWith(lineStarts[i]), qPrintable(lines[i]));
     }
 
     void info_data()

@@ -6,6 +6,7 @@
 using namespace orv;
 
 Q_DECLARE_METATYPE(orv::FilterPage)
+Q_DECLARE_METATYPE(orv::CFileInfo)
 
 // Masks, the two filter pages and the record store: the rules every hit passes through.
 class TestSearchCriteria : public QObject
@@ -166,6 +167,71 @@ private slots:
         QCOMPARE(inFolderText(record), text);
     }
 
+    // The store keeps records in a compact form of shared folder texts and pooled names; every record
+    // must come back as it went in, numbered. A neighbour in the same folder goes first, so the folder text
+    // is shared.
+    void storeGivesRecordsBack_data()
+    {
+        QTest::addColumn<CFileInfo>("record");
+        const auto make = [](const QString &name, const QString &fullPath) {
+            CFileInfo r;
+            r.m_strName = name;
+            r.m_strFullPath = fullPath;
+            r.m_nSize = r.m_nSize2 = 1234567890123ULL;
+            r.m_tModified = -86400;
+            r.m_tCreated = 1700000000;
+            return r;
+        };
+        CFileInfo entry = make("a.txt", "/x/b.zip/dir/a.txt");
+        entry.m_bInArchive = 1;
+        QTest::newRow("entry inside an archive") << entry;
+        QTest::newRow("file in the root folder") << make("top", "/top");
+        QTest::newRow("path without a folder") << make("loose.txt", "loose.txt");
+        QTest::newRow("path ending in a separator") << make("", "/x/b.zip/dir/");
+        QTest::newRow("name other than the last component") << make("shown name", "/x/b.zip/dir/stored");
+        QTest::newRow("name longer than a block of text")
+            << make(QString(70000, QLatin1Char('n')), "/x/b.zip/dir/" + QString(70000, QLatin1Char('n')));
+        CFileInfo folder = make("dir", "/x/b.zip/dir");
+        folder.m_nIsFolder = 1;
+        QTest::newRow("folder record") << folder;
+    }
+    void storeGivesRecordsBack()
+    {
+        QFETCH(CFileInfo, record);
+        CResultStore store;
+        CFileInfo neighbour;
+        neighbour.m_strName = QStringLiteral("neighbour.txt");
+        neighbour.m_strFullPath = QStringLiteral("/x/b.zip/dir/neighbour.txt");
+        QVERIFY(store.AddFoundFile(neighbour));
+        QVERIFY(store.AddFoundFile(record));
+        record.m_nSequence = record.m_nListIndex = 1;
+        QCOMPARE(store.at(1), record);
+        QCOMPARE(store.at(0), neighbour);
+    }
+
+    // The records lie in chunks of a few thousand; a removal moves every later one down across them.
+    void storeRemovesAcrossChunks()
+    {
+        CResultStore store;
+        CFileInfo record;
+        QList<std::uint32_t> expected;
+        for (std::uint32_t i = 0; i < 10000; ++i) {
+            record.m_nSize = i;
+            QVERIFY(store.AddFoundFile(record));
+            expected << i;
+        }
+        for (std::uint32_t gone : {4095u, 4096u, 0u, 9999u, 8000u}) {
+            QVERIFY(store.RemoveOne(gone));
+            expected.removeOne(gone);
+        }
+        QList<std::uint32_t> indexes;
+        for (const CFileInfo &r : store.CopyAll()) {
+            QCOMPARE(r.m_nSize, std::uint64_t(r.m_nListIndex));
+            indexes << r.m_nListIndex;
+        }
+        QCOMPARE(indexes, expected);
+    }
+
     void storeNumbersAndRemoves()
     {
         CResultStore store;
@@ -173,16 +239,18 @@ private slots:
         record.m_nSequence = 77;
         for (int i = 0; i < 5; ++i) {
             record.m_strName = QString::number(i);
-            QCOMPARE(store.AddFoundFile(record).m_nListIndex, std::uint32_t(i));
+            QVERIFY(store.AddFoundFile(record));
+            QCOMPARE(store.at(store.size() - 1).m_nListIndex, std::uint32_t(i));
         }
         QVERIFY(store.RemoveOne(1));
         QVERIFY(store.RemoveOne(3));
         QVERIFY(!store.RemoveOne(3));
         record.m_strName = QStringLiteral("late");
-        QCOMPARE(store.AddFoundFile(record).m_nSequence, 5u);
+        QVERIFY(store.AddFoundFile(record));
+        QCOMPARE(store.at(store.size() - 1).m_nSequence, 5u);
         QStringList names;
         QList<std::uint32_t> indexes;
-        for (const CFileInfo &r : store.records()) {
+        for (const CFileInfo &r : store.CopyAll()) {
             names << r.m_strName;
             indexes << r.m_nListIndex;
         }
@@ -195,7 +263,8 @@ private slots:
         QVERIFY(store.empty());
         QCOMPARE(copies.size(), std::size_t(4));
         QCOMPARE(copies[3].m_nListIndex, 5u);
-        QCOMPARE(store.AddFoundFile(copies[3]).m_nSequence, 0u);
+        QVERIFY(store.AddFoundFile(copies[3]));
+        QCOMPARE(store.at(0).m_nSequence, 0u);
     }
 };
 

@@ -48,14 +48,17 @@ private:
         QStringList hits;  // relative full paths, sorted
         std::uint32_t count = 0;
         QStringList messages;
+        bool outOfMemory = false;
     };
 
-    Outcome search(const SearchCriteria &criteria, const QStringList &places, QObject *progress = nullptr)
+    Outcome search(const SearchCriteria &criteria, const QStringList &places, QObject *progress = nullptr,
+                   std::size_t capacity = std::size_t(-1))
     {
         ScriptedPrompter prompts;
         CArchiveAccess access;
         enableAllTypes(access);
         CResultStore store;
+        store.setCapacity(capacity);
         CSearchEngine engine(access, store);
         engine.SetCriteria(criteria);
         engine.SetProgressWindow(progress);
@@ -64,10 +67,11 @@ private:
             absolute << at(place);
         Outcome outcome;
         outcome.count = engine.Run(absolute);
-        for (const CFileInfo &record : store.records())
+        for (const CFileInfo &record : store.CopyAll())
             outcome.hits << record.m_strFullPath.mid(m_dir.path().size() + 1);
         outcome.hits.sort();
         outcome.messages = prompts.texts();
+        outcome.outOfMemory = engine.IsOutOfMemory();
         return outcome;
     }
 
@@ -87,6 +91,8 @@ private slots:
     void recordFields();
     void stopAsksAndObeys_data();
     void stopAsksAndObeys();
+    void refusedHitEndsTheSearch_data();
+    void refusedHitEndsTheSearch();
     void linkLoopsSearchedOnce();
     void refusedPasswordDoesNotStop();
 };
@@ -320,6 +326,47 @@ void TestSearchEngine::stopAsksAndObeys()
         QCOMPARE(probe.paths, quiet.paths);
         QCOMPARE(count, full.count);
     }
+}
+
+// A store that runs out of memory refuses the hit: the search ends there with a message, and the hits
+// before it stay. Which entries of an archive come first is the archive's order, so only the count is fixed.
+void TestSearchEngine::refusedHitEndsTheSearch_data()
+{
+    QTest::addColumn<SearchCriteria>("criteria");
+    QTest::addColumn<QStringList>("places");
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<int>("kept");
+    QTest::addColumn<QStringList>("keptFrom");
+    QTest::addColumn<bool>("refused");
+
+    const SearchCriteria entries = criteriaFor(SearchMode::FilesInArchives, "ignored", "*");
+    const QStringList zipEntries{"arc/a.zip/docs/data.bin", "arc/a.zip/docs/readme.txt", "arc/a.zip/inner.zip",
+                                 "arc/a.zip/top.txt"};
+    QTest::newRow("entry refused: the next archive is not listed")
+        << entries << QStringList{"arc/a.zip", "arc/a.7z"} << 2 << 2 << zipEntries << true;
+    QTest::newRow("archive on disk refused at once")
+        << criteriaFor(SearchMode::Archives, "*", "") << QStringList{"arc"} << 0 << 0 << QStringList{} << true;
+    QTest::newRow("room for every hit") << entries << QStringList{"arc/a.zip"} << 4 << 4 << zipEntries << false;
+}
+
+void TestSearchEngine::refusedHitEndsTheSearch()
+{
+    QFETCH(SearchCriteria, criteria);
+    QFETCH(QStringList, places);
+    QFETCH(int, capacity);
+    QFETCH(int, kept);
+    QFETCH(QStringList, keptFrom);
+    QFETCH(bool, refused);
+    const Outcome outcome = search(criteria, places, nullptr, std::size_t(capacity));
+    QCOMPARE(outcome.count, std::uint32_t(kept));
+    QCOMPARE(outcome.hits.size(), kept);
+    for (const QString &hit : outcome.hits)
+        QVERIFY2(keptFrom.contains(hit), qPrintable(hit));
+    QCOMPARE(outcome.outOfMemory, refused);
+    QStringList messages{CSearchEngine::CountMessage(outcome.count)};
+    if (refused)
+        messages.prepend(CSearchEngine::OutOfMemoryMessage(outcome.count));
+    QCOMPARE(outcome.messages, messages);
 }
 
 void TestSearchEngine::linkLoopsSearchedOnce()
