@@ -37,6 +37,9 @@ void CAddBookmark::showCreateGroup(bool shown)
 {
     m_ui->createFolderButton->setChecked(shown);
     m_ui->createGroup->setVisible(shown);
+    // Enter in the folder's name box creates the folder rather than adding the bookmark.
+    m_ui->createButton->setDefault(shown);
+    m_ui->addButton->setDefault(!shown);
     if (shown) {
         m_ui->createInChooser->selectFolder(m_ui->addInChooser->selectedFolder());
         m_ui->folderEdit->setFocus();

@@ -37,7 +37,8 @@ CBookmarksManager::CBookmarksManager(const QString &root, QWidget *parent)
     const auto [labelWidth, pathWidth] = loadBookmarkColumnWidths();
     list()->setColumnWidth(0, labelWidth);
     list()->setColumnWidth(1, pathWidth);
-    m_ui->MySplitter->setStretchFactor(1, 2);
+    // The list starts wide enough for both columns.
+    m_ui->MySplitter->setSizes({width() - labelWidth - pathWidth, labelWidth + pathWidth});
 
     connect(tree(), &QTreeWidget::currentItemChanged, this, &CBookmarksManager::onTreeSelection);
     connect(tree(), &COrvelBookmarksView::renameRequested, this, &CBookmarksManager::onTreeRename);

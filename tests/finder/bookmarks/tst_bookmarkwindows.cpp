@@ -188,7 +188,7 @@ void TestBookmarkWindows::addDialogWritesTheLabel()
         auto *folderEdit = dialog.findChild<QLineEdit *>("folderEdit");
         QVERIFY(!dialog.findChild<QPushButton *>("createButton")->isEnabled());
         folderEdit->setText(newFolder);
-        click(&dialog, "createButton");
+        QTest::keyClick(folderEdit, Qt::Key_Return);
         QVERIFY(!dialog.findChild<QWidget *>("createGroup")->isVisible());
         QCOMPARE(dialog.findChild<QComboBox *>("addInChooser")->currentText(), newFolder);
     }
