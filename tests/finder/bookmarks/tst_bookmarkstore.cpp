@@ -34,8 +34,6 @@ private Q_SLOTS:
     void fileIsWrittenKeyByKey();
     void readingFillsMissingKeys_data();
     void readingFillsMissingKeys();
-    void typeAndIconFollowTheTarget_data();
-    void typeAndIconFollowTheTarget();
     void loadingSortsAndNumbers();
     void folderChoicesGoDepthFirst();
     void newFolderRefusals_data();
@@ -90,34 +88,6 @@ void TestBookmarkStore::readingFillsMissingKeys()
     QTEST(record.type, "type");
     QTEST(record.icon, "icon");
     QTEST(record.path, "path");
-}
-
-void TestBookmarkStore::typeAndIconFollowTheTarget_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("folderNode");
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("icon");
-
-    QTest::newRow("archive file") << "a.zip" << false << 0 << 1;
-    QTest::newRow("folder on disk") << "dir" << true << 1 << 0;
-    QTest::newRow("folder inside an archive") << "a.zip/docs" << true << 2 << 2;
-    QTest::newRow("file inside an archive") << "a.zip/docs/x.txt" << false << 2 << 3;
-}
-
-void TestBookmarkStore::typeAndIconFollowTheTarget()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, folderNode);
-    TestHome home;
-    QVERIFY(writeFile(home.path() + "/a.zip", "PK"));
-    QVERIFY(QDir(home.path()).mkdir("dir"));
-    const QString file = home.path() + "/t.obk";
-    QVERIFY(WriteNewBookmark(file, home.path() + '/' + target, folderNode));
-    const BookmarkRecord record = readBookmark(file);
-    QTEST(record.type, "type");
-    QTEST(record.icon, "icon");
-    QCOMPARE(record.path, home.path() + '/' + target);
 }
 
 void TestBookmarkStore::loadingSortsAndNumbers()
