@@ -29,12 +29,12 @@ void CBookmarkCommands::LoadMenu(QMenu *menu)
     qDeleteAll(menu->findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly));
     menu->clear();
     m_tree.Load(m_root);
-    menu->setToolTipsVisible(m_pathTooltips);
     fillMenu(menu, m_tree.root());
 }
 
 void CBookmarkCommands::fillMenu(QMenu *menu, const CBookmarks &folder)
 {
+    menu->setToolTipsVisible(m_pathTooltips);
     for (const CBookmarks &child : folder.folders)
         fillMenu(menu->addMenu(child.strName), child);
     for (const CBookmarks &bookmark : folder.bookmarks) {

@@ -152,6 +152,8 @@ void TestBookmarkWindows::menuShowsTheStore()
     QTEST(describe(&menu), "menu");
     const QAction *last = menu.actions().constLast();
     QCOMPARE(last->toolTip(), tooltips && !store.isEmpty() ? QStringLiteral("/g") : last->text());
+    for (const QMenu *shown = &menu; shown; shown = shown->actions().constFirst()->menu())
+        QCOMPARE(shown->toolTipsVisible(), tooltips);
 }
 
 void TestBookmarkWindows::addDialogWritesTheLabel_data()
