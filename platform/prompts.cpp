@@ -35,6 +35,17 @@ IPrompter *g_current = nullptr;
 
 }  // namespace
 
+bool IPrompter::confirmFile(const FileConfirmation &question)
+{
+    QStringList lines{question.question + question.quotedName};
+    for (const QString &line : {question.secondLine, question.firstInfo, question.secondInfo}) {
+        if (!line.isEmpty())
+            lines << line;
+    }
+    return message(lines.join(QLatin1Char('\n')), question.caption, MsgIcon::Question, MsgButtons::YesNo)
+        == MsgAnswer::Yes;
+}
+
 IPrompter &prompter()
 {
     return g_current ? *g_current : g_fallback;

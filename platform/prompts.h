@@ -22,6 +22,21 @@ struct ReplaceQuestion
     QString newModified;
     QString existingPath;      // for the existing file's icon
     QString newName;           // for the icon of the new file's extension
+    // What each file stands for, when that says more than its size and time (a bookmark's target).
+    QString existingDetail;
+    QString newDetail;
+};
+
+// A question about one file or folder of the user's own (rename, delete), with what identifies it.
+struct FileConfirmation
+{
+    QString caption;     // "Confirm File Delete"
+    QString question;    // "Are you sure you want to delete the file"
+    QString quotedName;  // " 'name'?"
+    QString secondLine;  // "to 'new name'?" for a rename; empty otherwise
+    QString path;        // for the icon
+    QString firstInfo;   // "size: 1 234 bytes" or "objects: 3"
+    QString secondInfo;  // "modified: ..." or "created: ..."
 };
 
 // The numbers are the dialog results the unpackers act on.
@@ -38,6 +53,8 @@ public:
     virtual ReplaceAnswer confirmReplace(const ReplaceQuestion &question) = 0;
     // No value when the user cancels.
     virtual std::optional<QString> password(const QString &archivePath) = 0;
+    // Yes or No; without a dialog of its own, a prompter asks it as a Yes/No message.
+    virtual bool confirmFile(const FileConfirmation &question);
 };
 
 // The prompter in use; a console prompter that answers the default until one is installed.

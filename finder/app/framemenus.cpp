@@ -112,11 +112,11 @@ void addViewMenu(QMenuBar *bar, CFrameCommands &commands)
     addStyleMenu(menu, commands);
 }
 
-void addBookmarksMenu(QMenuBar *bar, CFrameCommands &)
+QMenu *addBookmarksMenu(QMenuBar *bar, CFrameCommands &)
 {
     QMenu *menu = bar->addMenu(tr("&Bookmarks"));
     menu->setObjectName(QStringLiteral("menuBookmarks"));
-    menu->setEnabled(kLater);
+    return menu;
 }
 
 void addToolsMenu(QMenuBar *bar, CFrameCommands &commands)

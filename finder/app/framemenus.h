@@ -37,7 +37,8 @@ private:
 void addFileMenu(QMenuBar *bar, CFrameCommands &commands);
 void addEditMenu(QMenuBar *bar, CFrameCommands &commands);
 void addViewMenu(QMenuBar *bar, CFrameCommands &commands);
-void addBookmarksMenu(QMenuBar *bar, CFrameCommands &commands);
+// The menu of the bookmarks themselves, filled from the store each time it opens.
+QMenu *addBookmarksMenu(QMenuBar *bar, CFrameCommands &commands);
 void addToolsMenu(QMenuBar *bar, CFrameCommands &commands);
 void addHelpMenu(QMenuBar *bar, CFrameCommands &commands);
 

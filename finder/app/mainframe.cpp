@@ -6,6 +6,8 @@
 #include "finder/app/tempfolder.h"
 #include "finder/app/toolbartips.h"
 #include "finder/app/visualstyle.h"
+#include "finder/bookmarks/bookmarkcommands.h"
+#include "finder/bookmarks/bookmarkfile.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archivedock.h"
 #include "finder/browser/extractioncommands.h"
@@ -80,7 +82,7 @@ void CMainFrame::createMenuBar()
     addFileMenu(bar, *m_commands);
     addEditMenu(bar, *m_commands);
     addViewMenu(bar, *m_commands);
-    addBookmarksMenu(bar, *m_commands);
+    m_bookmarksMenu = addBookmarksMenu(bar, *m_commands);
     addToolsMenu(bar, *m_commands);
     addHelpMenu(bar, *m_commands);
     bindAccelerators(this, *m_commands);
@@ -100,8 +102,10 @@ void CMainFrame::createPanes()
     m_archives.setBusyFlags(&m_busy);
     m_archives.setFileLauncher(openWithDesktopProgram);
     m_extraction = new CExtractionCommands(m_archives, m_busy, this);
-    m_browser = new CArchiveBrowserPane(
-        BrowserContext{m_archives, *m_extraction, m_busy, m_results, m_settings.values(), m_places});
+    m_bookmarksRoot = bookmarksRootPath();
+    m_bookmarks = new CBookmarkCommands(m_bookmarksRoot, m_settings.values().bEnableShowTooltipForBookmarksMenu, this);
+    m_browser = new CArchiveBrowserPane(BrowserContext{m_archives, *m_extraction, m_busy, m_results,
+                                                       m_settings.values(), m_places, m_bookmarksRoot});
     m_archivePane->dock()->setBody(m_browser);
     m_foundFiles = new CFoundFilesPane(m_results);
     m_foundFiles->setBusyFlags(&m_busy);
@@ -125,6 +129,15 @@ void CMainFrame::connectPanes()
             [this](const SearchCriteria &criteria) { m_criteria = criteria; });
     connect(browserCommands, &CArchiveDockController::searchFinished, m_foundFiles,
             &CFoundFilesPane::OnSearchFinished);
+    m_bookmarks->AttachMenu(browserCommands->bookmarksMenu());
+    m_bookmarks->AttachMenu(m_bookmarksMenu);
+    connect(browserCommands, &CArchiveDockController::addBookmarkRequested, m_bookmarks,
+            &CBookmarkCommands::AddBookmark);
+    connect(m_bookmarks, &CBookmarkCommands::storeChanged, browserCommands, &CArchiveDockController::UpdateCommands);
+    connect(m_bookmarks, &CBookmarkCommands::bookmarkChosen, this, [this](const QString &path) {
+        m_browser->tree()->SelectPath(path);
+        m_archivePane->update();
+    });
     for (int id : CFoundFilesPane::sharedCommandIds()) {
         if (QAction *action = m_commands->action(id))
             m_foundFiles->forwardFrameAction(action);
@@ -151,6 +164,10 @@ void CMainFrame::connectFrameCommands()
     connect(m_commands->action(Cmd::Exit), &QAction::triggered, this, &QWidget::close);
     connect(m_commands->action(Cmd::About), &QAction::triggered, this, &CMainFrame::OnAbout);
     connect(m_commands->action(Cmd::Options), &QAction::triggered, this, &CMainFrame::OnOptions);
+    QAction *manager = m_commands->action(Cmd::BookmarksManager);
+    manager->setStatusTip(tr("Management of archive bookmarks"));
+    manager->setEnabled(true);
+    connect(manager, &QAction::triggered, m_bookmarks, &CBookmarkCommands::OnBookmarksManager);
     connect(m_commands->styleGroup(), &QActionGroup::triggered, this,
             [this](QAction *action) { setApplicationLook(action->data().toInt()); });
 }

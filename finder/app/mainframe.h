@@ -13,10 +13,12 @@
 #include <QMainWindow>
 
 class QLabel;
+class QMenu;
 
 namespace orv {
 
 class CArchiveBrowserPane;
+class CBookmarkCommands;
 class CExtractionCommands;
 class CFoundFilesPane;
 class COrvelSplitter;
@@ -47,6 +49,8 @@ public:
     const QString &temporaryFolder() const { return m_tempFolder; }
     const PlaceRoots &places() const { return m_places; }
     QLabel *statusText() const { return m_statusText; }
+    CBookmarkCommands *bookmarks() const { return m_bookmarks; }
+    QMenu *bookmarksMenu() const { return m_bookmarksMenu; }
 
     int applicationLook() const { return m_look; }
     void setApplicationLook(int look);
@@ -83,6 +87,9 @@ private:
     CArchiveBrowserPane *m_browser = nullptr;
     CFoundFilesPane *m_foundFiles = nullptr;
     QLabel *m_statusText = nullptr;
+    QMenu *m_bookmarksMenu = nullptr;
+    CBookmarkCommands *m_bookmarks = nullptr;
+    QString m_bookmarksRoot;
     QString m_tempFolder;
     int m_look = FrameProfile::DefaultLook;
 };

@@ -1,6 +1,7 @@
 #include "archivedock.h"
 
 #include "finder/archive/extraction.h"
+#include "finder/bookmarks/bookmarkfile.h"
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archiveservice.h"
 #include "finder/browser/extractioncommands.h"
@@ -97,10 +98,6 @@ void CArchiveDockController::createToolbarActions()
                                tr("Add Bookmarks"), addBookmark, addBookmark);
     m_start = makeAction(this, kCmdStart, style->standardIcon(QStyle::SP_MediaPlay), tr("Start"), tr("Start"),
                          tr("Start search"));
-    // Bookmarks come with the bookmark store; until then their buttons stay disabled.
-    m_bookmarks->setEnabled(false);
-    m_addBookmark->setEnabled(false);
-
     QAction *drives = m_pane.drivesAction();
     bar->insertActions(drives, {m_back, m_forward, m_bookmarks, m_addBookmark});
     bar->addAction(m_start);
@@ -112,6 +109,11 @@ void CArchiveDockController::createToolbarActions()
         button->setMenu(menu);
         button->setPopupMode(QToolButton::MenuButtonPopup);
     }
+    m_bookmarksMenu = new QMenu(bar);
+    auto *bookmarksButton = qobject_cast<QToolButton *>(bar->widgetForAction(m_bookmarks));
+    bookmarksButton->setMenu(m_bookmarksMenu);
+    bookmarksButton->setPopupMode(QToolButton::InstantPopup);
+    connect(m_addBookmark, &QAction::triggered, this, &CArchiveDockController::OnAddBookmark);
     connect(m_backMenu, &QMenu::aboutToShow, this, [this] { FillHistoryMenu(m_backMenu, false); });
     connect(m_forwardMenu, &QMenu::aboutToShow, this, [this] { FillHistoryMenu(m_forwardMenu, true); });
 
@@ -142,6 +144,9 @@ void CArchiveDockController::UpdateCommands()
     const bool searching = m_context.busy.isRunning(CBusyFlags::Search);
     const bool anyChecked = *QTreeWidgetItemIterator(m_tree, QTreeWidgetItemIterator::Checked) != nullptr;
     m_start->setEnabled(!searching && anyChecked);
+    const QTreeWidgetItem *selected = m_tree->currentItem();
+    m_addBookmark->setEnabled(selected && selected->parent() && !COrvelArchiveTree::isPlaceholder(selected));
+    m_bookmarks->setEnabled(StoreHasEntries(m_context.bookmarksRoot));
     m_back->setEnabled(m_history.CanGoBack());
     m_forward->setEnabled(m_history.CanGoForward());
     m_back->setToolTip(m_history.CanGoBack() ? m_history.BackTooltip() : tr("Back"));
@@ -189,6 +194,14 @@ void CArchiveDockController::OnClearHistory()
     m_history.Clear();
     m_stepIcons.clear();
     UpdateCommands();
+}
+
+void CArchiveDockController::OnAddBookmark()
+{
+    const QTreeWidgetItem *selected = m_tree->currentItem();
+    if (!selected || !selected->parent() || COrvelArchiveTree::isPlaceholder(selected))
+        return;
+    emit addBookmarkRequested(m_tree->nodePath(selected), m_tree->hasFolderIcon(selected));
 }
 
 void CArchiveDockController::FillHistoryMenu(QMenu *menu, bool forward)

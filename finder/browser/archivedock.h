@@ -36,6 +36,8 @@ struct BrowserContext
     CResultStore &results;
     const SettingsValues &settings;
     const PlaceRoots &places;
+    // The folder of the bookmark store, whose content enables the Bookmarks button.
+    const QString &bookmarksRoot;
 };
 
 // The commands of the Archive Browser pane: Back and Forward with their history drop-downs, Bookmarks and
@@ -56,6 +58,8 @@ public:
     QAction *forwardAction() const { return m_forward; }
     QAction *bookmarksAction() const { return m_bookmarks; }
     QAction *addBookmarkAction() const { return m_addBookmark; }
+    // The Bookmarks button's drop-down; whoever owns the store fills it as it opens.
+    QMenu *bookmarksMenu() const { return m_bookmarksMenu; }
     QAction *startAction() const { return m_start; }
     CBrowserHistory &history() { return m_history; }
     const FilterChoices &filterChoices() const { return m_choices; }
@@ -67,6 +71,8 @@ public:
     void OnBack();
     void OnForward();
     void OnClearHistory();
+    // Asks for a bookmark of the selected node, when it is not a root.
+    void OnAddBookmark();
     // Selects the step of a drop-down item and makes it current.
     void GoToStep(std::int64_t index);
     // The drop-down items of Back or Forward, nearest step first.
@@ -84,6 +90,8 @@ signals:
     void searchFinished(std::uint32_t count);
     void historyStateChanged(bool canGoBack, bool canGoForward);
     void statusTextChanged(const QString &text);
+    // A folder inside an archive is told from a file there by its node's folder icon.
+    void addBookmarkRequested(const QString &path, bool folderNode);
 
 private:
     void createToolbarActions();
@@ -111,6 +119,7 @@ private:
     QAction *m_start = nullptr;
     QMenu *m_backMenu = nullptr;
     QMenu *m_forwardMenu = nullptr;
+    QMenu *m_bookmarksMenu = nullptr;
 };
 
 }  // namespace orv

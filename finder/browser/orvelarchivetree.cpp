@@ -115,6 +115,11 @@ bool COrvelArchiveTree::isExpandedPath(const QString &path) const
     return node && node->isExpanded();
 }
 
+bool COrvelArchiveTree::hasFolderIcon(const QTreeWidgetItem *item) const
+{
+    return item && item->icon(0).cacheKey() == m_folderIcon.cacheKey();
+}
+
 bool COrvelArchiveTree::isPlaceholder(const QTreeWidgetItem *item)
 {
     return item && item->text(0).isEmpty() && item->childCount() == 0 && item->flags() == Qt::NoItemFlags;

@@ -61,6 +61,8 @@ public:
     bool isExpandedPath(const QString &path) const;
 
     static bool isPlaceholder(const QTreeWidgetItem *item);
+    // Drawn as a folder: a folder on disk or inside an archive.
+    bool hasFolderIcon(const QTreeWidgetItem *item) const;
 
 signals:
     void statusTextChanged(const QString &text);

@@ -55,6 +55,10 @@ void CConfirmReplace::setQuestion(const ReplaceQuestion &question)
     m_ui->existingModifiedLabel->setText(question.existingModified);
     m_ui->newSizeLabel->setText(question.newSize);
     m_ui->newModifiedLabel->setText(question.newModified);
+    m_ui->existingDetailLabel->setText(question.existingDetail);
+    m_ui->existingDetailLabel->setVisible(!question.existingDetail.isEmpty());
+    m_ui->newDetailLabel->setText(question.newDetail);
+    m_ui->newDetailLabel->setVisible(!question.newDetail.isEmpty());
     m_ui->existingIconLabel->setPixmap(existingFileIcon(question.existingPath).pixmap(kIconSize));
     m_ui->newIconLabel->setPixmap(iconForName(question.newName).pixmap(kIconSize));
 }

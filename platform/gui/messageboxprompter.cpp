@@ -1,5 +1,6 @@
 #include "messageboxprompter.h"
 
+#include "platform/gui/confirmfiledialog.h"
 #include "platform/gui/confirmreplacedialog.h"
 #include "platform/gui/passworddialog.h"
 
@@ -135,6 +136,13 @@ std::optional<QString> MessageBoxPrompter::password(const QString &)
     CPassword dialog(m_parent);
     keepProgressInSight(dialog);
     return dialog.ask();
+}
+
+bool MessageBoxPrompter::confirmFile(const FileConfirmation &question)
+{
+    CConfirmFile dialog(m_parent);
+    dialog.setQuestion(question);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace orv

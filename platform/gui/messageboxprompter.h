@@ -23,6 +23,7 @@ public:
     MsgAnswer message(const QString &text, const QString &caption, MsgIcon icon, MsgButtons buttons) override;
     ReplaceAnswer confirmReplace(const ReplaceQuestion &question) override;
     std::optional<QString> password(const QString &archivePath) override;
+    bool confirmFile(const FileConfirmation &question) override;
 
 private:
     IPrompter *m_previous;

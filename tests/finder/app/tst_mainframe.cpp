@@ -144,7 +144,7 @@ void TestMainFrame::commandsCarryTheirNumbersAndTexts_data()
     QTest::newRow("back, later") << 32784 << "&Back\tCtrl+Left Arrow" << false;
     QTest::newRow("clear history") << 32786 << "&Clear History" << true;
     QTest::newRow("options, later") << 32791 << "&Options..." << false;
-    QTest::newRow("bookmarks manager, later") << 32799 << "&Archive Bookmarks Manager..." << false;
+    QTest::newRow("bookmarks manager") << 32799 << "&Archive Bookmarks Manager..." << true;
     QTest::newRow("split, later") << 32834 << "Split File..." << false;
     QTest::newRow("merge, later") << 32835 << "Merge Files..." << false;
     QTest::newRow("sort by date, later") << 32815 << "Sort by Da&te" << false;

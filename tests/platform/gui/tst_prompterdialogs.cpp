@@ -1,3 +1,4 @@
+#include "platform/gui/confirmfiledialog.h"
 #include "platform/gui/confirmreplacedialog.h"
 #include "platform/gui/messageboxprompter.h"
 #include "platform/gui/passworddialog.h"
@@ -56,6 +57,8 @@ private slots:
     void replaceAnswers_data();
     void replaceAnswers();
     void replaceShowsQuestion();
+    void fileConfirmationAnswers_data();
+    void fileConfirmationAnswers();
     void passwordAnswers_data();
     void passwordAnswers();
     void questionsLeaveTheProgressInSight_data();
@@ -69,7 +72,9 @@ private:
                                     QStringLiteral("size: 56 bytes"),
                                     QStringLiteral("modified: 03/04/24, 13:14:15"),
                                     QStringLiteral("/nonexistent/report.txt"),
-                                    QStringLiteral("report.txt")};
+                                    QStringLiteral("report.txt"),
+                                    QStringLiteral("/data/old.zip"),
+                                    QStringLiteral("/data/new.zip")};
     // One dialog for every row, so each row also shows that the previous row's text is gone.
     orv::CPassword m_password;
 };
@@ -181,6 +186,8 @@ void TestPrompterDialogs::replaceShowsQuestion()
         {"withLabel", QStringLiteral("with file")},
         {"newSizeLabel", m_question.newSize},
         {"newModifiedLabel", m_question.newModified},
+        {"existingDetailLabel", m_question.existingDetail},
+        {"newDetailLabel", m_question.newDetail},
     };
     for (const auto &[name, text] : labels) {
         auto *label = dialog.findChild<QLabel *>(QLatin1String(name));
@@ -192,6 +199,34 @@ void TestPrompterDialogs::replaceShowsQuestion()
         auto *icon = dialog.findChild<QLabel *>(QLatin1String(name));
         QVERIFY2(icon && !icon->pixmap().isNull(), name);
     }
+}
+
+void TestPrompterDialogs::fileConfirmationAnswers_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("answer");
+
+    QTest::newRow("yes") << "yesButton" << true;
+    QTest::newRow("no") << "noButton" << false;
+    QTest::newRow("closed") << QString() << false;
+}
+
+void TestPrompterDialogs::fileConfirmationAnswers()
+{
+    QFETCH(QString, button);
+    const orv::FileConfirmation question{QStringLiteral("Confirm File Rename"),
+                                         QStringLiteral("Are you sure you want to rename the hidden file"),
+                                         QStringLiteral(" '.a.obk'"), QStringLiteral("to 'b.obk'?"),
+                                         QStringLiteral("/nonexistent/.a.obk"), QStringLiteral("size: 40 bytes"),
+                                         QStringLiteral("modified: 01/02/24, 10:11:12")};
+    whenModalShown([&](QDialog *modal) {
+        QCOMPARE(modal->windowTitle(), question.caption);
+        QCOMPARE(modal->findChild<QLabel *>(QStringLiteral("secondLineLabel"))->text(), question.secondLine);
+        QCOMPARE(modal->findChild<QLabel *>(QStringLiteral("firstInfoLabel"))->text(), question.firstInfo);
+        answerWith(modal, button);
+    });
+    orv::MessageBoxPrompter prompter;
+    QTEST(orv::prompter().confirmFile(question), "answer");
 }
 
 void TestPrompterDialogs::passwordAnswers_data()
