@@ -21,7 +21,7 @@ const QString kExtension = QStringLiteral(".obk");
 
 QString bookmarksRootPath()
 {
-    return localApplicationDataFolder() + QLatin1Char('/') + organizationName() + QLatin1Char('/') + productName()
+    return applicationDataFolder() + QLatin1Char('/') + organizationName() + QLatin1Char('/') + productName()
         + QStringLiteral("/Bookmarks/Archive Bookmarks");
 }
 

@@ -46,7 +46,8 @@ void TestBookmarkStore::rootIsMadeAtStart()
 {
     TestHome home;
     const QString root = bookmarksRootPath();
-    QCOMPARE(root, qEnvironmentVariable("XDG_DATA_HOME") + "/Orvel Systems/Orvel-ZIP Finder/Bookmarks/Archive Bookmarks");
+    // Beside the settings file, in the roaming application data.
+    QCOMPARE(root, qEnvironmentVariable("XDG_CONFIG_HOME") + "/Orvel Systems/Orvel-ZIP Finder/Bookmarks/Archive Bookmarks");
     QVERIFY(!StoreHasEntries(root));
     EnsureBookmarksRoot(root);
     QVERIFY(QFileInfo(root).isDir());
