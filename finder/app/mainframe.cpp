@@ -12,6 +12,7 @@
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/common/commandids.h"
 #include "finder/search/filedock.h"
+#include "finder/tools/splitmergecommands.h"
 #include "platform/product.h"
 #include "platform/prompts.h"
 
@@ -151,6 +152,10 @@ void CMainFrame::connectFrameCommands()
     connect(m_commands->action(Cmd::Exit), &QAction::triggered, this, &QWidget::close);
     connect(m_commands->action(Cmd::About), &QAction::triggered, this, &CMainFrame::OnAbout);
     connect(m_commands->action(Cmd::Options), &QAction::triggered, this, &CMainFrame::OnOptions);
+    m_splitMerge = new CSplitMergeCommands(m_busy, this);
+    connect(m_commands->action(Cmd::SplitFile), &QAction::triggered, m_splitMerge, &CSplitMergeCommands::OnSplitFile);
+    connect(m_commands->action(Cmd::MergeFiles), &QAction::triggered, m_splitMerge,
+            &CSplitMergeCommands::OnMergeFiles);
     connect(m_commands->styleGroup(), &QActionGroup::triggered, this,
             [this](QAction *action) { setApplicationLook(action->data().toInt()); });
 }

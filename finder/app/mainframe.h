@@ -20,6 +20,7 @@ class CArchiveBrowserPane;
 class CExtractionCommands;
 class CFoundFilesPane;
 class COrvelSplitter;
+class CSplitMergeCommands;
 
 // The main window: the Archive Browser on the left, the Found Files list on the right, the menus, the status
 // bar, and everything that lives longer than one command. It is the one place that wires the panes: each
@@ -80,6 +81,7 @@ private:
     CArchiveView *m_archivePane = nullptr;
     CFileView *m_filePane = nullptr;
     CExtractionCommands *m_extraction = nullptr;
+    CSplitMergeCommands *m_splitMerge = nullptr;
     CArchiveBrowserPane *m_browser = nullptr;
     CFoundFilesPane *m_foundFiles = nullptr;
     QLabel *m_statusText = nullptr;

@@ -145,8 +145,8 @@ void TestMainFrame::commandsCarryTheirNumbersAndTexts_data()
     QTest::newRow("clear history") << 32786 << "&Clear History" << true;
     QTest::newRow("options, later") << 32791 << "&Options..." << false;
     QTest::newRow("bookmarks manager, later") << 32799 << "&Archive Bookmarks Manager..." << false;
-    QTest::newRow("split, later") << 32834 << "Split File..." << false;
-    QTest::newRow("merge, later") << 32835 << "Merge Files..." << false;
+    QTest::newRow("split") << 32834 << "Split File..." << true;
+    QTest::newRow("merge") << 32835 << "Merge Files..." << true;
     QTest::newRow("sort by date, later") << 32815 << "Sort by Da&te" << false;
     QTest::newRow("show selected always, later") << 32824 << "Show Selected &Always" << false;
     QTest::newRow("export to word, later") << 32832 << "Export to &Word" << false;
