@@ -24,6 +24,10 @@ public:
     int readInt(const QString &section, const QString &key, int defaultValue) const;
     QStringList sectionNames() const;
     QStringList keys(const QString &section) const;
+    // Every entry of the section in file order as "key=value" (the key alone when its line has no "="),
+    // two keys of the same name included. The key ends at its line's first "=", so a name that holds "="
+    // comes back whole only in this form.
+    QStringList entries(const QString &section) const;
 
     // Replaces the key's value, or appends the key at the end of its section, or the section at the end
     // of the file. False when the file cannot be written; the old file then stays as it was.

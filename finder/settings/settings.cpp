@@ -171,14 +171,16 @@ void readArchiveTypes(const PrivateProfile &profile, SettingsValues &values)
     }
 }
 
-// The section is matched with its exact case here, unlike every other name in the file.
+// The section is matched with its exact case here, unlike every other name in the file. The entries are read
+// line by line rather than key by key: a description may hold "=", so two kinds whose descriptions agree up
+// to it would share a key name, and a lookup by name would give both the first one's line.
 void readCustomArchives(const PrivateProfile &profile, SettingsValues &values)
 {
     values.customArchives.clear();
     if (!profile.sectionNames().contains(kCustom, Qt::CaseSensitive))
         return;
-    for (const QString &key : profile.keys(kCustom))
-        values.customArchives << key + QLatin1Char('=') + profile.readString(kCustom, key, QStringLiteral("1"));
+    for (const QString &entry : profile.entries(kCustom))
+        values.customArchives << (entry.contains(QLatin1Char('=')) ? entry : entry + QStringLiteral("=1"));
 }
 
 void writeArchiveTypes(PrivateProfile &profile, const SettingsValues *current)
