@@ -287,7 +287,7 @@ QStringList PrivateProfile::entries(const QString &section) const
     for (qsizetype i = range.header + 1; range.found() && i < range.end; ++i) {
         const ParsedLine p = parseLine(lines[i]);
         if (p.kind == LineKind::Entry && !p.name.isEmpty())
-            out << (p.hasValue ? p.name + QLatin1Char('=') + p.value : p.name);
+            out << lines[i].trimmed();
     }
     return out;
 }

@@ -24,9 +24,8 @@ public:
     int readInt(const QString &section, const QString &key, int defaultValue) const;
     QStringList sectionNames() const;
     QStringList keys(const QString &section) const;
-    // Every entry of the section in file order as "key=value" (the key alone when its line has no "="),
-    // two keys of the same name included. The key ends at its line's first "=", so a name that holds "="
-    // comes back whole only in this form.
+    // The entry lines of the section in file order as they stand, blanks at their ends dropped: two keys
+    // of the same name included, and a key that holds "=" (which a lookup by name cuts at its first "=").
     QStringList entries(const QString &section) const;
 
     // Replaces the key's value, or appends the key at the end of its section, or the section at the end
