@@ -128,7 +128,7 @@ void addToolsMenu(QMenuBar *bar, CFrameCommands &commands)
     menu->addSeparator();
     commands.add(menu, Cmd::BookmarksManager, tr("&Archive Bookmarks Manager..."), kLater);
     menu->addSeparator();
-    commands.add(menu, Cmd::Options, tr("&Options..."), kLater);
+    commands.add(menu, Cmd::Options, tr("&Options..."))->setStatusTip(tr("Changes options"));
 }
 
 void addHelpMenu(QMenuBar *bar, CFrameCommands &commands)

@@ -68,6 +68,7 @@ private:
     void connectPanes();
     void connectFrameCommands();
     void saveFrameState();
+    void applySettingsNow();
 
     FrameProfile m_profile;
     CSettings m_settings;
