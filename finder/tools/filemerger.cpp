@@ -1,11 +1,9 @@
 #include "filemerger.h"
 
+#include "finder/tools/filecopy.h"
 #include "platform/prompts.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <vector>
 
 namespace orv {
 
@@ -32,8 +30,8 @@ ToolResult CFileMerger::Merge(const MergeRequest &request)
         showError(problem, tr("Error Creating File"));
         return ToolResult::Failed;
     }
-    QFile destination(request.destination);
-    if (!destination.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    CCopyFile destination(request.destination, CCopyFile::Mode::Replace);
+    if (!destination.isOpen()) {
         showCreateError(request.destination);
         return ToolResult::Failed;
     }
@@ -45,22 +43,25 @@ ToolResult CFileMerger::Merge(const MergeRequest &request)
 
 // A part that cannot be opened ends the merge with what was joined so far; one that fails while it is
 // read, or a destination that cannot take more, leaves no destination behind.
-ToolResult CFileMerger::joinInto(QFile &destination, const QStringList &sources)
+ToolResult CFileMerger::joinInto(CCopyFile &destination, const QStringList &sources)
 {
     const qint64 total = totalSize(sources);
     if (total == 0)
         return ToolResult::Done;
+    CChunkCopier copier(kCopyChunk);
     qint64 done = 0;
     for (const QString &path : sources) {
-        QFile source(path);
-        if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            closeProgress();
-            showOpenError(path);
-            return ToolResult::Failed;
+        Copy copied;
+        {
+            const CCopyFile source(path, CCopyFile::Mode::Read);
+            if (!source.isOpen()) {
+                closeProgress();
+                showOpenError(path);
+                return ToolResult::Failed;
+            }
+            report(done, total, tr("Current reading part - %1 ...").arg(QFileInfo(path).fileName()));
+            copied = copyFrom(source, destination, copier, done, total);
         }
-        report(done, total, tr("Current reading part - %1 ...").arg(QFileInfo(path).fileName()));
-        Copy copied = copyFrom(source, destination, done, total);
-        source.close();
         if (copied == Copy::Whole && interruptConfirmed(interruptText()))
             copied = Copy::Interrupted;
         if (copied == Copy::Failed)
@@ -74,22 +75,20 @@ ToolResult CFileMerger::joinInto(QFile &destination, const QStringList &sources)
     return ToolResult::Done;
 }
 
-CFileMerger::Copy CFileMerger::copyFrom(QFile &source, QFile &destination, qint64 &done, qint64 total)
+CFileMerger::Copy CFileMerger::copyFrom(const CCopyFile &source, CCopyFile &destination, CChunkCopier &copier,
+                                        qint64 &done, qint64 total)
 {
-    std::vector<char> buffer(static_cast<size_t>(kCopyChunk));
     for (;;) {
-        const qint64 got = source.read(buffer.data(), kCopyChunk);
+        const qint64 got = copier.copy(source, destination, kCopyChunk);
         if (got == 0)
             return Copy::Whole;
-        if (got < 0 || !writeWhole(destination, buffer.data(), got)) {
-            const bool reading = got < 0;
-            const QString reason = reading ? source.errorString() : destination.errorString();
+        if (got < 0) {
             destination.remove();
             closeProgress();
-            if (reading)
-                showReadError(source.fileName(), reason);
+            if (copier.failure() == CChunkCopier::Failure::Reading)
+                showReadError(source.path(), copier.reason());
             else
-                showWriteError(destination.fileName(), reason);
+                showWriteError(destination.path(), copier.reason());
             return Copy::Failed;
         }
         done += got;

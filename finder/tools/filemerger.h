@@ -3,9 +3,10 @@
 #include "finder/tools/splitrequest.h"
 #include "finder/tools/toolrun.h"
 
-class QFile;
-
 namespace orv {
+
+class CChunkCopier;
+class CCopyFile;
 
 // Joins files in list order into one, copying in chunks of 256 KiB with a pump after each. An interruption,
 // or a read or write error while copying, removes the destination; a part that cannot be opened stops the
@@ -20,8 +21,8 @@ public:
 private:
     enum class Copy { Whole, Interrupted, Failed };
 
-    ToolResult joinInto(QFile &destination, const QStringList &sources);
-    Copy copyFrom(QFile &source, QFile &destination, qint64 &done, qint64 total);
+    ToolResult joinInto(CCopyFile &destination, const QStringList &sources);
+    Copy copyFrom(const CCopyFile &source, CCopyFile &destination, CChunkCopier &copier, qint64 &done, qint64 total);
 };
 
 }  // namespace orv

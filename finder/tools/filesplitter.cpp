@@ -1,5 +1,6 @@
 #include "filesplitter.h"
 
+#include "finder/tools/filecopy.h"
 #include "platform/product.h"
 #include "platform/prompts.h"
 
@@ -8,7 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <vector>
+#include <memory>
 
 namespace orv {
 
@@ -19,43 +20,37 @@ class CFileSplitter::PartSet
 public:
     PartSet(QString folder, QString source) : m_folder(std::move(folder)), m_source(std::move(source)) {}
 
+    const CCopyFile &current() const { return *m_file; }
     QString currentPath() const { return partPath(m_folder, m_source, m_number); }
     QString currentName() const { return QFileInfo(currentPath()).fileName(); }
-    QString errorString() const { return m_file.errorString(); }
 
-    // A name that is taken, by a broken link too, is never written through.
     bool openNext()
     {
-        m_file.close();
+        m_file.reset();
         ++m_number;
-        const QString path = currentPath();
-        const QFileInfo existing(path);
-        if (existing.exists() || existing.isSymLink()) {
-            showExistsError(path);
-            return false;
-        }
-        m_file.setFileName(path);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-            showCreateError(path);
-            return false;
-        }
-        return true;
+        m_file = std::make_unique<CCopyFile>(currentPath(), CCopyFile::Mode::CreateNew);
+        if (m_file->isOpen())
+            return true;
+        if (m_file->existed())
+            showExistsError(currentPath());
+        else
+            showCreateError(currentPath());
+        return false;
     }
-    bool write(const char *data, qint64 size) { return writeWhole(m_file, data, size); }
-    void closeCurrent() { m_file.close(); }
-    void removeCurrent() { QFile::remove(currentPath()); }
+    void closeCurrent() { m_file.reset(); }
     void removeAll()
     {
-        m_file.close();
+        m_file.reset();
         for (int number = 1; number <= m_number; ++number)
             QFile::remove(partPath(m_folder, m_source, number));
     }
+    void removeCurrent() { QFile::remove(currentPath()); }
 
 private:
     QString m_folder;
     QString m_source;
     int m_number = 0;
-    QFile m_file;
+    std::unique_ptr<CCopyFile> m_file;
 };
 
 namespace {
@@ -83,8 +78,8 @@ ToolResult CFileSplitter::Split(const SplitRequest &request)
         showError(problem.message, productName());
         return ToolResult::Failed;
     }
-    QFile source(request.source);
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    const CCopyFile source(request.source, CCopyFile::Mode::Read);
+    if (!source.isOpen()) {
         showOpenError(request.source);
         return ToolResult::Failed;
     }
@@ -95,7 +90,7 @@ ToolResult CFileSplitter::Split(const SplitRequest &request)
         return ToolResult::Failed;
     openProgress();
     // An empty source leaves its one empty part, as a source of any size leaves its parts.
-    const qint64 size = QFileInfo(source).size();
+    const qint64 size = QFileInfo(request.source).size();
     const ToolResult result =
         size > 0 ? copyIntoParts(source, parts, partSizeOf(request, size), size) : ToolResult::Done;
     closeProgress();
@@ -104,31 +99,30 @@ ToolResult CFileSplitter::Split(const SplitRequest &request)
 
 // A chunk is never larger than a part, so it ends at most one part and starts the next. The next part is
 // made as soon as one is full; when the source ends there, it is empty and goes again.
-ToolResult CFileSplitter::copyIntoParts(QFile &source, PartSet &parts, qint64 partSize, qint64 size)
+ToolResult CFileSplitter::copyIntoParts(const CCopyFile &source, PartSet &parts, qint64 partSize, qint64 size)
 {
-    std::vector<char> buffer(size_t(std::min(partSize, kCopyChunk)));
+    const qint64 chunk = std::min(partSize, kCopyChunk);
+    CChunkCopier copier(chunk);
     report(0, size, recordingText(parts.currentName()));
     qint64 fill = 0;
     qint64 done = 0;
     for (;;) {
-        const qint64 got = source.read(buffer.data(), qint64(buffer.size()));
+        const qint64 head = std::min(chunk, partSize - fill);
+        qint64 got = copier.copy(source, parts.current(), head);
         if (got < 0)
-            return abandon(parts, source.fileName(), source.errorString(), true);
+            return abandon(parts, copier, source.path());
         if (got == 0)
             break;
         fill += got;
-        const bool endsPart = fill >= partSize;
-        const qint64 head = endsPart ? got - (fill - partSize) : got;
-        bool written = parts.write(buffer.data(), head);
-        if (written && endsPart) {
+        if (fill == partSize) {
             if (!parts.openNext())
                 return ToolResult::Failed;
             report(done, size, recordingText(parts.currentName()));
-            fill = got - head;
-            written = parts.write(buffer.data() + head, fill);
+            fill = head < chunk ? copier.copy(source, parts.current(), chunk - head) : 0;
+            if (fill < 0)
+                return abandon(parts, copier, source.path());
+            got += fill;
         }
-        if (!written)
-            return abandon(parts, parts.currentPath(), parts.errorString(), false);
         done += got;
         report(done, size);
         if (interruptConfirmed(tr("Interrupt the splitting?"))) {
@@ -142,14 +136,15 @@ ToolResult CFileSplitter::copyIntoParts(QFile &source, PartSet &parts, qint64 pa
     return ToolResult::Done;
 }
 
-ToolResult CFileSplitter::abandon(PartSet &parts, const QString &path, const QString &reason, bool reading)
+ToolResult CFileSplitter::abandon(PartSet &parts, const CChunkCopier &copier, const QString &source)
 {
+    const QString part = parts.currentPath();
     parts.removeAll();
     closeProgress();
-    if (reading)
-        showReadError(path, reason);
+    if (copier.failure() == CChunkCopier::Failure::Reading)
+        showReadError(source, copier.reason());
     else
-        showWriteError(path, reason);
+        showWriteError(part, copier.reason());
     return ToolResult::Failed;
 }
 

@@ -3,9 +3,10 @@
 #include "finder/tools/splitrequest.h"
 #include "finder/tools/toolrun.h"
 
-class QFile;
-
 namespace orv {
+
+class CChunkCopier;
+class CCopyFile;
 
 // Cuts a file into parts name.001, name.002 ... of equal size (the last one smaller), copying in chunks of
 // at most 256 KiB with a pump after each. An existing part stops the split; parts written before stay.
@@ -21,9 +22,9 @@ public:
 private:
     class PartSet;
 
-    ToolResult copyIntoParts(QFile &source, PartSet &parts, qint64 partSize, qint64 size);
+    ToolResult copyIntoParts(const CCopyFile &source, PartSet &parts, qint64 partSize, qint64 size);
     // Every part goes, then the message names the file that failed.
-    ToolResult abandon(PartSet &parts, const QString &path, const QString &reason, bool reading);
+    ToolResult abandon(PartSet &parts, const CChunkCopier &copier, const QString &source);
 };
 
 }  // namespace orv

@@ -6,7 +6,6 @@
 #include "platform/pump.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 
@@ -23,18 +22,6 @@ int percentOf(qint64 done, qint64 total)
 }
 
 }  // namespace
-
-bool writeWhole(QFile &file, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const qint64 written = file.write(data, size);
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
 
 // Turns the stop event arriving at the progress window into the run's stop request.
 class CToolRun::StopWatcher : public QObject

@@ -6,8 +6,6 @@
 #include <QPointer>
 #include <QString>
 
-class QFile;
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,10 +13,6 @@ class QFile;
 namespace orv {
 
 enum class ToolResult { Done, Failed, Interrupted };
-
-// Writes all of it. A write the disk cannot take whole comes back short without a reason, so the rest is
-// tried again, and that write says why it fails (the file's error string).
-bool writeWhole(QFile &file, const char *data, qint64 size);
 
 // What split and merge share: the progress window, made when the copying starts and closed when it ends;
 // the busy flag set while it is open; the percentage and the current part sent to it; the stop event
