@@ -6,14 +6,12 @@
 namespace orv {
 
 CSplitProgress::CSplitProgress(Kind kind, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::CSplitProgress>())
+    : CProgressWindow(Ev::SplitMergeStop, parent), m_ui(std::make_unique<Ui::CSplitProgress>())
 {
     m_ui->setupUi(this);
     if (kind == Kind::Merge)
         setWindowTitle(tr("Merging..."));
-    setModal(false);
-    connect(m_ui->stopButton, &QPushButton::clicked, this, &CSplitProgress::OnStop);
-    m_started.start();
+    connectForm(m_ui->elapsedLabel, m_ui->stopButton);
     showProgress(0, QString());
 }
 
@@ -34,18 +32,6 @@ QString CSplitProgress::elapsedText() const
     return m_ui->elapsedLabel->text();
 }
 
-void CSplitProgress::OnStop()
-{
-    postOrvEvent(this, Ev::SplitMergeStop);
-}
-
-// Escape and the title bar's close button would hide the window while the copy goes on: they ask to stop
-// instead, as "&Stop" does.
-void CSplitProgress::reject()
-{
-    OnStop();
-}
-
 bool CSplitProgress::event(QEvent *event)
 {
     if (event->type() == Ev::type(Ev::SplitMergeProgress)) {
@@ -55,7 +41,7 @@ bool CSplitProgress::event(QEvent *event)
     }
     if (event->type() == Ev::type(Ev::SplitMergeStop))
         return true;
-    return QDialog::event(event);
+    return CProgressWindow::event(event);
 }
 
 void CSplitProgress::showProgress(int percent, const QString &text)
@@ -63,8 +49,7 @@ void CSplitProgress::showProgress(int percent, const QString &text)
     m_ui->progressBar->setValue(qBound(0, percent, 100));
     if (!text.isEmpty())
         m_ui->textLabel->setText(text);
-    if (const std::optional<QString> elapsed = m_elapsed.update(m_started.elapsed()))
-        m_ui->elapsedLabel->setText(*elapsed);
+    updateElapsed();
 }
 
 }  // namespace orv

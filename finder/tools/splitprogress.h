@@ -1,9 +1,6 @@
 #pragma once
 
-#include "finder/common/elapsedtext.h"
-
-#include <QDialog>
-#include <QElapsedTimer>
+#include "finder/common/progresswindow.h"
 
 #include <memory>
 
@@ -13,10 +10,9 @@ class CSplitProgress;
 
 namespace orv {
 
-// The modeless "Splitting..." (or "Merging...") window: the part being written or read, the bar, the elapsed
-// time rewritten at most once a second, and "&Stop", which posts the stop event to the window itself so that
-// the copy sees it at its next pump. Closing the window asks the same.
-class CSplitProgress : public QDialog
+// The modeless "Splitting..." (or "Merging...") window: the part being written or read and the bar; the
+// elapsed time and "&Stop" as every progress window has them.
+class CSplitProgress : public CProgressWindow
 {
     Q_OBJECT
 
@@ -29,8 +25,6 @@ public:
     QString text() const;
     int percent() const;
     QString elapsedText() const;
-    void OnStop();
-    void reject() override;
 
 protected:
     bool event(QEvent *event) override;
@@ -39,8 +33,6 @@ private:
     void showProgress(int percent, const QString &text);
 
     std::unique_ptr<Ui::CSplitProgress> m_ui;
-    QElapsedTimer m_started;
-    CElapsedText m_elapsed;
 };
 
 }  // namespace orv
