@@ -24,7 +24,7 @@ class CSplitMergeCommand
     Q_DECLARE_TR_FUNCTIONS(CSplitMergeCommand)
 
 public:
-    CSplitMergeCommand(std::FILE *err) : m_err(err) {}
+    explicit CSplitMergeCommand(std::FILE *err) : m_err(err) {}
 
     // The exit codes of the other commands: 0 done, 1 failed or interrupted, 2 usage.
     int RunSplit(const QStringList &arguments);

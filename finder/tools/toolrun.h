@@ -3,7 +3,6 @@
 #include "finder/common/busyflags.h"
 
 #include <QCoreApplication>
-#include <QPointer>
 #include <QString>
 
 #include <functional>

@@ -78,16 +78,10 @@ void TestCliSplit::commands_data()
     QTest::newRow("1000 parts refused") << QStringList{"split", "--parts", "1000", "src.bin", "out"} << none << 2
                                         << "Number of parts may not be more than 999." << QStringList{}
                                         << QStringList{"out"};
-    QTest::newRow("512 bytes refused") << QStringList{"split", "--size=512", "src.bin", "out"} << none << 2
-                                       << "Part size may not be less than 1024 bytes." << QStringList{}
-                                       << QStringList{"out"};
     QTest::newRow("unknown unit") << QStringList{"split", "--size", "12X", "src.bin", "out"} << none << 2
                                   << "--size takes" << QStringList{} << QStringList{"out"};
     QTest::newRow("both modes") << QStringList{"split", "--parts", "2", "--size", "2K", "src.bin", "out"} << none
                                 << 2 << "either --parts or --size" << QStringList{} << QStringList{"out"};
-    QTest::newRow("split of a missing file") << QStringList{"split", "--parts", "2", "nothing", "out"} << none << 1
-                                             << "Cannot open file '%1/nothing'." << QStringList{}
-                                             << QStringList{"out"};
     QTest::newRow("a full disk while splitting: the part named and removed")
         << QStringList{"split", "--size", "600K", "src.bin", "out"} << qint64(500000) << 1
         << "Cannot write file '%1/out/src.bin.001'.\nFile too large" << QStringList{"out"}
@@ -96,9 +90,6 @@ void TestCliSplit::commands_data()
                                              << QStringList{"joined"} << QStringList{};
     QTest::newRow("merge without parts") << QStringList{"merge", "joined"} << none << 2 << "at least one part"
                                          << QStringList{} << QStringList{"joined"};
-    QTest::newRow("merge into one of its parts refused")
-        << QStringList{"merge", "p1", "p1", "p2"} << none << 1
-        << "The destination file '%1/p1' is one of the files to merge." << QStringList{"p1"} << QStringList{};
     QTest::newRow("a full disk while merging: the destination removed")
         << QStringList{"merge", "joined", "p1", "p2"} << qint64(800000) << 1
         << "Cannot write file '%1/joined'.\nFile too large" << QStringList{} << QStringList{"joined"};

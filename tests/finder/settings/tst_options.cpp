@@ -168,9 +168,6 @@ void TestOptions::pagesShowAndSaveTheirValues_data()
                             << QStringList{"unpackArchivesCheck=on", "overwriteRadio=on"}
                             << QStringList{"UnpackArchivesWithoutPaths=Yes", "AskBeforeOverwriting=No"}
                             << QStringList{};
-    QTest::newRow("system") << QByteArray() << "System" << QStringList{"doubleClickCheck=on", "dragToCheck=on"}
-                            << QStringList{"doubleClickCheck=off"}
-                            << QStringList{"EnableDoubleClickToOpenAFileFromArchive=No"} << QStringList{};
     QTest::newRow("drag image shown by the Interface group")
         << QByteArray("[Interface]\nDraggingImageForModeClearType=0\n") << "Interface"
         << QStringList{"likeXpRadio=on"} << QStringList{"withFrameRadio=on"}

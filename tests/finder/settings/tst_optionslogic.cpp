@@ -75,29 +75,16 @@ void TestOptionsLogic::validationOrder_data()
         << 336 << historyMessage;
     QTest::newRow("a ticked location with a folder that is there passes")
         << DraftChange(place(Place::Dropbox, "there")) << 0 << "";
-    QTest::newRow("a ticked location with blanks around its folder passes")
-        << DraftChange([](OptionsDraft &d, const QString &home) { choice(d, Place::Box) = {true, "  " + home + "/there "}; })
-        << 0 << "";
     QTest::newRow("an empty folder text fails") << DraftChange(place(Place::GoogleDrive, nullptr)) << 349
                                                 << "The folder specified for Google Drive does not exist.";
     QTest::newRow("a file is no folder") << DraftChange(place(Place::iCloudDrive, "file")) << 384
                                          << "The folder specified for iCloud Drive does not exist.";
-    QTest::newRow("a cleared location is not checked")
-        << DraftChange([](OptionsDraft &d, const QString &) { choice(d, Place::Music) = {false, "/nowhere"}; }) << 0
-        << "";
     QTest::newRow("Desktop is checked last, after Downloads")
         << DraftChange([=](OptionsDraft &d, const QString &home) {
                place(Place::Desktop, "missing")(d, home);
                place(Place::Downloads, "missing")(d, home);
            })
         << 355 << "The folder specified for Downloads does not exist.";
-    QTest::newRow("Box comes before iCloud Drive and the special folders")
-        << DraftChange([=](OptionsDraft &d, const QString &home) {
-               place(Place::Videos, "missing")(d, home);
-               place(Place::iCloudDrive, "missing")(d, home);
-               place(Place::Box, "missing")(d, home);
-           })
-        << 360 << "The folder specified for Box does not exist.";
     QTest::newRow("SugarSync has no folder to check")
         << DraftChange([](OptionsDraft &d, const QString &) { choice(d, Place::SugarSync) = {true, {}}; }) << 0 << "";
 }
@@ -204,9 +191,6 @@ void TestOptionsLogic::restartFlagsOnlyForRealChanges_data()
     const QByteArray plain;
     QTest::newRow("nothing changed") << plain << DraftChange([](OptionsDraft &, const QString &) {}) << false << false
                                      << QList<Place>{} << QStringList{"ArchiveHistoryStepsShown=5"};
-    QTest::newRow("history steps take effect without a restart")
-        << plain << DraftChange([](OptionsDraft &d, const QString &) { d.values.nArchiveHistoryStepsShown = 9; })
-        << false << false << QList<Place>{} << QStringList{"ArchiveHistoryStepsShown=9"};
     QTest::newRow("an archive type turned on")
         << plain << DraftChange([](OptionsDraft &d, const QString &) {
                typesOfTicks(QList<bool>(19, true), d.values.enabledTypes, d.values.disabledTypes);

@@ -73,7 +73,6 @@ private Q_SLOTS:
     void split();
     void merge_data();
     void merge();
-    void mergedPartsGiveTheSourceBack();
 };
 
 void TestSplitMerge::split_data()
@@ -275,27 +274,6 @@ void TestSplitMerge::merge()
             expected += contents[i];
         QCOMPARE(readFile(request.destination), expected);
     }
-}
-
-void TestSplitMerge::mergedPartsGiveTheSourceBack()
-{
-    QTemporaryDir dir;
-    const QByteArray source = orv::test::noise(3 * 1024 * 1024 + 17, 3);
-    QVERIFY(writeFile(dir.filePath("big.dat"), source));
-    SplitRequest split;
-    split.source = dir.filePath("big.dat");
-    split.destinationFolder = dir.filePath("parts");
-    split.sizeValue = 1;
-    split.unit = SplitRequest::Mbytes;
-    QCOMPARE(CFileSplitter().Split(split), ToolResult::Done);
-
-    MergeRequest merge;
-    merge.destination = dir.filePath("joined.dat");
-    for (const QString &name : filesIn(split.destinationFolder))
-        merge.sources << split.destinationFolder + '/' + name;
-    QCOMPARE(merge.sources.size(), 4);
-    QCOMPARE(CFileMerger().Merge(merge), ToolResult::Done);
-    QCOMPARE(readFile(merge.destination), source);
 }
 
 QTEST_GUILESS_MAIN(TestSplitMerge)
