@@ -17,6 +17,7 @@ constexpr int PackProgress = 1127;     // percent, current name
 constexpr int PackStop = 1128;         // stop request of the pack progress window
 constexpr int FindProgress = 1129;     // path being examined; to the tree: refresh the node of a path
 constexpr int FindStop = 1130;         // stop request of the find progress window
+constexpr int SplitMergeProgress = 1133;  // percent, and the current part when it changes
 constexpr int SplitMergeStop = 1134;   // stop request of the split or merge progress window
 
 // Application messages of the dialogs (the user range starts at 1024).

@@ -279,6 +279,19 @@ QStringList PrivateProfile::keys(const QString &section) const
     return names;
 }
 
+QStringList PrivateProfile::entries(const QString &section) const
+{
+    const QStringList lines = readLines();
+    const SectionRange range = findSection(lines, section);
+    QStringList out;
+    for (qsizetype i = range.header + 1; range.found() && i < range.end; ++i) {
+        const ParsedLine p = parseLine(lines[i]);
+        if (p.kind == LineKind::Entry && !p.name.isEmpty())
+            out << lines[i].trimmed();
+    }
+    return out;
+}
+
 bool PrivateProfile::writeString(const QString &section, const QString &key, const QString &value)
 {
     QStringList lines = readLines();

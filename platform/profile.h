@@ -24,6 +24,9 @@ public:
     int readInt(const QString &section, const QString &key, int defaultValue) const;
     QStringList sectionNames() const;
     QStringList keys(const QString &section) const;
+    // The entry lines of the section in file order as they stand, blanks at their ends dropped: two keys
+    // of the same name included, and a key that holds "=" (which a lookup by name cuts at its first "=").
+    QStringList entries(const QString &section) const;
 
     // Replaces the key's value, or appends the key at the end of its section, or the section at the end
     // of the file. False when the file cannot be written; the old file then stays as it was.

@@ -123,12 +123,12 @@ void addToolsMenu(QMenuBar *bar, CFrameCommands &commands)
 {
     QMenu *menu = bar->addMenu(tr("&Tools"));
     menu->setObjectName(QStringLiteral("menuTools"));
-    commands.add(menu, Cmd::SplitFile, tr("Split File..."), kLater);
-    commands.add(menu, Cmd::MergeFiles, tr("Merge Files..."), kLater);
+    commands.add(menu, Cmd::SplitFile, tr("Split File..."))->setStatusTip(tr("Split file into parts"));
+    commands.add(menu, Cmd::MergeFiles, tr("Merge Files..."))->setStatusTip(tr("Merge files into a single file"));
     menu->addSeparator();
     commands.add(menu, Cmd::BookmarksManager, tr("&Archive Bookmarks Manager..."), kLater);
     menu->addSeparator();
-    commands.add(menu, Cmd::Options, tr("&Options..."), kLater);
+    commands.add(menu, Cmd::Options, tr("&Options..."))->setStatusTip(tr("Changes options"));
 }
 
 void addHelpMenu(QMenuBar *bar, CFrameCommands &commands)

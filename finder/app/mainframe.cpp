@@ -13,7 +13,10 @@
 #include "finder/browser/extractioncommands.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/common/commandids.h"
+#include "finder/places/placelinks.h"
 #include "finder/search/filedock.h"
+#include "finder/settings/options.h"
+#include "finder/tools/splitmergecommands.h"
 #include "platform/product.h"
 #include "platform/prompts.h"
 
@@ -111,10 +114,7 @@ void CMainFrame::createPanes()
     m_foundFiles->setBusyFlags(&m_busy);
     m_foundFiles->setCriteria(&m_criteria);
     m_filePane->dock()->setBody(m_foundFiles);
-    if (!m_settings.values().bEnableShowTooltipForToolbars) {
-        hideToolbarTooltips(m_browser->toolBar());
-        hideToolbarTooltips(m_foundFiles->toolBar());
-    }
+    applySettingsNow();
 }
 
 void CMainFrame::connectPanes()
@@ -168,6 +168,10 @@ void CMainFrame::connectFrameCommands()
     manager->setStatusTip(tr("Management of archive bookmarks"));
     manager->setEnabled(true);
     connect(manager, &QAction::triggered, m_bookmarks, &CBookmarkCommands::OnBookmarksManager);
+    m_splitMerge = new CSplitMergeCommands(m_busy, this);
+    connect(m_commands->action(Cmd::SplitFile), &QAction::triggered, m_splitMerge, &CSplitMergeCommands::OnSplitFile);
+    connect(m_commands->action(Cmd::MergeFiles), &QAction::triggered, m_splitMerge,
+            &CSplitMergeCommands::OnMergeFiles);
     connect(m_commands->styleGroup(), &QActionGroup::triggered, this,
             [this](QAction *action) { setApplicationLook(action->data().toInt()); });
 }
@@ -187,7 +191,29 @@ void CMainFrame::OnOptions()
 {
     if (IsBusy())
         return;
-    // The options dialog comes with the options pages; until then the command stays disabled.
+    COptions dialog(draftOf(m_settings.values()), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const OptionsOutcome outcome = ApplyOptions(m_settings, dialog.draft());
+    applySettingsNow();
+    QStringList problems;
+    for (const PlaceProblem &problem : outcome.linkProblems)
+        problems << describePlaceProblem(problem);
+    if (!problems.isEmpty())
+        prompter().message(problems.join(QLatin1Char('\n')), productName(), MsgIcon::Warning, MsgButtons::Ok);
+    if (outcome.restartNeeded())
+        showInformation(tr("For correct work with new options it is recommended to restart Orvel-ZIP Finder"),
+                        productName());
+}
+
+// What the panes read only when they are made; everything else is read from the values at its next use.
+void CMainFrame::applySettingsNow()
+{
+    const SettingsValues &values = m_settings.values();
+    m_archives.ApplySettings(values);
+    m_browser->tree()->setOpenOnDoubleClick(values.bEnableDoubleClickToOpen);
+    setToolbarTooltipsShown(m_browser->toolBar(), values.bEnableShowTooltipForToolbars);
+    setToolbarTooltipsShown(m_foundFiles->toolBar(), values.bEnableShowTooltipForToolbars);
 }
 
 void CMainFrame::OnAbout()

@@ -22,6 +22,7 @@ class CBookmarkCommands;
 class CExtractionCommands;
 class CFoundFilesPane;
 class COrvelSplitter;
+class CSplitMergeCommands;
 
 // The main window: the Archive Browser on the left, the Found Files list on the right, the menus, the status
 // bar, and everything that lives longer than one command. It is the one place that wires the panes: each
@@ -71,6 +72,7 @@ private:
     void connectPanes();
     void connectFrameCommands();
     void saveFrameState();
+    void applySettingsNow();
 
     FrameProfile m_profile;
     CSettings m_settings;
@@ -84,6 +86,7 @@ private:
     CArchiveView *m_archivePane = nullptr;
     CFileView *m_filePane = nullptr;
     CExtractionCommands *m_extraction = nullptr;
+    CSplitMergeCommands *m_splitMerge = nullptr;
     CArchiveBrowserPane *m_browser = nullptr;
     CFoundFilesPane *m_foundFiles = nullptr;
     QLabel *m_statusText = nullptr;

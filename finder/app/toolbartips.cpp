@@ -13,8 +13,11 @@ namespace {
 class CToolTipBlocker : public QObject
 {
 public:
+    static constexpr const char *kName = "ToolTipBlocker";
+
     explicit CToolTipBlocker(QToolBar *bar) : QObject(bar), m_bar(bar)
     {
+        setObjectName(QLatin1String(kName));
         bar->installEventFilter(this);
         for (QWidget *child : bar->findChildren<QWidget *>())
             child->installEventFilter(this);
@@ -40,9 +43,13 @@ private:
 
 }  // namespace
 
-void hideToolbarTooltips(QToolBar *bar)
+void setToolbarTooltipsShown(QToolBar *bar, bool shown)
 {
-    new CToolTipBlocker(bar);
+    QObject *blocker = bar->findChild<QObject *>(QLatin1String(CToolTipBlocker::kName), Qt::FindDirectChildrenOnly);
+    if (shown)
+        delete blocker;
+    else if (!blocker)
+        new CToolTipBlocker(bar);
 }
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include "finder/archive/extraction.h"
 #include "finder/cli/findcommand.h"
 #include "finder/cli/interruptbridge.h"
+#include "finder/cli/splitcommand.h"
 #include "finder/cli/terminaltext.h"
 #include "finder/settings/settings.h"
 #include "unpack/common/entrylookup.h"
@@ -308,7 +309,8 @@ QString CCliCommand::UsageText()
         "       orvfind-cli extract [--password P] [--overwrite ask|always|never] [--files-without-paths]\n"
         "                           [--folders-without-paths] [--archives-without-paths] PATH DEST\n"
         "PATH is an archive or a path inside one, such as /home/u/a.zip/docs/x.txt.\n")
-           + CFindCommand::UsageText().replace(QStringLiteral("usage: "), QStringLiteral("       "));
+           + CFindCommand::UsageText().replace(QStringLiteral("usage: "), QStringLiteral("       "))
+           + CSplitMergeCommand::UsageText().replace(QStringLiteral("usage: "), QStringLiteral("       "));
 }
 
 void CCliCommand::error(const QString &text)
@@ -336,6 +338,10 @@ int CCliCommand::Run(const QStringList &arguments)
     }
     if (first == QLatin1String("find"))
         return CFindCommand(m_out, m_err).Run(arguments.mid(1));
+    if (first == QLatin1String("split"))
+        return CSplitMergeCommand(m_err).RunSplit(arguments.mid(1));
+    if (first == QLatin1String("merge"))
+        return CSplitMergeCommand(m_err).RunMerge(arguments.mid(1));
     QString reason;
     const std::optional<CliRequest> request = parseCliArguments(arguments, reason);
     if (!request) {

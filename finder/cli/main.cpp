@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -12,6 +13,9 @@ int main(int argc, char **argv)
     // listed entry; naming the same file once keeps the meaning and drops the 200,000 file lookups.
     if (!qEnvironmentVariableIsSet("TZ"))
         qputenv("TZ", ":/etc/localtime");
+    // Under a file-size limit a write past it would end the process; ignored, it fails with EFBIG and the
+    // copy that made it reports the file and removes what it wrote.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(orv::organizationName());
     QCoreApplication::setApplicationName(orv::productName());

@@ -7,7 +7,7 @@
 
 namespace orv {
 
-COrvelMaskEdit::COrvelMaskEdit(QWidget *parent) : QLineEdit(parent)
+COrvelMaskEdit::COrvelMaskEdit(QWidget *parent) : QLineEdit(parent), m_maxDigits(MaskEditFormat::kMaxDigits)
 {
     connect(this, &QLineEdit::textEdited, this, &COrvelMaskEdit::regroup);
 }
@@ -18,6 +18,12 @@ void COrvelMaskEdit::setRadix(int radix)
     setValue(value());
 }
 
+void COrvelMaskEdit::setMaxDigits(int digits)
+{
+    m_maxDigits = digits;
+    setValue(value());
+}
+
 QString COrvelMaskEdit::value() const
 {
     return MaskEditFormat::valueOf(text());
@@ -25,7 +31,7 @@ QString COrvelMaskEdit::value() const
 
 void COrvelMaskEdit::setValue(const QString &digits)
 {
-    setText(MaskEditFormat::grouped(MaskEditFormat::digitsOf(digits), m_radix));
+    setText(MaskEditFormat::grouped(MaskEditFormat::digitsOf(digits, m_maxDigits), m_radix));
 }
 
 void COrvelMaskEdit::keyPressEvent(QKeyEvent *event)
@@ -34,7 +40,7 @@ void COrvelMaskEdit::keyPressEvent(QKeyEvent *event)
     const bool printable = !typed.isEmpty() && typed.at(0).isPrint();
     const bool shortcut = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (printable && !shortcut) {
-        const bool full = value().size() >= MaskEditFormat::kMaxDigits && !hasSelectedText();
+        const bool full = value().size() >= m_maxDigits && !hasSelectedText();
         if (MaskEditFormat::digitsOf(typed).size() != typed.size() || full) {
             QApplication::beep();
             event->accept();
@@ -50,7 +56,7 @@ void COrvelMaskEdit::regroup()
     const QString before = text();
     const int digitsBeforeCursor =
         static_cast<int>(MaskEditFormat::digitsOf(before.left(cursorPosition())).size());
-    const QString shown = MaskEditFormat::grouped(MaskEditFormat::digitsOf(before), m_radix);
+    const QString shown = MaskEditFormat::grouped(MaskEditFormat::digitsOf(before, m_maxDigits), m_radix);
     if (shown == before)
         return;
     setText(shown);

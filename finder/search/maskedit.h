@@ -4,7 +4,8 @@
 
 namespace orv {
 
-// The number edit of the filter pages: digits only, at most 25, shown in groups separated by blanks.
+// The number edit of the filter pages and the split dialog: digits only, at most 25 (or the box's own
+// limit), shown in groups separated by blanks.
 // Typed characters other than digits are refused with a beep; pasted text keeps only its digits.
 class COrvelMaskEdit : public QLineEdit
 {
@@ -15,6 +16,8 @@ public:
 
     void setRadix(int radix);
     int radix() const { return m_radix; }
+    void setMaxDigits(int digits);
+    int maxDigits() const { return m_maxDigits; }
     // The text without its blanks.
     QString value() const;
     void setValue(const QString &digits);
@@ -26,6 +29,7 @@ private:
     void regroup();
 
     int m_radix = 10;
+    int m_maxDigits;
 };
 
 }  // namespace orv

@@ -18,11 +18,11 @@ int groupSize(int radix)
     return radix == kHexRadix ? kHexGroup : kDecimalGroup;
 }
 
-QString digitsOf(const QString &text)
+QString digitsOf(const QString &text, int maxDigits)
 {
     QString digits;
     for (const QChar c : text) {
-        if (digits.size() >= kMaxDigits)
+        if (digits.size() >= maxDigits)
             break;
         if (isDecimalDigit(c))
             digits.append(c);

@@ -171,14 +171,29 @@ void readArchiveTypes(const PrivateProfile &profile, SettingsValues &values)
     }
 }
 
-// The section is matched with its exact case here, unlike every other name in the file.
+// "key=value" split at the last "=", each side without its blanks and the value without matching quotes;
+// a line without "=" has the read default "1".
+QString customEntry(const QString &line)
+{
+    const qsizetype eq = line.lastIndexOf(QLatin1Char('='));
+    if (eq < 0)
+        return line + QStringLiteral("=1");
+    QString value = line.mid(eq + 1).trimmed();
+    if (value.size() >= 2 && value.front() == value.back() && (value.front() == u'"' || value.front() == u'\''))
+        value = value.mid(1, value.size() - 2);
+    return line.left(eq).trimmed() + QLatin1Char('=') + value;
+}
+
+// The section is matched with its exact case here, unlike every other name in the file. The entries are read
+// line by line rather than key by key: a description may hold "=", and a key name ends at the first one, so
+// "x = y" would lose its blanks and two kinds whose descriptions agree up to it would share one key.
 void readCustomArchives(const PrivateProfile &profile, SettingsValues &values)
 {
     values.customArchives.clear();
     if (!profile.sectionNames().contains(kCustom, Qt::CaseSensitive))
         return;
-    for (const QString &key : profile.keys(kCustom))
-        values.customArchives << key + QLatin1Char('=') + profile.readString(kCustom, key, QStringLiteral("1"));
+    for (const QString &line : profile.entries(kCustom))
+        values.customArchives << customEntry(line);
 }
 
 void writeArchiveTypes(PrivateProfile &profile, const SettingsValues *current)

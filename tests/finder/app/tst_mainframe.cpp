@@ -7,8 +7,11 @@
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/search/filedock.h"
 #include "finder/search/foundfileslist.h"
+#include "finder/settings/options.h"
+#include "finder/settings/optionspage.h"
 #include "finder/common/commandids.h"
 #include "platform/prompts.h"
+#include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 
 #include <QAction>
@@ -23,9 +26,17 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolTip>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
+#include <functional>
+
 using orv::CMainFrame;
+using PageAction = std::function<void(QWidget *page)>;
+Q_DECLARE_METATYPE(PageAction)
 using orv::test::TestHome;
 
 namespace {
@@ -77,6 +88,8 @@ private Q_SLOTS:
     void toolbarTooltipsFollowTheSetting();
     void programForAFileType_data();
     void programForAFileType();
+    void optionsApplyAtOnceOrNotAtAll_data();
+    void optionsApplyAtOnceOrNotAtAll();
 };
 
 void TestMainFrame::initTestCase()
@@ -143,10 +156,10 @@ void TestMainFrame::commandsCarryTheirNumbersAndTexts_data()
     QTest::newRow("black style") << 216 << "B&lack" << true;
     QTest::newRow("back, later") << 32784 << "&Back\tCtrl+Left Arrow" << false;
     QTest::newRow("clear history") << 32786 << "&Clear History" << true;
-    QTest::newRow("options, later") << 32791 << "&Options..." << false;
+    QTest::newRow("options") << 32791 << "&Options..." << true;
     QTest::newRow("bookmarks manager") << 32799 << "&Archive Bookmarks Manager..." << true;
-    QTest::newRow("split, later") << 32834 << "Split File..." << false;
-    QTest::newRow("merge, later") << 32835 << "Merge Files..." << false;
+    QTest::newRow("split") << 32834 << "Split File..." << true;
+    QTest::newRow("merge") << 32835 << "Merge Files..." << true;
     QTest::newRow("sort by date, later") << 32815 << "Sort by Da&te" << false;
     QTest::newRow("show selected always, later") << 32824 << "Show Selected &Always" << false;
     QTest::newRow("export to word, later") << 32832 << "Export to &Word" << false;
@@ -371,6 +384,70 @@ void TestMainFrame::programForAFileType()
     QVERIFY(orv::test::writeFile(qEnvironmentVariable("XDG_DATA_HOME") + "/applications/orvtest-viewer.desktop",
                                  "[Desktop Entry]\nType=Application\nName=Viewer\nExec=true %f\n"));
     QTEST(orv::defaultProgramFor(type), "program");
+}
+
+void TestMainFrame::optionsApplyAtOnceOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<PageAction>("change");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("line");  // in the file afterwards
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<QStringList>("messages");
+
+    const PageAction tooltipsOff = [](QWidget *page) {
+        page->findChild<QAbstractButton *>("toolbarTipsCheck")->click();
+    };
+    const PageAction exeOn = [](QWidget *page) {
+        page->findChild<QListWidget *>("typesList")->item(18)->setCheckState(Qt::Checked);
+    };
+    QTest::newRow("Cancel changes nothing") << "Show Tooltips" << tooltipsOff << false
+                                            << "EnableShowTooltipForToolbars=Yes" << "Start" << QStringList{};
+    QTest::newRow("OK hides the toolbar tooltips at once, no restart advised")
+        << "Show Tooltips" << tooltipsOff << true << "EnableShowTooltipForToolbars=No" << "" << QStringList{};
+    QTest::newRow("OK with another archive type advises a restart")
+        << "Additional Archives" << exeOn << true << "EXE=1" << "Start"
+        << QStringList{"For correct work with new options it is recommended to restart Orvel-ZIP Finder"};
+}
+
+void TestMainFrame::optionsApplyAtOnceOrNotAtAll()
+{
+    QFETCH(QString, item);
+    QFETCH(PageAction, change);
+    QFETCH(bool, ok);
+    QFETCH(QString, line);
+    QFETCH(QString, tooltip);
+    TestHome home;
+    orv::ScriptedPrompter prompts;
+    CMainFrame frame;
+    frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    const QString ini = frame.settings().filePath();
+    const QByteArray before = orv::test::readFile(ini);
+
+    bool driven = false;
+    QTimer::singleShot(0, &frame, [&] {
+        auto *dialog = qobject_cast<orv::COptions *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        auto *tree = dialog->findChild<QTreeWidget *>("pageTree");
+        tree->setCurrentItem(tree->findItems(item, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        change(dialog->currentPage());
+        dialog->findChild<QPushButton *>(ok ? "okButton" : "cancelButton")->click();
+        driven = true;
+    });
+    frame.commands().action(orv::Cmd::Options)->trigger();
+    QVERIFY(driven);
+
+    if (!ok)
+        QCOMPARE(orv::test::readFile(ini), before);
+    QVERIFY(QString::fromUtf8(orv::test::readFile(ini)).split('\n').contains(line));
+    QWidget *button = frame.browser()->toolBar()->widgetForAction(frame.browser()->controller()->startAction());
+    QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+    QApplication::sendEvent(button, &help);
+    QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), tooltip);
+    QToolTip::hideText();
+    QTEST(prompts.texts(), "messages");
 }
 
 QTEST_MAIN(TestMainFrame)

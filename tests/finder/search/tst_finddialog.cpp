@@ -63,22 +63,27 @@ private Q_SLOTS:
 
 void TestFindDialog::maskEditTyping_data()
 {
+    QTest::addColumn<int>("maxDigits");
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("digits grouped as typed") << "1234567" << "" << "1 234 567";
-    QTest::newRow("letters refused") << "12a3b" << "" << "123";
-    QTest::newRow("paste keeps digits only") << "" << "size: 98,765 bytes" << "98 765";
-    QTest::newRow("paste cut to 25 digits") << "" << QString(40, QLatin1Char('7'))
+    QTest::newRow("digits grouped as typed") << 25 << "1234567" << "" << "1 234 567";
+    QTest::newRow("letters refused") << 25 << "12a3b" << "" << "123";
+    QTest::newRow("paste keeps digits only") << 25 << "" << "size: 98,765 bytes" << "98 765";
+    QTest::newRow("paste cut to 25 digits") << 25 << "" << QString(40, QLatin1Char('7'))
                                             << "7 777 777 777 777 777 777 777 777";
+    QTest::newRow("a box of three digits takes no fourth") << 3 << "1234" << "" << "123";
+    QTest::newRow("a box of three digits keeps three of a paste") << 3 << "" << "98,765" << "987";
 }
 
 void TestFindDialog::maskEditTyping()
 {
     QFETCH(QString, keys);
     QFETCH(QString, pasted);
+    QFETCH(int, maxDigits);
     COrvelMaskEdit edit;
+    edit.setMaxDigits(maxDigits);
     QTest::keyClicks(&edit, keys);
     if (!pasted.isEmpty()) {
         QGuiApplication::clipboard()->setText(pasted);

@@ -207,6 +207,9 @@ void TestSettings::reads_data()
         << Check([](const SettingsValues &v) {
                return v.customArchives == QStringList{"My kind#ABC=0", "A=b#XYZ=1", "NoValue#Q=1"};
            });
+    QTest::newRow("two descriptions alike up to their = keep their own lines")
+        << QByteArray("[Custom archives]\nA=b#XYZ=1\nA=c#UVW=0\n")
+        << Check([](const SettingsValues &v) { return v.customArchives == QStringList{"A=b#XYZ=1", "A=c#UVW=0"}; });
     QTest::newRow("custom section in other case is ignored")
         << QByteArray("[custom archives]\nMy kind#ABC=1\n")
         << Check([](const SettingsValues &v) { return v.customArchives.isEmpty(); });
