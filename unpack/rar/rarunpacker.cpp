@@ -1,6 +1,7 @@
 #include "rarunpacker.h"
 
 #include "platform/fileattributes.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 #include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
@@ -13,12 +14,6 @@ namespace {
 
 using rar::RarCode;
 using rar::RarHeader;
-
-const QString &programCaption()
-{
-    static const QString caption = QStringLiteral("Orvel-ZIP Finder");
-    return caption;
-}
 
 const QString &busyText()
 {
@@ -172,7 +167,7 @@ rar::RarCode CRarUnpacker::readHeaders()
         m_passwordSet = false;
         if (m_passwordEntered) {
             m_passwordEntered = false;
-            showError(QStringLiteral("The specified password is incorrect."), programCaption());
+            showError(QStringLiteral("The specified password is incorrect."), productName());
         }
     }
     return code;
@@ -233,9 +228,9 @@ bool CRarUnpacker::readNext(bool reportErrors)
     m_readFailed = true;
     m_error = m_archive.errorText();
     if (reportErrors && code == RarCode::BadPassword)
-        showError(QStringLiteral("The specified password is incorrect."), programCaption());
+        showError(QStringLiteral("The specified password is incorrect."), productName());
     else if (reportErrors && code == RarCode::BadData)
-        showError(QStringLiteral("Corrupt file or wrong password."), programCaption());
+        showError(QStringLiteral("Corrupt file or wrong password."), productName());
     return false;
 }
 
@@ -464,9 +459,9 @@ bool CRarUnpacker::writeCurrent(const RarHeader &header, const QString &relative
         file.discard();
         m_error = m_archive.errorText();
         if (!m_context.isCancelled() && code == RarCode::BadPassword)
-            showError(QStringLiteral("The specified password is incorrect."), programCaption());
+            showError(QStringLiteral("The specified password is incorrect."), productName());
         else if (!m_context.isCancelled() && code == RarCode::BadData)
-            showError(QStringLiteral("Corrupt file or wrong password."), programCaption());
+            showError(QStringLiteral("Corrupt file or wrong password."), productName());
         return false;
     }
     if (header.modified)
@@ -483,7 +478,7 @@ bool CRarUnpacker::stopAtMissingVolume()
 {
     m_stoppedAtVolume = true;
     m_error = missingVolumeText(m_archive.missingVolume().value_or(QString()));
-    showError(m_error, programCaption());
+    showError(m_error, productName());
     return false;
 }
 
