@@ -1,10 +1,7 @@
 #include "zipfixtures.h"
 
 #include "tests/support/testhome.h"
-#include "zip/bzip2unpacker.h"
-#include "zip/gzipunpacker.h"
-#include "zip/tarunpacker.h"
-#include "zip/xzunpacker.h"
+#include "zip/tarfamilyunpackers.h"
 
 #include <QDir>
 #include <QFile>
