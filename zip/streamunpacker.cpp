@@ -36,12 +36,6 @@ std::uint32_t StreamUnpacker::dosDateTime(std::int64_t seconds) const
     return m_lastDosTime->second;
 }
 
-bool StreamUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
 bool StreamUnpacker::open(const QString &path)
 {
     close();

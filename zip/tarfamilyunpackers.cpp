@@ -11,15 +11,15 @@ CTarFamilyUnpacker::CTarFamilyUnpacker(zip::Compression compression)
 
 CTarFamilyUnpacker::~CTarFamilyUnpacker() = default;
 
-void CTarFamilyUnpacker::SetIni(const INIUNPACK &ini) { m_impl->setIni(ini); }
+void CTarFamilyUnpacker::SetIni(const INIUNPACK &ini) { m_impl->SetIni(ini); }
 
-void CTarFamilyUnpacker::SetIniYesToAll(const INIYESTOALL &answers) { m_impl->setYesToAll(answers); }
+void CTarFamilyUnpacker::SetIniYesToAll(const INIYESTOALL &answers) { m_impl->SetIniYesToAll(answers); }
 
-void CTarFamilyUnpacker::GetIniYesToAll(INIYESTOALL &answers) const { answers = m_impl->yesToAll(); }
+void CTarFamilyUnpacker::GetIniYesToAll(INIYESTOALL &answers) const { m_impl->GetIniYesToAll(answers); }
 
-void CTarFamilyUnpacker::SetWndFileTree(QObject *window) { m_impl->setFileTree(window); }
+void CTarFamilyUnpacker::SetWndFileTree(QObject *window) { m_impl->SetWndFileTree(window); }
 
-void CTarFamilyUnpacker::SetHandleDialogProgress(QObject *window) { m_impl->setProgress(window); }
+void CTarFamilyUnpacker::SetHandleDialogProgress(QObject *window) { m_impl->SetHandleDialogProgress(window); }
 
 bool CTarFamilyUnpacker::OpenArchive(const QString &path) { return m_impl->open(path); }
 
@@ -27,7 +27,7 @@ bool CTarFamilyUnpacker::CloseArchive() { return m_impl->close(); }
 
 bool CTarFamilyUnpacker::IsTarInside() const { return m_impl->isTarInside(); }
 
-QString CTarFamilyUnpacker::GetLastErrorText() const { return m_impl->lastError(); }
+QString CTarFamilyUnpacker::GetLastErrorText() const { return m_impl->GetLastErrorText(); }
 
 zip::StreamResult CTarFamilyUnpacker::StreamEntries(const QString &path, bool underTar,
                                                     const zip::StreamedItemVisitor &visit)

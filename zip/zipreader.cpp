@@ -64,12 +64,6 @@ void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipF
     record.bSubFolder = entry.path.contains(QLatin1Char('/')) ? 1 : 0;
 }
 
-bool ZipReader::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
 bool ZipReader::open(const QString &path)
 {
     if (m_busy)

@@ -67,18 +67,6 @@ C7zUnpacker::C7zUnpacker(const C7zUnpacker &other) = default;
 
 C7zUnpacker &C7zUnpacker::operator=(const C7zUnpacker &other) = default;
 
-bool C7zUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
-void C7zUnpacker::SetPassword(const QString &password)
-{
-    m_password = password;
-    m_passwordKnown = true;
-}
-
 bool C7zUnpacker::OpenArchive(const QString &path)
 {
     return openVolumes(QStringList{path});
@@ -104,7 +92,7 @@ bool C7zUnpacker::openVolumes(const QStringList &volumes)
     m_error.clear();
     m_passwordEntered = false;
     m_context.resetYesToAll();
-    const bool preset = m_usePassword && m_passwordKnown;
+    const bool preset = hasPreset();
     if (tryOpen(volumes, preset))
         return true;
     // A remembered password the archive refuses must not lock the user out: ask instead.

@@ -194,12 +194,6 @@ CCabUnpacker::~CCabUnpacker()
         m_pThis = nullptr;
 }
 
-bool CCabUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
 bool CCabUnpacker::OpenArchive(const QString &path)
 {
     if (m_busy)

@@ -92,18 +92,6 @@ CRarUnpacker::CRarUnpacker(const CRarUnpacker &other) = default;
 
 CRarUnpacker &CRarUnpacker::operator=(const CRarUnpacker &other) = default;
 
-bool CRarUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
-void CRarUnpacker::SetPassword(const QString &password)
-{
-    m_remembered = password;
-    m_passwordKnown = true;
-}
-
 bool CRarUnpacker::OpenArchive(const QString &path)
 {
     if (m_busy)
@@ -118,7 +106,7 @@ bool CRarUnpacker::OpenArchive(const QString &path)
         return fail(m_archive.errorText());
     bool preset = false;
     if (m_archive.archiveFlags() & rar::ArchiveFlag::EncryptedHeaders) {
-        preset = m_usePassword && m_passwordKnown;
+        preset = hasPreset();
         if (!supplyPassword(preset))
             return false;
     }
@@ -135,7 +123,7 @@ bool CRarUnpacker::OpenArchive(const QString &path)
 bool CRarUnpacker::supplyPassword(bool allowPreset)
 {
     if (allowPreset) {
-        m_password = m_remembered;
+        m_openPassword = m_password;
     } else {
         const std::optional<QString> answer = prompter().password(m_path);
         if (!answer) {
@@ -143,13 +131,13 @@ bool CRarUnpacker::supplyPassword(bool allowPreset)
             m_archive.close();
             return fail(QStringLiteral("No password was given for the encrypted archive %1.").arg(m_path));
         }
+        m_openPassword = *answer;
         m_password = *answer;
-        m_remembered = *answer;
         m_passwordKnown = true;
         m_passwordEntered = true;
     }
     m_passwordSet = true;
-    m_archive.setPassword(m_password);
+    m_archive.setPassword(m_openPassword);
     return true;
 }
 
