@@ -177,15 +177,8 @@ bool C7zUnpacker::GetFileFullInfo(SEVENZIPFILEFULLINFO &record) const
     if (!m_open || !m_current || *m_current >= m_open->items.size())
         return false;
     const sz::ItemInfo &item = m_open->items[*m_current];
-    FILESHORTINFO names;
-    fillShort(names, item);
     record = SEVENZIPFILEFULLINFO{};
-    record.strExtension = names.strExtension;
-    record.strTitle = names.strTitle;
-    record.strName = names.strName;
-    record.strPath = names.strPath;
-    record.bSubFolder = names.bSubFolder;
-    record.bFolder = names.bFolder;
+    fillShort(record, item);
     if (item.isDir)
         return true;
     record.nSize = item.size.value_or(0);

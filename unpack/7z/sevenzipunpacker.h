@@ -19,20 +19,14 @@ struct OpenArchive;
 }
 
 // Everything the archive says about one item. Folder items carry only the path and the flags.
-struct SEVENZIPFILEFULLINFO
+struct SEVENZIPFILEFULLINFO : SEVENZIPFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     std::uint64_t nSize = 0;
     std::uint64_t nPackSize = 0;      // the whole block on the first file of a solid block, else 0
     std::uint32_t dwAttributes = 0;   // Windows bits; the Unix mode in the high half with bit 0x8000
     std::uint32_t dwDosDateTime = 0;  // local time, date in the high 16 bits
     std::uint32_t dwCRC = 0;
     QString strMethod;
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
 };
 
 // Lists and extracts 7z archives and split 7z sets through 7z.so. A folder item at top level has bFolder

@@ -286,17 +286,9 @@ bool CCabUnpacker::GetFileShortInfo(CABFILESHORTINFO &record) const
 
 bool CCabUnpacker::GetFileFullInfo(CABFILEFULLINFO &record) const
 {
-    CABFILESHORTINFO names;
-    if (!GetFileShortInfo(names))
+    if (!GetFileShortInfo(record))
         return false;
     const CCabItemInfo &item = *m_items[*m_current];
-    record = CABFILEFULLINFO{};
-    record.strExtension = names.strExtension;
-    record.strTitle = names.strTitle;
-    record.strName = names.strName;
-    record.strPath = names.strPath;
-    record.bSubFolder = names.bSubFolder;
-    record.bFolder = names.bFolder;
     record.dwSize = item.dwSize;
     record.wDosDate = item.wDosDate;
     record.wDosTime = item.wDosTime;

@@ -35,18 +35,12 @@ public:
     bool bFolderEntry = false;  // the stored name ended in a separator
 };
 
-struct CABFILEFULLINFO
+struct CABFILEFULLINFO : CABFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     std::uint32_t dwSize = 0;
     std::uint16_t wDosDate = 0;
     std::uint16_t wDosTime = 0;
     std::uint16_t wAttributes = 0;
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
 };
 
 // Lists and extracts Microsoft Cabinet files. A cabinet records only files, so folders come from their

@@ -44,16 +44,8 @@ void fillShort(RARFILESHORTINFO &record, const RarHeader &header)
 
 void fillFull(RARFILEFULLINFO &record, const RarHeader &header)
 {
-    RARFILESHORTINFO names;
-    fillShort(names, header);
     record = RARFILEFULLINFO{};
-    record.strExtension = names.strExtension;
-    record.strTitle = names.strTitle;
-    record.strName = names.strName;
-    record.strPath = names.strPath;
-    record.bSubFolder = names.bSubFolder;
-    record.bFolder = names.bFolder;
-    record.bSplitAfter = names.bSplitAfter;
+    fillShort(record, header);
     if (header.isDirectory())
         return;
     record.dwUnpVer = record.dwUnpVer2 = header.unpVer;

@@ -14,12 +14,8 @@
 namespace orv {
 
 // Everything a RAR header says about one item. Folder items carry only the path and the flags.
-struct RARFILEFULLINFO
+struct RARFILEFULLINFO : RARFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     QString strExtra;  // always empty
     // The record gives the version to extract and the attributes twice, with the same values.
     std::uint32_t dwUnpVer = 0;
@@ -34,9 +30,6 @@ struct RARFILEFULLINFO
     std::uint32_t dwUnpSizeHigh = 0;
     std::uint32_t dwFileAttr = 0;  // Windows bits; with 0x8000 the Unix mode in the high half
     std::uint32_t dwFileAttr2 = 0;
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
-    std::uint8_t bSplitAfter = 0;
 };
 
 // Lists and extracts RAR archives (RAR 1.5-4.x and RAR 5) and their volume sets, read front to back:
