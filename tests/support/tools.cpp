@@ -6,24 +6,33 @@
 
 namespace orv::test {
 
-ToolRun runTool(const QString &program, const QStringList &arguments, const QString &workingFolder)
+ProcessRun runProcess(const QString &program, const QStringList &arguments, const QString &workingFolder,
+                      const QMap<QString, QString> &variables)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    for (auto it = variables.cbegin(); it != variables.cend(); ++it)
+        environment.insert(it.key(), it.value());
     process.setProcessEnvironment(environment);
-    process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
     process.start(program, arguments);
-    ToolRun run;
+    ProcessRun run;
     if (!process.waitForStarted() || !process.waitForFinished(120000))
         return run;
-    run.output = process.readAll();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return run;
+}
+
+ToolRun runTool(const QString &program, const QStringList &arguments, const QString &workingFolder)
+{
+    const ProcessRun run = runProcess(program, arguments, workingFolder,
+                                      {{QStringLiteral("TZ"), QStringLiteral("UTC")},
+                                       {QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")}});
+    return {run.exitCode, run.out + run.err};
 }
 
 QByteArray noise(int size, quint32 seed)
