@@ -35,6 +35,30 @@ ToolRun runTool(const QString &program, const QStringList &arguments, const QStr
     return {run.exitCode, run.out + run.err};
 }
 
+QList<SltRecord> sevenZipListing(const QString &archive, const QString &password)
+{
+    const ToolRun run = runTool(QStringLiteral("7z"),
+                                {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-p") + password, archive});
+    QList<SltRecord> records;
+    // Items follow the "----------" line; each is a block of "Name = value" lines ended by a blank line.
+    const qsizetype start = run.output.indexOf("\n----------\n");
+    if (!run.ok() || start < 0)
+        return records;
+    SltRecord current;
+    for (const QByteArray &line : run.output.mid(start + 12).split('\n')) {
+        const qsizetype equals = line.indexOf(" = ");
+        if (equals > 0) {
+            current.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 3)));
+        } else if (line.trimmed().isEmpty() && !current.isEmpty()) {
+            records.append(current);
+            current.clear();
+        }
+    }
+    if (!current.isEmpty())
+        records.append(current);
+    return records;
+}
+
 QByteArray noise(int size, quint32 seed)
 {
     QRandomGenerator random(seed);

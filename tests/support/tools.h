@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,12 @@ struct ToolRun
 // Runs an outside tool (7z, zip, tar, gcab, genisoimage ...) in UTC and a UTF-8 locale, so that listings and
 // times come out the same on every machine.
 ToolRun runTool(const QString &program, const QStringList &arguments, const QString &workingFolder = {});
+
+// 7-Zip's own listing of an archive ("7z l -slt", with the password or an empty one so that it never
+// asks), the oracle of many reader tests: one record per item, keyed by property name ("Path", "Size",
+// "Folder", "CRC" ...). Empty when 7z fails.
+using SltRecord = QMap<QString, QString>;
+QList<SltRecord> sevenZipListing(const QString &archive, const QString &password = {});
 
 // Reproducible bytes that do not compress.
 QByteArray noise(int size, quint32 seed);

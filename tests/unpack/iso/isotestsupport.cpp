@@ -4,8 +4,6 @@
 #include "unpack/iso/isounpacker.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <functional>
 #include <memory>
@@ -14,28 +12,12 @@ namespace orv::test {
 
 Listing listWith7z(const QString &image)
 {
-    const ToolRun run = runTool(QStringLiteral("7z"), {QStringLiteral("l"), QStringLiteral("-slt"), image});
     Listing listing;
-    const qsizetype start = run.output.indexOf("\n----------\n");
-    if (run.exitCode != 0 || start < 0)
-        return listing;
-    QMap<QString, QString> fields;
-    const auto flush = [&] {
-        if (fields.contains(QStringLiteral("Path"))) {
-            const bool folder = fields.value(QStringLiteral("Folder")) == QLatin1String("+");
-            listing.insert(fields.value(QStringLiteral("Path")),
-                           {folder, folder ? 0 : fields.value(QStringLiteral("Size")).toULongLong()});
-        }
-        fields.clear();
-    };
-    for (const QByteArray &line : run.output.mid(start + 12).split('\n')) {
-        const qsizetype equals = line.indexOf(" = ");
-        if (equals > 0)
-            fields.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 3)));
-        else if (line.trimmed().isEmpty())
-            flush();
+    for (const SltRecord &record : sevenZipListing(image)) {
+        const bool folder = record.value(QStringLiteral("Folder")) == QLatin1String("+");
+        listing.insert(record.value(QStringLiteral("Path")),
+                       {folder, folder ? 0 : record.value(QStringLiteral("Size")).toULongLong()});
     }
-    flush();
     return listing;
 }
 
