@@ -1,5 +1,6 @@
 #include "platform/events.h"
 #include "platform/stopeventfilter.h"
+#include "tests/support/eventcounter.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -7,25 +8,6 @@
 #include <memory>
 
 using namespace orv;
-
-namespace {
-
-// A progress window that counts the stop events it gets.
-class Window : public QObject
-{
-public:
-    int stops = 0;
-
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == Ev::type(Ev::UnpackStop))
-            ++stops;
-        return QObject::event(e);
-    }
-};
-
-}  // namespace
 
 class TestStopEventFilter : public QObject
 {
@@ -51,11 +33,11 @@ private slots:
         int stops = 0;
         StopEventFilter filter(event, [&stops] { ++stops; },
                                take ? StopEventFilter::Delivery::Take : StopEventFilter::Delivery::LeaveToWindow);
-        Window window;
+        test::EventCounter window(Ev::UnpackStop);
         filter.watch(&window);
         sendOrvEvent(&window, Ev::UnpackStop);
         QCOMPARE(stops, noticed);
-        QCOMPARE(window.stops, windowGets);
+        QCOMPARE(window.count, windowGets);
     }
 
     // One window at a time, and none once the filter or the window is gone.
@@ -63,8 +45,8 @@ private slots:
     {
         int stops = 0;
         auto filter = std::make_unique<StopEventFilter>(Ev::UnpackStop, [&stops] { ++stops; });
-        Window first;
-        auto second = std::make_unique<Window>();
+        test::EventCounter first(Ev::UnpackStop);
+        auto second = std::make_unique<test::EventCounter>(Ev::UnpackStop);
         filter->watch(&first);
         filter->watch(second.get());
         QCOMPARE(filter->window(), second.get());
@@ -76,7 +58,7 @@ private slots:
         filter.reset();
         sendOrvEvent(&first, Ev::UnpackStop);
         QCOMPARE(stops, 0);
-        QCOMPARE(first.stops, 2);
+        QCOMPARE(first.count, 2);
     }
 };
 

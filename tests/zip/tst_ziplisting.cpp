@@ -1,5 +1,6 @@
 #include "platform/numbers.h"
 #include "platform/prompts.h"
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/support/tools.h"
@@ -133,7 +134,7 @@ private slots:
         const ZipKind kind = kindOfName(archive);
         auto unpacker = makeUnpacker(kind);
         QVERIFY2(unpacker->OpenArchive(path), qPrintable(unpacker->GetLastErrorText()));
-        const std::vector<TARFILEFULLINFO> records = listAll(*unpacker);
+        const std::vector<TARFILEFULLINFO> records = fullRecords<TARFILEFULLINFO>(*unpacker);
         const bool compressed = kind != ZipKind::Tar;
         QCOMPARE(unpacker->IsTarInside(), compressed);
         std::vector<Listed> expected = tarReference(path);
@@ -169,7 +170,7 @@ private slots:
         auto unpacker = makeUnpacker(kindOfName(archive));
         QVERIFY2(unpacker->OpenArchive(path), qPrintable(unpacker->GetLastErrorText()));
         QVERIFY(!unpacker->IsTarInside());
-        const std::vector<TARFILEFULLINFO> records = listAll(*unpacker);
+        const std::vector<TARFILEFULLINFO> records = fullRecords<TARFILEFULLINFO>(*unpacker);
         QCOMPARE(records.size(), std::size_t(1));
         const TARFILEFULLINFO &item = records.front();
         QCOMPARE(item.strPath, name);
@@ -362,7 +363,7 @@ private slots:
                     QCOMPARE(opened, stream == zip::StreamResult::Listed);
                 if (!opened)
                     continue;
-                const std::size_t listed = listAll(*unpacker).size();
+                const std::size_t listed = fullRecords<TARFILEFULLINFO>(*unpacker).size();
                 if (stream == zip::StreamResult::Listed)
                     QCOMPARE(streamed, listed);
                 unpacker->GetArchiveOutputInfo();

@@ -1,3 +1,4 @@
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "ziptools.h"
 
@@ -22,29 +23,17 @@ const QString kPassword = QStringLiteral("Open sesame 7");
 QStringList listedPaths(CZipUnpacker &unpacker)
 {
     QStringList paths;
-    if (!unpacker.FindFile())
-        return paths;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        ZIPFILEFULLINFO record;
-        if (unpacker.GetFileFullInfo(record))
-            paths << (record.bFolder ? record.strPath + u'/' : record.strPath);
-    }
+    for (const ZIPFILEFULLINFO &record : fullRecords<ZIPFILEFULLINFO>(unpacker))
+        paths << (record.bFolder ? record.strPath + u'/' : record.strPath);
     paths.sort();
     return paths;
 }
 
 ZIPFILEFULLINFO recordOf(CZipUnpacker &unpacker, const QString &path)
 {
-    ZIPFILEFULLINFO record;
-    if (unpacker.FindFile()) {
-        bool more = true;
-        while (more) {
-            more = unpacker.FindNextFileW();
-            if (unpacker.GetFileFullInfo(record) && record.strPath == path)
-                return record;
-        }
+    for (const ZIPFILEFULLINFO &record : fullRecords<ZIPFILEFULLINFO>(unpacker)) {
+        if (record.strPath == path)
+            return record;
     }
     return {};
 }

@@ -34,22 +34,6 @@ ZipKind kindOfName(const QString &fileName)
     return ZipKind::Tar;
 }
 
-std::vector<TARFILEFULLINFO> listAll(CTarFamilyUnpacker &unpacker)
-{
-    std::vector<TARFILEFULLINFO> records;
-    if (!unpacker.FindFile())
-        return records;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        TARFILEFULLINFO record;
-        if (!unpacker.GetFileFullInfo(record))
-            break;
-        records.push_back(record);
-    }
-    return records;
-}
-
 ZipFixtures::ZipFixtures(const QString &folder) : m_folder(folder)
 {
     m_valid = build();

@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include <memory>
-#include <vector>
 
 namespace orv::test {
 
@@ -16,9 +15,6 @@ enum class ZipKind { Tar, GZip, BZip2, Xz };
 std::unique_ptr<CTarFamilyUnpacker> makeUnpacker(ZipKind kind);
 // The class a file name's extension picks.
 ZipKind kindOfName(const QString &fileName);
-
-// Every full record of a listing, in order.
-std::vector<TARFILEFULLINFO> listAll(CTarFamilyUnpacker &unpacker);
 
 // A small tree with fixed times, and the archives made from it with the system tools:
 // a.tar, a.tar.gz, a.tgz, a.tar.bz2, a.tar.xz, nodirs.tar (no folder headers), note.txt.gz (name stored),

@@ -1,3 +1,4 @@
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/unpack/sevenzip/szfixtures.h"
@@ -33,16 +34,8 @@ struct Listed
 QMap<QString, Listed> enumerate(C7zUnpacker &unpacker)
 {
     QMap<QString, Listed> items;
-    if (!unpacker.FindFile())
-        return items;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        SEVENZIPFILEFULLINFO record;
-        if (!unpacker.GetFileFullInfo(record))
-            break;
+    for (const SEVENZIPFILEFULLINFO &record : fullRecords<SEVENZIPFILEFULLINFO>(unpacker))
         items.insert(record.strPath, {record.nSize, record.dwCRC, record.bFolder || record.bSubFolder, record.strMethod});
-    }
     return items;
 }
 

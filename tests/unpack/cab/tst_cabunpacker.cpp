@@ -1,3 +1,4 @@
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/unpack/sevenzip/szfixtures.h"
@@ -26,16 +27,8 @@ namespace {
 QMap<QString, quint32> enumerate(CCabUnpacker &unpacker)
 {
     QMap<QString, quint32> items;
-    if (!unpacker.FindFile())
-        return items;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        CABFILEFULLINFO record;
-        if (!unpacker.GetFileFullInfo(record))
-            break;
+    for (const CABFILEFULLINFO &record : fullRecords<CABFILEFULLINFO>(unpacker))
         items.insert(record.strPath, record.dwSize);
-    }
     return items;
 }
 

@@ -1,5 +1,6 @@
 #include "isotestsupport.h"
 
+#include "tests/support/cursorwalk.h"
 #include "tests/support/testhome.h"
 #include "unpack/iso/isounpacker.h"
 
@@ -24,14 +25,7 @@ Listing listWith7z(const QString &image)
 Listing listWithUnpacker(CIsoUnpacker &unpacker)
 {
     Listing listing;
-    if (!unpacker.FindFile())
-        return listing;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        ISOFILEFULLINFO info;
-        if (!unpacker.GetFileFullInfo(info))
-            break;
+    for (const ISOFILEFULLINFO &info : fullRecords<ISOFILEFULLINFO>(unpacker)) {
         const bool folder = info.bFolder != 0;
         const std::uint64_t size = unpacker.IsUDF() ? info.nSize : info.dwDataLength;
         listing.insert(info.strPath, {folder, folder ? 0 : size});
