@@ -4,6 +4,14 @@
 
 namespace orv::zip {
 
+void fillShortInfo(FILESHORTINFO &record, const ArchiveEntry &entry)
+{
+    record = FILESHORTINFO{};
+    fillNames(record, entry.path);
+    record.bFolder = entry.isFolder() ? 1 : 0;
+    record.bSubFolder = entry.path.contains(QLatin1Char('/')) ? 1 : 0;
+}
+
 namespace {
 
 // The folders an item in this folder lies in, outermost first; none past a ".." component, which names no

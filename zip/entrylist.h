@@ -1,5 +1,6 @@
 #pragma once
 
+#include "unpack/common/records.h"
 #include "zip/archivereader.h"
 
 #include <QHash>
@@ -34,6 +35,10 @@ struct ArchiveEntry
     // Whether extracting it writes data: files, and hard links (as copies of the file they name).
     bool carriesData() const { return type == Type::File || type == Type::HardLink; }
 };
+
+// The short record of an entry, as every member of the ZIP family fills it: bFolder for a folder,
+// bSubFolder for every entry whose path has a parent.
+void fillShortInfo(FILESHORTINFO &record, const ArchiveEntry &entry);
 
 // The folders that the paths of the items imply but no header names, each once, in the order the items
 // first imply them. Case matters: "A/x" and "a/y" in a tar are two folders.

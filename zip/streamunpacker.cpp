@@ -36,12 +36,6 @@ std::uint32_t StreamUnpacker::dosDateTime(std::int64_t seconds) const
     return m_lastDosTime->second;
 }
 
-bool StreamUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
 bool StreamUnpacker::open(const QString &path)
 {
     close();
@@ -94,33 +88,21 @@ bool StreamUnpacker::shortInfo(FILESHORTINFO &record) const
 {
     if (!m_open || m_current < 0)
         return false;
-    const ArchiveEntry &entry = m_listing.entries.at(m_current);
-    record = FILESHORTINFO{};
-    fillNames(record, entry.path);
-    record.bFolder = entry.isFolder() ? 1 : 0;
-    record.bSubFolder = entry.path.contains(QLatin1Char('/')) ? 1 : 0;
+    fillShortInfo(record, m_listing.entries.at(m_current));
     return true;
 }
 
 bool StreamUnpacker::fullInfo(TARFILEFULLINFO &record) const
 {
-    FILESHORTINFO names;
-    if (!shortInfo(names))
+    if (!shortInfo(record))
         return false;
     const ArchiveEntry &entry = m_listing.entries.at(m_current);
-    record = TARFILEFULLINFO{};
-    record.strExtension = names.strExtension;
-    record.strTitle = names.strTitle;
-    record.strName = names.strName;
-    record.strPath = names.strPath;
     record.strLinkTarget = entry.linkTarget;
     record.nSize = entry.size;
     record.nPackSize = entry.packed;
     record.tModified = entry.modified;
     record.dwDosDateTime = dosDateTime(entry.modified);
     record.dwMode = entry.mode;
-    record.bSubFolder = names.bSubFolder;
-    record.bFolder = names.bFolder;
     return true;
 }
 

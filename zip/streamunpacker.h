@@ -1,6 +1,6 @@
 #pragma once
 
-#include "unpack/common/unpackcontext.h"
+#include "unpack/common/unpackerbase.h"
 #include "zip/listing.h"
 #include "zip/streamlisting.h"
 #include "zip/zipfamilyrecords.h"
@@ -9,8 +9,6 @@
 
 #include <optional>
 #include <utility>
-
-class QObject;
 
 namespace orv::zip {
 
@@ -23,22 +21,15 @@ struct ExtractionTarget;
 // With a tar inside a compressed file, item 0 is the tar itself and the tar's items follow with their own
 // paths. Paths handed in may also start with the tar's name ("a.tar/docs/x"), as the browser shows them.
 // Extracting the whole archive then writes the tar's items; extracting item 0 writes the tar file.
-class StreamUnpacker
+class StreamUnpacker : public UnpackerBase
 {
 public:
     explicit StreamUnpacker(Compression compression) : m_compression(compression) {}
-
-    void setIni(const INIUNPACK &ini) { m_context.setIni(ini); }
-    void setYesToAll(const INIYESTOALL &answers) { m_context.setYesToAll(answers); }
-    INIYESTOALL yesToAll() const { return m_context.yesToAll(); }
-    void setFileTree(QObject *window) { m_context.setFileTree(window); }
-    void setProgress(QObject *window) { m_context.setProgressReceiver(window); }
 
     bool open(const QString &path);
     bool close();
     bool isOpen() const { return m_open; }
     bool isTarInside() const { return m_open && m_listing.tarInside; }
-    QString lastError() const { return m_error; }
 
     // Shows the items an open would list as they are read, keeping none; closes what is open.
     StreamResult streamEntries(const QString &path, bool underStreamItem, const StreamedItemVisitor &visit);
@@ -67,16 +58,13 @@ private:
     // The one item of a compressed file (the tar itself, when one is inside) is the decompressed stream.
     bool readsRawStream(int index) const { return m_compression != Compression::None && index == 0; }
     bool runExtraction(std::vector<ExtractionTarget> targets, const QString &targetFolder, bool rawStream);
-    bool fail(const QString &text);
     // The items of an archive mostly share a few times; the last conversion is kept to spare the time
     // zone lookup.
     std::uint32_t dosDateTime(std::int64_t seconds) const;
 
     Compression m_compression;
-    UnpackContext m_context;
     Listing m_listing;
     QString m_path;
-    QString m_error;
     bool m_open = false;
     int m_current = -1;
     int m_next = 0;

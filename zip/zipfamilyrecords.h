@@ -16,12 +16,8 @@ using BZIP2FILESHORTINFO = FILESHORTINFO;
 using XZFILESHORTINFO = FILESHORTINFO;
 
 // The full record shared by the four. Folders carry their names too.
-struct TARFILEFULLINFO
+struct TARFILEFULLINFO : TARFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     QString strLinkTarget;         // symbolic or hard link target as stored; empty for other items
     std::uint64_t nSize = 0;        // unpacked size; a hard link shows the size of the file it names
     std::uint64_t nPackSize = 0;    // the compressed file's size for the one item of a compressed file;
@@ -29,8 +25,6 @@ struct TARFILEFULLINFO
     std::uint32_t dwDosDateTime = 0;  // modification time as local DOS date (high 16 bits) and time
     std::int64_t tModified = 0;     // modification time, seconds since 1970
     std::uint32_t dwMode = 0;       // Unix mode: type and permission bits
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
 };
 
 using GZIPFILEFULLINFO = TARFILEFULLINFO;

@@ -43,11 +43,7 @@ void countEntry(ArchiveTotals &totals, const ArchiveEntry &entry, const QString 
 void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipFacts *facts)
 {
     record = ZIPFILEFULLINFO{};
-    const ItemNameParts parts = splitItemPath(entry.path);
-    record.strPath = entry.path;
-    record.strName = parts.name;
-    record.strTitle = parts.title;
-    record.strExtension = parts.extension;
+    fillShortInfo(record, entry);
     record.tModified = entry.modified;
     if (!facts || facts->hasTime)
         record.dwDosDateTime = secondsToDosDateTime(entry.modified);
@@ -60,14 +56,6 @@ void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipF
     } else {
         record.dwAttributes = 0x10;
     }
-    record.bFolder = entry.isFolder() ? 1 : 0;
-    record.bSubFolder = entry.path.contains(QLatin1Char('/')) ? 1 : 0;
-}
-
-bool ZipReader::fail(const QString &text)
-{
-    m_error = text;
-    return false;
 }
 
 bool ZipReader::open(const QString &path)
@@ -124,11 +112,7 @@ bool ZipReader::shortInfo(ZIPFILESHORTINFO &record) const
 {
     if (!isOpen() || m_current < 0)
         return false;
-    const ArchiveEntry &entry = m_catalog.at(m_current);
-    record = ZIPFILESHORTINFO{};
-    fillNames(record, entry.path);
-    record.bFolder = entry.isFolder() ? 1 : 0;
-    record.bSubFolder = entry.path.contains(QLatin1Char('/')) ? 1 : 0;
+    fillShortInfo(record, m_catalog.at(m_current));
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "unpack/common/unpackcontext.h"
+#include "unpack/common/unpackerbase.h"
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "zip/zipcatalog.h"
 #include "zip/zipextraction.h"
@@ -14,17 +14,13 @@
 namespace orv::zip {
 
 // The implementation behind CZipUnpacker. The archive stays open in the library between calls; the
-// listing is taken once at open.
-class ZipReader
+// listing is taken once at open. GetLastErrorText is the detailed error of the last failed open or unpack.
+class ZipReader : public UnpackerBase
 {
 public:
-    UnpackContext &context() { return m_context; }
-    const UnpackContext &context() const { return m_context; }
-
     bool open(const QString &path);
     bool close();
     bool isOpen() const { return m_archive.isOpen(); }
-    const QString &detailedError() const { return m_error; }
     const QString &damageText() const { return m_damage; }
 
     bool findFile();
@@ -43,16 +39,13 @@ public:
     bool unpackCurrentFile(const QString &name, const QString &targetFolder);
 
 private:
-    bool fail(const QString &text);
     bool openFailure();
     bool runJobs(const std::vector<ZipJob> &jobs, const QString &targetFolder);
     bool beginUnpack();
 
-    UnpackContext m_context;
     sz::SevenZipArchive m_archive;
     ZipCatalog m_catalog;
     QString m_path;
-    QString m_error;
     QString m_damage;
     // The password that opened the encrypted entries last; forgotten when it seems wrong.
     std::optional<QString> m_password;

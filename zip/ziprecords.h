@@ -12,12 +12,8 @@ namespace orv {
 // every folder and bSubFolder for every item, file or folder, whose path contains "/".
 using ZIPFILESHORTINFO = FILESHORTINFO;
 
-struct ZIPFILEFULLINFO
+struct ZIPFILEFULLINFO : ZIPFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     std::uint32_t dwDosDateTime = 0;  // modification time as local DOS date (high 16 bits) and time
     std::int64_t tModified = 0;       // modification time, seconds since 1970
     std::uint64_t nSize = 0;          // unpacked size
@@ -25,8 +21,6 @@ struct ZIPFILEFULLINFO
     std::uint32_t dwCRC = 0;          // 0 where the archive keeps none (AES entries, folders)
     QString strMethod;                // as the library names it: "Deflate", "AES-256 LZMA:eos", ...
     std::uint32_t dwAttributes = 0;   // Windows bits; 0x8000 and the Unix mode in the high half when recorded
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
 };
 
 // The packing settings handed over by the finder, in this order.

@@ -8,23 +8,23 @@ CZipUnpacker::CZipUnpacker() : m_impl(std::make_unique<zip::ZipReader>()) {}
 
 CZipUnpacker::~CZipUnpacker() = default;
 
-void CZipUnpacker::SetIni(const INIUNPACK &ini) { m_impl->context().setIni(ini); }
+void CZipUnpacker::SetIni(const INIUNPACK &ini) { m_impl->SetIni(ini); }
 
-void CZipUnpacker::SetIniYesToAll(const INIYESTOALL &answers) { m_impl->context().setYesToAll(answers); }
+void CZipUnpacker::SetIniYesToAll(const INIYESTOALL &answers) { m_impl->SetIniYesToAll(answers); }
 
-void CZipUnpacker::GetIniYesToAll(INIYESTOALL &answers) const { answers = m_impl->context().yesToAll(); }
+void CZipUnpacker::GetIniYesToAll(INIYESTOALL &answers) const { m_impl->GetIniYesToAll(answers); }
 
-void CZipUnpacker::SetWndFileTree(QObject *window) { m_impl->context().setFileTree(window); }
+void CZipUnpacker::SetWndFileTree(QObject *window) { m_impl->SetWndFileTree(window); }
 
-void CZipUnpacker::SetHandleDialogProgress(QObject *window) { m_impl->context().setProgressReceiver(window); }
+void CZipUnpacker::SetHandleDialogProgress(QObject *window) { m_impl->SetHandleDialogProgress(window); }
 
 bool CZipUnpacker::OpenArchive(const QString &path) { return m_impl->open(path); }
 
 bool CZipUnpacker::CloseArchive() { return m_impl->close(); }
 
-bool CZipUnpacker::IsDetailedError() const { return !m_impl->detailedError().isEmpty(); }
+bool CZipUnpacker::IsDetailedError() const { return !m_impl->GetLastErrorText().isEmpty(); }
 
-QString CZipUnpacker::GetDetailedErrorMessage() const { return m_impl->detailedError(); }
+QString CZipUnpacker::GetDetailedErrorMessage() const { return m_impl->GetLastErrorText(); }
 
 QString CZipUnpacker::GetDamageText() const { return m_impl->damageText(); }
 

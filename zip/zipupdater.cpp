@@ -1,6 +1,7 @@
 #include "zipupdater.h"
 
 #include "platform/events.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 #include "unpack/common/entrylookup.h"
@@ -9,30 +10,10 @@
 #include "zip/zipreader.h"
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QFileInfo>
 #include <QThread>
 
 namespace orv::zip {
-
-// The progress window's stop request arrives as an event to that window; this notices it there without
-// taking it away from the window.
-class PackStopWatcher : public QObject
-{
-public:
-    explicit PackStopWatcher(ZipUpdater &updater) : m_updater(updater) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == Ev::type(Ev::PackStop))
-            m_updater.requestStop();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    ZipUpdater &m_updater;
-};
 
 namespace {
 
@@ -63,23 +44,7 @@ QString normalisedInner(const QString &path) { return normaliseEntryPath(path); 
 
 ZipUpdater::ZipUpdater() = default;
 
-ZipUpdater::~ZipUpdater()
-{
-    if (m_progress && m_watcher)
-        m_progress->removeEventFilter(m_watcher.get());
-}
-
-void ZipUpdater::setProgressReceiver(QObject *receiver)
-{
-    if (m_progress && m_watcher)
-        m_progress->removeEventFilter(m_watcher.get());
-    m_watcher.reset();
-    m_progress = receiver;
-    if (receiver) {
-        m_watcher = std::make_unique<PackStopWatcher>(*this);
-        receiver->installEventFilter(m_watcher.get());
-    }
-}
+ZipUpdater::~ZipUpdater() = default;
 
 bool ZipUpdater::fail(const QString &text, const QString &caption)
 {
@@ -252,14 +217,13 @@ bool ZipUpdater::reportProgress(quint64 done, quint64 total, const QString &show
     int percent = 0;
     if (total != 0)
         percent = done >= total ? 100 : static_cast<int>(static_cast<long double>(done) * 100.0L / static_cast<long double>(total));
-    if (m_progress)
-        sendOrvEvent(m_progress, Ev::PackProgress, percent, shownName);
+    sendOrvEvent(m_stopFilter.window(), Ev::PackProgress, percent, shownName);
     if (!onMainThread())
         return !m_stopRequested;
     pumpEvents();
     if (m_stopRequested) {
         m_stopRequested = false;
-        if (askYesNo(QStringLiteral("Interrupt the packing?"), QStringLiteral("Orvel-ZIP Finder")))
+        if (askYesNo(QStringLiteral("Interrupt the packing?"), productName()))
             return false;
     }
     return true;
@@ -281,8 +245,7 @@ bool ZipUpdater::commit(sz::ZipWriter &writer, const QString &shownName, const Q
         return fail(writer.errorText(), caption);
     }
     m_onDisk = true;
-    if (m_progress)
-        sendOrvEvent(m_progress, Ev::PackProgress, 100, shownName);
+    sendOrvEvent(m_stopFilter.window(), Ev::PackProgress, 100, shownName);
     sendOrvEvent(m_tree, Ev::TreeRefresh, 0, m_path);
     if (!reload())
         return fail(m_error, caption);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/events.h"
+#include "platform/stopeventfilter.h"
 #include "zip/packpaths.h"
 #include "zip/zipcatalog.h"
 #include "zip/ziprecords.h"
@@ -7,7 +9,6 @@
 #include <QPointer>
 #include <QString>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -20,8 +21,6 @@ struct ZipWriteOptions;
 
 namespace orv::zip {
 
-class PackStopWatcher;
-
 // The implementation behind CZipPacker: the archive's listing for the look-ups, and one complete
 // rewrite of the archive per change.
 class ZipUpdater
@@ -33,7 +32,7 @@ public:
     ZipUpdater &operator=(const ZipUpdater &) = delete;
 
     void setTree(QObject *tree) { m_tree = tree; }
-    void setProgressReceiver(QObject *receiver);
+    void setProgressReceiver(QObject *receiver) { m_stopFilter.watch(receiver); }
     void setIni(const INIPACK &ini) { m_ini = ini; }
     void requestStop() { m_stopRequested = true; }
 
@@ -77,8 +76,7 @@ private:
     bool m_libraryReadOnly = false;
     INIPACK m_ini;
     QPointer<QObject> m_tree;
-    QPointer<QObject> m_progress;
-    std::unique_ptr<PackStopWatcher> m_watcher;
+    StopEventFilter m_stopFilter{Ev::PackStop, [this] { requestStop(); }};
     ZipCatalog m_catalog;
     int m_current = -1;
     bool m_stopRequested = false;

@@ -5,10 +5,7 @@
 #include "unpack/cab/cabunpacker.h"
 #include "unpack/iso/isounpacker.h"
 #include "unpack/rar/rarunpacker.h"
-#include "zip/bzip2unpacker.h"
-#include "zip/gzipunpacker.h"
-#include "zip/tarunpacker.h"
-#include "zip/xzunpacker.h"
+#include "zip/tarfamilyunpackers.h"
 #include "zip/zipunpacker.h"
 
 namespace orv {

@@ -56,35 +56,9 @@ QString withoutTrailingSeparators(QString path)
 
 }  // namespace
 
-// Turns the stop event arriving at the progress window into the engine's stop request.
-class CSearchEngine::StopWatcher : public QObject
-{
-public:
-    explicit StopWatcher(CSearchEngine &engine) : m_engine(engine) {}
+CSearchEngine::CSearchEngine(CArchiveAccess &access, IFoundFileSink &sink) : m_access(access), m_sink(sink) {}
 
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == Ev::type(Ev::FindStop)) {
-            m_engine.AskStop();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    CSearchEngine &m_engine;
-};
-
-CSearchEngine::CSearchEngine(CArchiveAccess &access, IFoundFileSink &sink)
-    : m_access(access), m_sink(sink), m_watcher(std::make_unique<StopWatcher>(*this))
-{
-}
-
-CSearchEngine::~CSearchEngine()
-{
-    if (m_progress)
-        m_progress->removeEventFilter(m_watcher.get());
-}
+CSearchEngine::~CSearchEngine() = default;
 
 void CSearchEngine::SetCriteria(const SearchCriteria &criteria)
 {
@@ -95,11 +69,7 @@ void CSearchEngine::SetCriteria(const SearchCriteria &criteria)
 
 void CSearchEngine::SetProgressWindow(QObject *window)
 {
-    if (m_progress)
-        m_progress->removeEventFilter(m_watcher.get());
-    m_progress = window;
-    if (window)
-        window->installEventFilter(m_watcher.get());
+    m_stopFilter.watch(window);
 }
 
 void CSearchEngine::SetSugarSync(const QString &linkFolder, const QStringList &folders)
@@ -259,7 +229,7 @@ bool CSearchEngine::fillRecord(const QFileInfo &info)
 
 void CSearchEngine::reportProgress(const QString &path)
 {
-    sendOrvEvent(m_progress, Ev::FindProgress, 0, path);
+    sendOrvEvent(m_stopFilter.window(), Ev::FindProgress, 0, path);
 }
 
 bool CSearchEngine::interruptConfirmed()

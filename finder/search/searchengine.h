@@ -3,14 +3,14 @@
 #include "finder/archive/archivekind.h"
 #include "finder/search/foundfiles.h"
 #include "finder/search/searchcriteria.h"
+#include "platform/events.h"
+#include "platform/stopeventfilter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -78,8 +78,6 @@ public:
     static QString OutOfMemoryMessage(std::uint32_t count);
 
 private:
-    class StopWatcher;
-
     void searchCheckedPlace(const QString &path);
     bool isTarLevel(const COpenedArchive &archive, const QString &inner);
     void searchFolderOnce(const QString &folder);
@@ -97,8 +95,7 @@ private:
     SearchCriteria m_criteria;
     CMask m_archiveMask;
     CMask m_fileMask;
-    std::unique_ptr<StopWatcher> m_watcher;
-    QPointer<QObject> m_progress;
+    StopEventFilter m_stopFilter{Ev::FindStop, [this] { AskStop(); }, StopEventFilter::Delivery::Take};
     bool m_pumping = true;
     int m_pumpIntervalMs = 2;
     QElapsedTimer m_sincePump;

@@ -14,42 +14,16 @@ namespace {
 constexpr qint64 kPumpIntervalMs = 2;
 }
 
-class CSearchInResults::StopWatcher : public QObject
-{
-public:
-    explicit StopWatcher(CSearchInResults &search) : m_search(search) {}
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == Ev::type(Ev::FindStop)) {
-            m_search.AskStop();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    CSearchInResults &m_search;
-};
-
 CSearchInResults::CSearchInResults(CResultStore &store)
-    : m_store(store), m_watcher(std::make_unique<StopWatcher>(*this))
+    : m_store(store)
 {
 }
 
-CSearchInResults::~CSearchInResults()
-{
-    if (m_progress)
-        m_progress->removeEventFilter(m_watcher.get());
-}
+CSearchInResults::~CSearchInResults() = default;
 
 void CSearchInResults::SetProgressWindow(QObject *window)
 {
-    if (m_progress)
-        m_progress->removeEventFilter(m_watcher.get());
-    m_progress = window;
-    if (window)
-        window->installEventFilter(m_watcher.get());
+    m_stopFilter.watch(window);
 }
 
 // The dialog has no "Filter for": its pages are meant for every record it narrows, so each record is
@@ -76,7 +50,7 @@ std::uint32_t CSearchInResults::Run(const ResultsQuery &query)
     QElapsedTimer sincePump;
     for (std::size_t row = 0; row < previous.size(); ++row) {
         const CFileInfo record = previous.at(row);
-        sendOrvEvent(m_progress, Ev::FindProgress, 0, record.m_strFullPath);
+        sendOrvEvent(m_stopFilter.window(), Ev::FindProgress, 0, record.m_strFullPath);
         if (Passes(query, record) && !m_store.AddFoundFile(record)) {
             showError(CSearchEngine::OutOfMemoryMessage(m_store.foundCount()), productName());
             break;

@@ -2,11 +2,11 @@
 
 #include "finder/search/foundfiles.h"
 #include "finder/search/searchcriteria.h"
+#include "platform/events.h"
+#include "platform/stopeventfilter.h"
 
 #include <QCoreApplication>
-#include <QPointer>
 
-#include <memory>
 
 namespace orv {
 
@@ -43,12 +43,10 @@ public:
     void AskStop() { m_stopAsked = true; }
 
 private:
-    class StopWatcher;
     bool interruptConfirmed();
 
     CResultStore &m_store;
-    std::unique_ptr<StopWatcher> m_watcher;
-    QPointer<QObject> m_progress;
+    StopEventFilter m_stopFilter{Ev::FindStop, [this] { AskStop(); }, StopEventFilter::Delivery::Take};
     bool m_running = false;
     bool m_stopAsked = false;
     bool m_cancelled = false;

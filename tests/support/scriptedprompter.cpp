@@ -1,5 +1,7 @@
 #include "scriptedprompter.h"
 
+#include <algorithm>
+
 namespace orv {
 
 namespace {
@@ -29,6 +31,11 @@ QStringList ScriptedPrompter::texts() const
     for (const Record &r : m_records)
         out << r.text;
     return out;
+}
+
+int ScriptedPrompter::count(Record::Kind kind) const
+{
+    return int(std::count_if(m_records.cbegin(), m_records.cend(), [kind](const Record &r) { return r.kind == kind; }));
 }
 
 MsgAnswer ScriptedPrompter::message(const QString &text, const QString &caption, MsgIcon icon, MsgButtons buttons)

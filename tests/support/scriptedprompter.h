@@ -38,6 +38,7 @@ public:
 
     const std::vector<Record> &records() const { return m_records; }
     QStringList texts() const;
+    int count(Record::Kind kind) const;
     void clear() { m_records.clear(); }
 
     MsgAnswer message(const QString &text, const QString &caption, MsgIcon icon, MsgButtons buttons) override;

@@ -1,6 +1,7 @@
 #include "testhome.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -70,6 +71,41 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QMap<QString, QByteArray> tree(const QString &root)
+{
+    QMap<QString, QByteArray> found;
+    const QDir base(root);
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = base.relativeFilePath(path);
+        if (it.fileInfo().isDir())
+            found.insert(relative + u'/', {});
+        else
+            found.insert(relative, readFile(path));
+    }
+    return found;
+}
+
+QMap<QString, QByteArray> filesOf(const QMap<QString, QByteArray> &tree)
+{
+    QMap<QString, QByteArray> files;
+    for (auto it = tree.cbegin(); it != tree.cend(); ++it) {
+        if (!it.key().endsWith(u'/'))
+            files.insert(it.key(), it.value());
+    }
+    return files;
+}
+
+QString freshFolder(const QString &parent)
+{
+    static int counter = 0;
+    const QString folder = parent + QStringLiteral("/out%1").arg(++counter);
+    QDir().mkpath(folder);
+    return folder;
 }
 
 }  // namespace orv::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -30,5 +32,13 @@ private:
 // Writes bytes to a file, creating parent folders; false on failure.
 bool writeFile(const QString &path, const QByteArray &bytes);
 QByteArray readFile(const QString &path);
+
+// Everything below a folder by relative path: each file with its bytes, each folder as its path + "/"
+// with none. Hidden and system entries count; links are followed.
+QMap<QString, QByteArray> tree(const QString &root);
+// The files alone of such a tree.
+QMap<QString, QByteArray> filesOf(const QMap<QString, QByteArray> &tree);
+// A new empty folder below parent, numbered by a counter that runs for the whole test program.
+QString freshFolder(const QString &parent);
 
 }  // namespace orv::test

@@ -1,7 +1,9 @@
 #include "platform/numbers.h"
 #include "platform/prompts.h"
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 #include "tests/zip/zipfixtures.h"
 
 #include <QDateTime>
@@ -11,6 +13,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace orv;
 using namespace orv::test;
@@ -37,20 +40,21 @@ QString describe(const std::vector<Listed> &items)
 // GNU tar's own verbose listing is the reference for paths, sizes and times.
 std::vector<Listed> tarReference(const QString &archive)
 {
-    QByteArray out;
-    if (!run(QStringLiteral("tar"), {QStringLiteral("--full-time"), QStringLiteral("-tvf"), archive}, {}, &out))
+    const ToolRun tar = runTool(QStringLiteral("tar"), {QStringLiteral("--full-time"), QStringLiteral("-tvf"), archive});
+    if (!tar.ok())
         return {};
     static const QRegularExpression line(
         QStringLiteral(R"(^(\S)\S*\s+\S+\s+(\d+)\s+(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)\s+(.*)$)"));
     std::vector<Listed> items;
-    for (const QString &text : QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    for (const QString &text : QString::fromUtf8(tar.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QRegularExpressionMatch match = line.match(text);
         if (!match.hasMatch())
             return {};
         QString path = match.captured(4);
         if (path.endsWith(QLatin1Char('/')))
             path.chop(1);
-        const QDateTime time = QDateTime::fromString(match.captured(3), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        QDateTime time = QDateTime::fromString(match.captured(3), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        time.setTimeZone(QTimeZone::utc());
         items.push_back({path, match.captured(2).toULongLong(), time.toSecsSinceEpoch(),
                          match.captured(1) == QLatin1String("d")});
     }
@@ -67,8 +71,7 @@ std::vector<Listed> listed(const std::vector<TARFILEFULLINFO> &records, std::siz
 
 qint64 fixtureTime()
 {
-    return QDateTime::fromString(QStringLiteral("2021-03-04 05:06:08"), QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-        .toSecsSinceEpoch();
+    return QDateTime(QDate(2021, 3, 4), QTime(5, 6, 8), QTimeZone::utc()).toSecsSinceEpoch();
 }
 
 QByteArray damaged(const QByteArray &original, QRandomGenerator &random)
@@ -131,7 +134,7 @@ private slots:
         const ZipKind kind = kindOfName(archive);
         auto unpacker = makeUnpacker(kind);
         QVERIFY2(unpacker->OpenArchive(path), qPrintable(unpacker->GetLastErrorText()));
-        const std::vector<TARFILEFULLINFO> records = listAll(*unpacker);
+        const std::vector<TARFILEFULLINFO> records = fullRecords<TARFILEFULLINFO>(*unpacker);
         const bool compressed = kind != ZipKind::Tar;
         QCOMPARE(unpacker->IsTarInside(), compressed);
         std::vector<Listed> expected = tarReference(path);
@@ -167,7 +170,7 @@ private slots:
         auto unpacker = makeUnpacker(kindOfName(archive));
         QVERIFY2(unpacker->OpenArchive(path), qPrintable(unpacker->GetLastErrorText()));
         QVERIFY(!unpacker->IsTarInside());
-        const std::vector<TARFILEFULLINFO> records = listAll(*unpacker);
+        const std::vector<TARFILEFULLINFO> records = fullRecords<TARFILEFULLINFO>(*unpacker);
         QCOMPARE(records.size(), std::size_t(1));
         const TARFILEFULLINFO &item = records.front();
         QCOMPARE(item.strPath, name);
@@ -197,7 +200,7 @@ private slots:
         QCOMPARE(again.strPath, last.strPath);
 
         const QString emptyTar = m_fixtures->path("empty.tar");
-        QVERIFY(run(QStringLiteral("tar"), {QStringLiteral("-cf"), emptyTar, QStringLiteral("-T"), QStringLiteral("/dev/null")}));
+        QVERIFY(runTool(QStringLiteral("tar"), {QStringLiteral("-cf"), emptyTar, QStringLiteral("-T"), QStringLiteral("/dev/null")}).ok());
         QVERIFY(unpacker->OpenArchive(emptyTar));
         QVERIFY(!unpacker->FindFile());
         QVERIFY(!unpacker->GetFileFullInfo(again));
@@ -294,7 +297,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(int, kind);
         QFETCH(QString, script);
-        QVERIFY(run(QStringLiteral("sh"), {QStringLiteral("-c"), script}, m_dir.path()));
+        QVERIFY(runTool(QStringLiteral("sh"), {QStringLiteral("-c"), script}, m_dir.path()).ok());
         auto unpacker = makeUnpacker(ZipKind(kind));
         QVERIFY(!unpacker->OpenArchive(m_fixtures->path(file)));
         QVERIFY(!unpacker->GetLastErrorText().isEmpty());
@@ -354,13 +357,13 @@ private slots:
                 // the same number of items, or both fail.
                 std::size_t streamed = 0;
                 const zip::StreamResult stream =
-                    unpacker->StreamEntries(path, [&streamed](const zip::StreamedItem &) { ++streamed; });
+                    unpacker->StreamEntries(path, false, [&streamed](const zip::StreamedItem &) { ++streamed; });
                 const bool opened = unpacker->OpenArchive(path);
                 if (stream != zip::StreamResult::NeedsOpen)
                     QCOMPARE(opened, stream == zip::StreamResult::Listed);
                 if (!opened)
                     continue;
-                const std::size_t listed = listAll(*unpacker).size();
+                const std::size_t listed = fullRecords<TARFILEFULLINFO>(*unpacker).size();
                 if (stream == zip::StreamResult::Listed)
                     QCOMPARE(streamed, listed);
                 unpacker->GetArchiveOutputInfo();

@@ -1,7 +1,7 @@
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "ziptools.h"
 
-#include "platform/events.h"
 #include "platform/prompts.h"
 #include "tests/support/testhome.h"
 #include "zip/zipunpacker.h"
@@ -23,39 +23,19 @@ const QString kPassword = QStringLiteral("Open sesame 7");
 QStringList listedPaths(CZipUnpacker &unpacker)
 {
     QStringList paths;
-    if (!unpacker.FindFile())
-        return paths;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        ZIPFILEFULLINFO record;
-        if (unpacker.GetFileFullInfo(record))
-            paths << (record.bFolder ? record.strPath + u'/' : record.strPath);
-    }
+    for (const ZIPFILEFULLINFO &record : fullRecords<ZIPFILEFULLINFO>(unpacker))
+        paths << (record.bFolder ? record.strPath + u'/' : record.strPath);
     paths.sort();
     return paths;
 }
 
 ZIPFILEFULLINFO recordOf(CZipUnpacker &unpacker, const QString &path)
 {
-    ZIPFILEFULLINFO record;
-    if (unpacker.FindFile()) {
-        bool more = true;
-        while (more) {
-            more = unpacker.FindNextFileW();
-            if (unpacker.GetFileFullInfo(record) && record.strPath == path)
-                return record;
-        }
+    for (const ZIPFILEFULLINFO &record : fullRecords<ZIPFILEFULLINFO>(unpacker)) {
+        if (record.strPath == path)
+            return record;
     }
     return {};
-}
-
-int passwordQuestions(const ScriptedPrompter &prompter)
-{
-    int count = 0;
-    for (const ScriptedPrompter::Record &record : prompter.records())
-        count += record.kind == ScriptedPrompter::Record::Password ? 1 : 0;
-    return count;
 }
 
 // Sets a ZIP method number in every local and central header of a one-entry archive.
@@ -82,11 +62,10 @@ class TestZipUnpacker : public QObject
 private:
     QTemporaryDir m_dir;
     QMap<QString, QByteArray> m_files;
-    int m_serial = 0;
 
     QString source() const { return m_dir.path() + QStringLiteral("/src"); }
     QString path(const QString &name) const { return m_dir.path() + u'/' + name; }
-    QString freshFolder() { return path(QStringLiteral("out%1").arg(++m_serial)); }
+    QString freshFolder() const { return test::freshFolder(m_dir.path()); }
 
     // The sample tree packed by a tool run in the source folder; the archive's path.
     QString pack(const QString &name, const QString &tool, const QStringList &arguments)
@@ -158,7 +137,7 @@ private slots:
 
         const QString target = freshFolder();
         QVERIFY2(unpacker.UnpackArchive(target), qPrintable(unpacker.GetDetailedErrorMessage()));
-        QCOMPARE(readTree(target), m_files);
+        QCOMPARE(filesOf(tree(target)), m_files);
         QCOMPARE(QFileInfo(target + QStringLiteral("/sub/emptydir")).isDir(), folderEntries);
     }
 
@@ -198,15 +177,15 @@ private slots:
         QVERIFY2(unpacker.GetDetailedErrorMessage().contains(QStringLiteral("password"), Qt::CaseInsensitive),
                  qPrintable(unpacker.GetDetailedErrorMessage()));
         QVERIFY(!QFile::exists(wrong + QStringLiteral("/a.txt")));
-        QCOMPARE(passwordQuestions(prompter), 2);
+        QCOMPARE(prompter.count(ScriptedPrompter::Record::Password), 2);
 
         // The right one is asked for once and serves every entry, now and in later calls.
         prompter.queuePassword(kPassword);
         const QString all = freshFolder();
         QVERIFY2(unpacker.UnpackArchive(all), qPrintable(unpacker.GetDetailedErrorMessage()));
-        QCOMPARE(readTree(all), m_files);
+        QCOMPARE(filesOf(tree(all)), m_files);
         QVERIFY(unpacker.UnpackFile(QStringLiteral("sub/noise.bin"), freshFolder()));
-        QCOMPARE(passwordQuestions(prompter), 3);
+        QCOMPARE(prompter.count(ScriptedPrompter::Record::Password), 3);
     }
 
     void opensUnderOtherNamesAndBehindStubs_data()
@@ -335,33 +314,6 @@ private slots:
         QVERIFY(!unpacker.IsFolder(QStringLiteral("a.txt")));
     }
 
-    void replaceQuestion_data()
-    {
-        QTest::addColumn<ReplaceAnswer>("answer");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("yes") << ReplaceAnswer::Yes << true << true;
-        QTest::newRow("no keeps the file and succeeds") << ReplaceAnswer::No << true << false;
-        QTest::newRow("cancel") << ReplaceAnswer::Cancel << false << false;
-    }
-
-    void replaceQuestion()
-    {
-        QFETCH(ReplaceAnswer, answer);
-        QFETCH(bool, result);
-        QFETCH(bool, replaced);
-        const QString archive = packWith7z(QStringLiteral("replace.zip"), {});
-        const QString target = freshFolder();
-        QVERIFY(writeFile(target + QStringLiteral("/a.txt"), "mine"));
-        ScriptedPrompter prompter;
-        prompter.queueReplaceAnswer(answer);
-        CZipUnpacker unpacker;
-        QVERIFY(unpacker.OpenArchive(archive));
-        QCOMPARE(unpacker.UnpackFile(QStringLiteral("a.txt"), target), result);
-        QCOMPARE(readFile(target + QStringLiteral("/a.txt")), replaced ? m_files.value(QStringLiteral("a.txt")) : QByteArray("mine"));
-        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 1);
-    }
-
     void entriesLeavingTheTargetAreRefused()
     {
         const QString archive = path(QStringLiteral("evil.zip"));
@@ -376,24 +328,6 @@ private slots:
         QVERIFY(!QFile::exists(target + QStringLiteral("/../evil.txt")));
         QCOMPARE(readFile(target + QStringLiteral("/ok.txt")), QByteArray("y"));
         QCOMPARE(prompter.records().size(), std::size_t(1));
-    }
-
-    void stopRequestInterrupts()
-    {
-        const QString archive = packWith7z(QStringLiteral("stop.zip"), {});
-        QObject progress;
-        ScriptedPrompter prompter;
-        prompter.setDefaultMessageAnswer(MsgAnswer::Yes);
-        CZipUnpacker unpacker;
-        unpacker.SetHandleDialogProgress(&progress);
-        QVERIFY(unpacker.OpenArchive(archive));
-        postOrvEvent(&progress, Ev::UnpackStop);
-        const QString target = freshFolder();
-        QVERIFY(!unpacker.UnpackArchive(target));
-        QVERIFY(prompter.texts().contains(QStringLiteral("Interrupt the unpack?")));
-        QVERIFY(readTree(target).size() < m_files.size());
-        for (const QString &name : QDir(target).entryList(QDir::Files | QDir::Hidden))
-            QVERIFY2(!name.startsWith(u'.'), qPrintable(name));
     }
 
     void damagedArchivesNeverCrash()

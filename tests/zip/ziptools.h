@@ -15,13 +15,9 @@ namespace orv::test {
 // "sub/emptydir". Paths relative to root.
 QMap<QString, QByteArray> sampleTree();
 bool writeTree(const QString &root, const QMap<QString, QByteArray> &files);
-// Every regular file below root, by relative path.
-QMap<QString, QByteArray> readTree(const QString &root);
 
 // "7z t" with the password (an empty one when none is given); true when every item tests OK.
 bool sevenZipTests(const QString &archive, const QString &password = {});
-// The "7z l -slt" records, one map per item, keyed by property name.
-QList<QMap<QString, QString>> sevenZipListing(const QString &archive, const QString &password = {});
 
 // Replaces every occurrence of from by to (same length) in a file.
 bool patchFile(const QString &path, const QByteArray &from, const QByteArray &to);

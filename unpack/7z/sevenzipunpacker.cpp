@@ -67,18 +67,6 @@ C7zUnpacker::C7zUnpacker(const C7zUnpacker &other) = default;
 
 C7zUnpacker &C7zUnpacker::operator=(const C7zUnpacker &other) = default;
 
-bool C7zUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
-void C7zUnpacker::SetPassword(const QString &password)
-{
-    m_password = password;
-    m_passwordKnown = true;
-}
-
 bool C7zUnpacker::OpenArchive(const QString &path)
 {
     return openVolumes(QStringList{path});
@@ -104,7 +92,7 @@ bool C7zUnpacker::openVolumes(const QStringList &volumes)
     m_error.clear();
     m_passwordEntered = false;
     m_context.resetYesToAll();
-    const bool preset = m_usePassword && m_passwordKnown;
+    const bool preset = hasPreset();
     if (tryOpen(volumes, preset))
         return true;
     // A remembered password the archive refuses must not lock the user out: ask instead.
@@ -189,15 +177,8 @@ bool C7zUnpacker::GetFileFullInfo(SEVENZIPFILEFULLINFO &record) const
     if (!m_open || !m_current || *m_current >= m_open->items.size())
         return false;
     const sz::ItemInfo &item = m_open->items[*m_current];
-    FILESHORTINFO names;
-    fillShort(names, item);
     record = SEVENZIPFILEFULLINFO{};
-    record.strExtension = names.strExtension;
-    record.strTitle = names.strTitle;
-    record.strName = names.strName;
-    record.strPath = names.strPath;
-    record.bSubFolder = names.bSubFolder;
-    record.bFolder = names.bFolder;
+    fillShort(record, item);
     if (item.isDir)
         return true;
     record.nSize = item.size.value_or(0);

@@ -2,7 +2,7 @@
 
 #include "unpack/common/entrylookup.h"
 #include "unpack/common/records.h"
-#include "unpack/common/unpackcontext.h"
+#include "unpack/common/unpackerbase.h"
 
 #include <QString>
 
@@ -10,8 +10,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-class QObject;
 
 namespace orv {
 
@@ -21,20 +19,14 @@ struct OpenArchive;
 }
 
 // Everything the archive says about one item. Folder items carry only the path and the flags.
-struct SEVENZIPFILEFULLINFO
+struct SEVENZIPFILEFULLINFO : SEVENZIPFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     std::uint64_t nSize = 0;
     std::uint64_t nPackSize = 0;      // the whole block on the first file of a solid block, else 0
     std::uint32_t dwAttributes = 0;   // Windows bits; the Unix mode in the high half with bit 0x8000
     std::uint32_t dwDosDateTime = 0;  // local time, date in the high 16 bits
     std::uint32_t dwCRC = 0;
     QString strMethod;
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
 };
 
 // Lists and extracts 7z archives and split 7z sets through 7z.so. A folder item at top level has bFolder
@@ -44,7 +36,7 @@ struct SEVENZIPFILEFULLINFO
 // extracted, at most once per extraction. The answer is remembered for later extractions and opens of
 // this object. A password preset by the caller (SetPassword with SetUsePassword) is tried first; when
 // the archive refuses it the user is asked instead.
-class C7zUnpacker
+class C7zUnpacker : public PasswordUnpackerBase
 {
 public:
     C7zUnpacker();
@@ -53,26 +45,14 @@ public:
     C7zUnpacker(const C7zUnpacker &other);
     C7zUnpacker &operator=(const C7zUnpacker &other);
 
-    void SetIni(const INIUNPACK &ini) { m_context.setIni(ini); }
-    void SetIniYesToAll(const INIYESTOALL &answers) { m_context.setYesToAll(answers); }
-    void GetIniYesToAll(INIYESTOALL &answers) const { answers = m_context.yesToAll(); }
-    void SetWndFileTree(QObject *window) { m_context.setFileTree(window); }
-    void SetHandleDialogProgress(QObject *window) { m_context.setProgressReceiver(window); }
-
     bool OpenArchive(const QString &path);
     // The first volume of a split set (name.7z.001, .01 or .aa); the following ones are read beside it.
     bool OpenMultiVolumeArchive(const QString &path);
     // False when nothing was open or while an extraction runs.
     bool CloseArchive();
 
-    // The password cache of the caller: a password to use at the next open, and whether to use it.
-    void SetPassword(const QString &password);
-    void SetUsePassword(bool use) { m_usePassword = use; }
+    // The password remembered for later opens.
     QString GetPassword() const { return m_passwordKnown ? m_password : QString(); }
-    // The user typed the password the last successful open needed.
-    bool IsPasswordEntered() const { return m_passwordEntered; }
-    // Why the last open or extraction failed; empty after success.
-    QString GetLastErrorText() const { return m_error; }
     // Why the open archive could be read only in part; empty when it was read whole.
     QString GetDamageText() const;
 
@@ -99,17 +79,10 @@ private:
     std::optional<std::uint32_t> LocateFile(const QString &path) const;
     SpellingLookup lookup(const QString &path) const;
     bool runJobs(const std::vector<sevenzip::Job> &jobs, const QString &targetFolder);
-    bool fail(const QString &text);
 
-    UnpackContext m_context;
     std::shared_ptr<sevenzip::OpenArchive> m_open;
     std::uint32_t m_next = 0;
     std::optional<std::uint32_t> m_current;
-    QString m_password;
-    bool m_passwordKnown = false;
-    bool m_usePassword = false;
-    bool m_passwordEntered = false;
-    QString m_error;
 };
 
 }  // namespace orv

@@ -194,12 +194,6 @@ CCabUnpacker::~CCabUnpacker()
         m_pThis = nullptr;
 }
 
-bool CCabUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
 bool CCabUnpacker::OpenArchive(const QString &path)
 {
     if (m_busy)
@@ -292,17 +286,9 @@ bool CCabUnpacker::GetFileShortInfo(CABFILESHORTINFO &record) const
 
 bool CCabUnpacker::GetFileFullInfo(CABFILEFULLINFO &record) const
 {
-    CABFILESHORTINFO names;
-    if (!GetFileShortInfo(names))
+    if (!GetFileShortInfo(record))
         return false;
     const CCabItemInfo &item = *m_items[*m_current];
-    record = CABFILEFULLINFO{};
-    record.strExtension = names.strExtension;
-    record.strTitle = names.strTitle;
-    record.strName = names.strName;
-    record.strPath = names.strPath;
-    record.bSubFolder = names.bSubFolder;
-    record.bFolder = names.bFolder;
     record.dwSize = item.dwSize;
     record.wDosDate = item.wDosDate;
     record.wDosTime = item.wDosTime;

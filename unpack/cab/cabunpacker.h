@@ -2,7 +2,7 @@
 
 #include "unpack/common/entrylookup.h"
 #include "unpack/common/records.h"
-#include "unpack/common/unpackcontext.h"
+#include "unpack/common/unpackerbase.h"
 
 #include <QString>
 
@@ -10,8 +10,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-class QObject;
 
 namespace orv {
 
@@ -37,18 +35,12 @@ public:
     bool bFolderEntry = false;  // the stored name ended in a separator
 };
 
-struct CABFILEFULLINFO
+struct CABFILEFULLINFO : CABFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     std::uint32_t dwSize = 0;
     std::uint16_t wDosDate = 0;
     std::uint16_t wDosTime = 0;
     std::uint16_t wAttributes = 0;
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
 };
 
 // Lists and extracts Microsoft Cabinet files. A cabinet records only files, so folders come from their
@@ -58,7 +50,7 @@ struct CABFILEFULLINFO
 // The data of every cabinet extraction reaches its unpacker through the class-wide m_pThis, so only one
 // cabinet extraction runs at a time in the process: a second one, started from the events the first
 // pumps, is refused.
-class CCabUnpacker
+class CCabUnpacker : public UnpackerBase
 {
 public:
     CCabUnpacker();
@@ -66,15 +58,8 @@ public:
     CCabUnpacker(const CCabUnpacker &) = delete;
     CCabUnpacker &operator=(const CCabUnpacker &) = delete;
 
-    void SetIni(const INIUNPACK &ini) { m_context.setIni(ini); }
-    void SetIniYesToAll(const INIYESTOALL &answers) { m_context.setYesToAll(answers); }
-    void GetIniYesToAll(INIYESTOALL &answers) const { answers = m_context.yesToAll(); }
-    void SetWndFileTree(QObject *window) { m_context.setFileTree(window); }
-    void SetHandleDialogProgress(QObject *window) { m_context.setProgressReceiver(window); }
-
     bool OpenArchive(const QString &path);
     bool CloseArchive();
-    QString GetLastErrorText() const { return m_error; }
     // Why the open cabinet could be read only in part (it is shorter than its header says); empty when
     // it is whole.
     QString GetDamageText() const { return m_damage; }
@@ -110,11 +95,9 @@ private:
     SpellingLookup lookup(const QString &path);
     bool runPass(const cab::Request &request);
     void RemoveAllItems() { m_items.clear(); }
-    bool fail(const QString &text);
 
     static CCabUnpacker *m_pThis;
 
-    UnpackContext m_context;
     std::unique_ptr<cab::Fdi> m_fdi;
     QString m_cabinetName;    // after the last "/"
     QString m_cabinetFolder;  // up to and including the last "/"
@@ -127,7 +110,6 @@ private:
     std::uint64_t m_written = 0;
     std::uint64_t m_itemSize = 0;
     bool m_busy = false;
-    QString m_error;
     QString m_damage;
 };
 

@@ -1,11 +1,11 @@
 #include "unpackcontext.h"
 
 #include "platform/events.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 #include "unpack/common/extractpaths.h"
 
-#include <QEvent>
 #include <QFile>
 #include <QObject>
 
@@ -13,25 +13,6 @@
 #include <sys/stat.h>
 
 namespace orv {
-
-// The progress window's stop request arrives as an event to that window; this filter notices it there
-// without taking it away from the window.
-class StopWatcher : public QObject
-{
-public:
-    explicit StopWatcher(UnpackContext &context) : m_context(context) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == Ev::type(Ev::UnpackStop))
-            m_context.requestStop();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    UnpackContext &m_context;
-};
 
 namespace {
 
@@ -51,11 +32,7 @@ bool isFolder(const QByteArray &native)
 
 UnpackContext::UnpackContext() = default;
 
-UnpackContext::~UnpackContext()
-{
-    if (m_progress && m_watcher)
-        m_progress->removeEventFilter(m_watcher.get());
-}
+UnpackContext::~UnpackContext() = default;
 
 UnpackContext::UnpackContext(const UnpackContext &other)
     : m_ini(other.m_ini),
@@ -65,7 +42,7 @@ UnpackContext::UnpackContext(const UnpackContext &other)
       m_cancelled(other.m_cancelled),
       m_stopRequested(other.m_stopRequested)
 {
-    setProgressReceiver(other.m_progress);
+    setProgressReceiver(other.progressReceiver());
 }
 
 UnpackContext &UnpackContext::operator=(const UnpackContext &other)
@@ -78,25 +55,8 @@ UnpackContext &UnpackContext::operator=(const UnpackContext &other)
     m_outputPath = other.m_outputPath;
     m_cancelled = other.m_cancelled;
     m_stopRequested = other.m_stopRequested;
-    setProgressReceiver(other.m_progress);
+    setProgressReceiver(other.progressReceiver());
     return *this;
-}
-
-void UnpackContext::setProgressReceiver(QObject *receiver)
-{
-    if (m_progress && m_watcher)
-        m_progress->removeEventFilter(m_watcher.get());
-    m_watcher.reset();
-    m_progress = receiver;
-    watchProgressReceiver();
-}
-
-void UnpackContext::watchProgressReceiver()
-{
-    if (!m_progress)
-        return;
-    m_watcher = std::make_unique<StopWatcher>(*this);
-    m_progress->installEventFilter(m_watcher.get());
 }
 
 void UnpackContext::beginOperation()
@@ -136,14 +96,15 @@ bool UnpackContext::fileExists(const QString &path)
 
 void UnpackContext::updateProgress(std::uint64_t done, std::uint64_t total, const QString &name)
 {
-    if (!m_progress)
+    QObject *progress = progressReceiver();
+    if (!progress)
         return;
     int percent = 0;
     if (total != 0) {
         const long double share = static_cast<long double>(done) / static_cast<long double>(total) * 100.0L;
         percent = share >= 100.0L ? 100 : static_cast<int>(share);
     }
-    sendOrvEvent(m_progress, Ev::UnpackProgress, percent, name);
+    sendOrvEvent(progress, Ev::UnpackProgress, percent, name);
 }
 
 void UnpackContext::updateFileTree(const QString &path)
@@ -155,7 +116,7 @@ bool UnpackContext::doEvents()
 {
     pumpEvents();
     if (m_stopRequested) {
-        if (askYesNo(QStringLiteral("Interrupt the unpack?"), QStringLiteral("Orvel-ZIP Finder")))
+        if (askYesNo(QStringLiteral("Interrupt the unpack?"), productName()))
             m_cancelled = true;
         m_stopRequested = false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/events.h"
+#include "platform/stopeventfilter.h"
 #include "unpack/common/outputfile.h"
 #include "unpack/common/records.h"
 #include "unpack/common/replaceconfirmer.h"
@@ -8,13 +10,10 @@
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 
 class QObject;
 
 namespace orv {
-
-class StopWatcher;
 
 // What became of a file about to be written.
 enum class FileStart {
@@ -45,8 +44,8 @@ public:
     void setFileTree(QObject *fileTree) { m_fileTree = fileTree; }
     QObject *fileTree() const { return m_fileTree; }
     // Receives progress (event UnpackProgress) and may ask to stop (event UnpackStop); may be null.
-    void setProgressReceiver(QObject *receiver);
-    QObject *progressReceiver() const { return m_progress; }
+    void setProgressReceiver(QObject *receiver) { m_stopFilter.watch(receiver); }
+    QObject *progressReceiver() const { return m_stopFilter.window(); }
 
     // Starts an extraction call: an earlier cancel or unanswered stop request no longer counts.
     void beginOperation();
@@ -82,14 +81,12 @@ public:
     const QString &currentOutputPath() const { return m_outputPath; }
 
 private:
-    void watchProgressReceiver();
     bool refuseOutside(const QString &entryPath);
 
     INIUNPACK m_ini;
     INIYESTOALL m_yesToAll;
     QPointer<QObject> m_fileTree;
-    QPointer<QObject> m_progress;
-    std::unique_ptr<StopWatcher> m_watcher;
+    StopEventFilter m_stopFilter{Ev::UnpackStop, [this] { requestStop(); }};
     QString m_outputPath;
     // Per extraction call: the target folder already made sure of, and the folder the last file went to.
     QString m_checkedTarget;

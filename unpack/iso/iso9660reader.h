@@ -1,6 +1,6 @@
 #pragma once
 
-#include "unpack/iso/bytes.h"
+#include "unpack/common/byteview.h"
 #include "unpack/iso/isoitem.h"
 #include "unpack/iso/scanguard.h"
 

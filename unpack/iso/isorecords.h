@@ -10,13 +10,9 @@ namespace orv {
 
 // Everything known about one item of a disc image. An ISO 9660 item fills dwExtent and dwDataLength and
 // leaves the three UDF fields at 0; a UDF item fills nSize, nPackSize and tAccessed and leaves the two
-// ISO 9660 fields at 0.
-struct ISOFILEFULLINFO
+// ISO 9660 fields at 0. bFolder marks a folder; bSubFolder says the path has a parent folder.
+struct ISOFILEFULLINFO : ISOFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     std::uint32_t dwExtent = 0;      // first logical block (ISO 9660)
     std::uint32_t dwDataLength = 0;  // bytes (ISO 9660)
     std::uint64_t nSize = 0;         // information length (UDF)
@@ -24,8 +20,6 @@ struct ISOFILEFULLINFO
     std::int64_t tModified = 0;      // seconds since 1970; 0 when the image records no valid time
     std::int64_t tAccessed = 0;      // UDF only
     std::uint8_t bHidden = 0;
-    std::uint8_t bSubFolder = 0;  // the path has a parent folder
-    std::uint8_t bFolder = 0;     // the item is a folder
 };
 
 }  // namespace orv

@@ -119,11 +119,7 @@ bool CIsoUnpacker::GetFileFullInfo(ISOFILEFULLINFO &record) const
         return false;
     const iso::CIsoItemInfo &item = m_items[*m_current];
     record = {};
-    const ItemNameParts parts = splitItemPath(item.path);
-    record.strExtension = parts.extension;
-    record.strTitle = parts.title;
-    record.strName = parts.name;
-    record.strPath = item.path;
+    GetFileShortInfo(record);
     if (m_udfFound) {
         record.nSize = item.informationLength;
         record.nPackSize = itemPacked(item);
@@ -134,8 +130,6 @@ bool CIsoUnpacker::GetFileFullInfo(ISOFILEFULLINFO &record) const
     }
     record.tModified = item.modified;
     record.bHidden = item.hidden ? 1 : 0;
-    record.bFolder = item.directory ? 1 : 0;
-    record.bSubFolder = item.path.contains(QLatin1Char('/')) ? 1 : 0;
     return true;
 }
 

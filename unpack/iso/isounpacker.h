@@ -1,7 +1,7 @@
 #pragma once
 
 #include "unpack/common/entrylookup.h"
-#include "unpack/common/unpackcontext.h"
+#include "unpack/common/unpackerbase.h"
 #include "unpack/iso/imagefile.h"
 #include "unpack/iso/iso9660reader.h"
 #include "unpack/iso/isoitem.h"
@@ -14,8 +14,6 @@
 #include <optional>
 #include <vector>
 
-class QObject;
-
 namespace orv {
 
 // Reads CD, DVD and Blu-ray images with the project's own ISO 9660 and UDF readers. The whole tree is
@@ -24,19 +22,13 @@ namespace orv {
 //
 // A folder item has bFolder set; bSubFolder tells whether its path has a parent. FindNextFileW makes the
 // next item current and answers whether another one follows it.
-class CIsoUnpacker
+class CIsoUnpacker : public UnpackerBase
 {
 public:
     CIsoUnpacker();
     virtual ~CIsoUnpacker();
     CIsoUnpacker(const CIsoUnpacker &) = delete;
     CIsoUnpacker &operator=(const CIsoUnpacker &) = delete;
-
-    void SetIni(const INIUNPACK &ini) { m_context.setIni(ini); }
-    void SetIniYesToAll(const INIYESTOALL &answers) { m_context.setYesToAll(answers); }
-    void GetIniYesToAll(INIYESTOALL &answers) const { answers = m_context.yesToAll(); }
-    void SetWndFileTree(QObject *window) { m_context.setFileTree(window); }
-    void SetHandleDialogProgress(QObject *window) { m_context.setProgressReceiver(window); }
 
     // Recognises the file system of an image without opening it for use: UDF when the UDF descriptors
     // follow the ISO 9660 ones, else ISO 9660 when a Primary Volume Descriptor is anywhere in the file.
@@ -92,7 +84,6 @@ private:
     std::optional<std::vector<DataRun>> dataRuns(const iso::CIsoItemInfo &item) const;
     bool copyRuns(const std::vector<DataRun> &runs, std::uint64_t total, const QString &name, OutputFile &file);
 
-    UnpackContext m_context;
     iso::ImageFile m_image;
     iso::Iso9660Volume m_iso9660;
     iso::UdfVolumes m_udf;

@@ -1,6 +1,6 @@
 #include "udfvolumes.h"
 
-#include "unpack/iso/bytes.h"
+#include "unpack/common/byteview.h"
 #include "unpack/iso/imagefile.h"
 #include "unpack/iso/udfdescriptors.h"
 

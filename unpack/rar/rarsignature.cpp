@@ -1,5 +1,6 @@
 #include "rarsignature.h"
 
+#include "unpack/common/byteview.h"
 #include "unpack/rar/rarheader.h"
 
 #include <QFile>
@@ -24,29 +25,24 @@ const QByteArray &rar5Magic()
     return magic;
 }
 
-// Reads little-endian numbers and RAR5 variable-length numbers from a byte view, never past its end.
+// Reads the fields of a main header in turn, never past the end of the bytes read.
 class ByteReader
 {
 public:
-    ByteReader(const QByteArray &bytes, qsizetype position) : m_bytes(bytes), m_position(position) {}
+    // A position before the start wraps to one past any end, where every read fails.
+    ByteReader(const QByteArray &bytes, qsizetype position) : m_bytes(bytes), m_position(std::size_t(position)) {}
 
-    std::optional<std::uint32_t> le(int width)
-    {
-        if (m_position < 0 || m_bytes.size() - m_position < width)
-            return std::nullopt;
-        std::uint32_t value = 0;
-        for (int i = width - 1; i >= 0; --i)
-            value = (value << 8) | static_cast<std::uint8_t>(m_bytes.at(m_position + i));
-        m_position += width;
-        return value;
-    }
+    std::optional<std::uint32_t> u8() { return next(1, m_bytes.u8(m_position)); }
+    std::optional<std::uint32_t> le16() { return next(2, m_bytes.le16(m_position)); }
+    std::optional<std::uint32_t> le32() { return next(4, m_bytes.le32(m_position)); }
 
-    // Seven bits per byte, low first; the high bit says another byte follows. Ten bytes at most.
+    // RAR5's variable-length number: seven bits per byte, low first; the high bit says another byte
+    // follows. Ten bytes at most.
     std::optional<std::uint64_t> vint()
     {
         std::uint64_t value = 0;
-        for (int shift = 0; shift < 70 && m_position < m_bytes.size(); shift += 7) {
-            const auto byte = static_cast<std::uint8_t>(m_bytes.at(m_position++));
+        for (int shift = 0; shift < 70 && m_bytes.has(m_position, 1); shift += 7) {
+            const std::uint8_t byte = m_bytes.u8(m_position++);
             value |= std::uint64_t(byte & 0x7f) << shift;
             if ((byte & 0x80) == 0)
                 return value;
@@ -55,8 +51,16 @@ public:
     }
 
 private:
-    const QByteArray &m_bytes;
-    qsizetype m_position;
+    std::optional<std::uint32_t> next(std::size_t width, std::uint32_t value)
+    {
+        if (!m_bytes.has(m_position, width))
+            return std::nullopt;
+        m_position += width;
+        return value;
+    }
+
+    ByteView m_bytes;
+    std::size_t m_position;
 };
 
 // RAR 1.5-4.x main header: CRC (2), type 0x73 (1), flags (2), size (2). The flag bits are the ones the
@@ -65,9 +69,9 @@ std::optional<std::uint32_t> rar4Flags(const QByteArray &head, qsizetype positio
 {
     constexpr std::uint32_t mainHeaderType = 0x73;
     ByteReader reader(head, position);
-    const auto crc = reader.le(2);
-    const auto type = reader.le(1);
-    const auto flags = reader.le(2);
+    const auto crc = reader.le16();
+    const auto type = reader.u8();
+    const auto flags = reader.le16();
     if (!crc || !type || !flags || *type != mainHeaderType)
         return std::nullopt;
     return *flags;
@@ -82,7 +86,7 @@ std::optional<std::uint32_t> rar5Flags(const QByteArray &head, qsizetype positio
     constexpr std::uint64_t hasExtraArea = 0x01, hasDataArea = 0x02;
     constexpr std::uint64_t volume = 0x01, volumeNumberPresent = 0x02, solid = 0x04;
     ByteReader reader(head, position);
-    const auto crc = reader.le(4);
+    const auto crc = reader.le32();
     const auto size = reader.vint();
     const auto type = reader.vint();
     if (!crc || !size || !type)

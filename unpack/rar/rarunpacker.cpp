@@ -1,6 +1,7 @@
 #include "rarunpacker.h"
 
 #include "platform/fileattributes.h"
+#include "platform/product.h"
 #include "platform/prompts.h"
 #include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
@@ -13,12 +14,6 @@ namespace {
 
 using rar::RarCode;
 using rar::RarHeader;
-
-const QString &programCaption()
-{
-    static const QString caption = QStringLiteral("Orvel-ZIP Finder");
-    return caption;
-}
 
 const QString &busyText()
 {
@@ -49,16 +44,8 @@ void fillShort(RARFILESHORTINFO &record, const RarHeader &header)
 
 void fillFull(RARFILEFULLINFO &record, const RarHeader &header)
 {
-    RARFILESHORTINFO names;
-    fillShort(names, header);
     record = RARFILEFULLINFO{};
-    record.strExtension = names.strExtension;
-    record.strTitle = names.strTitle;
-    record.strName = names.strName;
-    record.strPath = names.strPath;
-    record.bSubFolder = names.bSubFolder;
-    record.bFolder = names.bFolder;
-    record.bSplitAfter = names.bSplitAfter;
+    fillShort(record, header);
     if (header.isDirectory())
         return;
     record.dwUnpVer = record.dwUnpVer2 = header.unpVer;
@@ -97,18 +84,6 @@ CRarUnpacker::CRarUnpacker(const CRarUnpacker &other) = default;
 
 CRarUnpacker &CRarUnpacker::operator=(const CRarUnpacker &other) = default;
 
-bool CRarUnpacker::fail(const QString &text)
-{
-    m_error = text;
-    return false;
-}
-
-void CRarUnpacker::SetPassword(const QString &password)
-{
-    m_remembered = password;
-    m_passwordKnown = true;
-}
-
 bool CRarUnpacker::OpenArchive(const QString &path)
 {
     if (m_busy)
@@ -123,7 +98,7 @@ bool CRarUnpacker::OpenArchive(const QString &path)
         return fail(m_archive.errorText());
     bool preset = false;
     if (m_archive.archiveFlags() & rar::ArchiveFlag::EncryptedHeaders) {
-        preset = m_usePassword && m_passwordKnown;
+        preset = hasPreset();
         if (!supplyPassword(preset))
             return false;
     }
@@ -140,7 +115,7 @@ bool CRarUnpacker::OpenArchive(const QString &path)
 bool CRarUnpacker::supplyPassword(bool allowPreset)
 {
     if (allowPreset) {
-        m_password = m_remembered;
+        m_openPassword = m_password;
     } else {
         const std::optional<QString> answer = prompter().password(m_path);
         if (!answer) {
@@ -148,13 +123,13 @@ bool CRarUnpacker::supplyPassword(bool allowPreset)
             m_archive.close();
             return fail(QStringLiteral("No password was given for the encrypted archive %1.").arg(m_path));
         }
+        m_openPassword = *answer;
         m_password = *answer;
-        m_remembered = *answer;
         m_passwordKnown = true;
         m_passwordEntered = true;
     }
     m_passwordSet = true;
-    m_archive.setPassword(m_password);
+    m_archive.setPassword(m_openPassword);
     return true;
 }
 
@@ -172,7 +147,7 @@ rar::RarCode CRarUnpacker::readHeaders()
         m_passwordSet = false;
         if (m_passwordEntered) {
             m_passwordEntered = false;
-            showError(QStringLiteral("The specified password is incorrect."), programCaption());
+            showError(QStringLiteral("The specified password is incorrect."), productName());
         }
     }
     return code;
@@ -233,9 +208,9 @@ bool CRarUnpacker::readNext(bool reportErrors)
     m_readFailed = true;
     m_error = m_archive.errorText();
     if (reportErrors && code == RarCode::BadPassword)
-        showError(QStringLiteral("The specified password is incorrect."), programCaption());
+        showError(QStringLiteral("The specified password is incorrect."), productName());
     else if (reportErrors && code == RarCode::BadData)
-        showError(QStringLiteral("Corrupt file or wrong password."), programCaption());
+        showError(QStringLiteral("Corrupt file or wrong password."), productName());
     return false;
 }
 
@@ -464,9 +439,9 @@ bool CRarUnpacker::writeCurrent(const RarHeader &header, const QString &relative
         file.discard();
         m_error = m_archive.errorText();
         if (!m_context.isCancelled() && code == RarCode::BadPassword)
-            showError(QStringLiteral("The specified password is incorrect."), programCaption());
+            showError(QStringLiteral("The specified password is incorrect."), productName());
         else if (!m_context.isCancelled() && code == RarCode::BadData)
-            showError(QStringLiteral("Corrupt file or wrong password."), programCaption());
+            showError(QStringLiteral("Corrupt file or wrong password."), productName());
         return false;
     }
     if (header.modified)
@@ -483,7 +458,7 @@ bool CRarUnpacker::stopAtMissingVolume()
 {
     m_stoppedAtVolume = true;
     m_error = missingVolumeText(m_archive.missingVolume().value_or(QString()));
-    showError(m_error, programCaption());
+    showError(m_error, productName());
     return false;
 }
 

@@ -2,7 +2,7 @@
 
 #include "unpack/common/entrylookup.h"
 #include "unpack/common/records.h"
-#include "unpack/common/unpackcontext.h"
+#include "unpack/common/unpackerbase.h"
 #include "unpack/rar/rararchive.h"
 
 #include <QString>
@@ -11,17 +11,11 @@
 #include <functional>
 #include <optional>
 
-class QObject;
-
 namespace orv {
 
 // Everything a RAR header says about one item. Folder items carry only the path and the flags.
-struct RARFILEFULLINFO
+struct RARFILEFULLINFO : RARFILESHORTINFO
 {
-    QString strExtension;
-    QString strTitle;
-    QString strName;
-    QString strPath;
     QString strExtra;  // always empty
     // The record gives the version to extract and the attributes twice, with the same values.
     std::uint32_t dwUnpVer = 0;
@@ -36,9 +30,6 @@ struct RARFILEFULLINFO
     std::uint32_t dwUnpSizeHigh = 0;
     std::uint32_t dwFileAttr = 0;  // Windows bits; with 0x8000 the Unix mode in the high half
     std::uint32_t dwFileAttr2 = 0;
-    std::uint8_t bSubFolder = 0;
-    std::uint8_t bFolder = 0;
-    std::uint8_t bSplitAfter = 0;
 };
 
 // Lists and extracts RAR archives (RAR 1.5-4.x and RAR 5) and their volume sets, read front to back:
@@ -52,7 +43,7 @@ struct RARFILEFULLINFO
 // caller's cache is tried first). Encrypted file data cannot be decrypted in this build: such a file
 // fails with one message saying so, as does a later file of a solid RAR 4 archive. Extracted data is
 // checked against the size and CRC of its header before the file is put in place.
-class CRarUnpacker
+class CRarUnpacker : public PasswordUnpackerBase
 {
 public:
     CRarUnpacker();
@@ -60,25 +51,13 @@ public:
     CRarUnpacker(const CRarUnpacker &other);
     CRarUnpacker &operator=(const CRarUnpacker &other);
 
-    void SetIni(const INIUNPACK &ini) { m_context.setIni(ini); }
-    void SetIniYesToAll(const INIYESTOALL &answers) { m_context.setYesToAll(answers); }
-    void GetIniYesToAll(INIYESTOALL &answers) const { answers = m_context.yesToAll(); }
-    void SetWndFileTree(QObject *window) { m_context.setFileTree(window); }
-    void SetHandleDialogProgress(QObject *window) { m_context.setProgressReceiver(window); }
-
     // The first volume of a set (name.part1.rar or name.rar); the others are read beside it.
     bool OpenArchive(const QString &path);
     // False when nothing was open or while an extraction runs.
     bool CloseArchive();
 
-    // The password cache of the caller: a password to use at the next open, and whether to use it.
-    void SetPassword(const QString &password);
-    void SetUsePassword(bool use) { m_usePassword = use; }
-    QString GetPassword() const { return m_passwordSet ? m_password : QString(); }
-    // The user typed the password the last successful open needed.
-    bool IsPasswordEntered() const { return m_passwordEntered; }
-    // Why the last open or extraction failed; empty after success.
-    QString GetLastErrorText() const { return m_error; }
+    // The password the open archive was read with.
+    QString GetPassword() const { return m_passwordSet ? m_openPassword : QString(); }
     // Why the open archive could be read only in part: a volume of the set is missing, or the archive is
     // cut short or broken. Empty when it was read whole.
     QString GetDamageText() const;
@@ -113,9 +92,7 @@ private:
     bool stopAtMissingVolume();
     bool writeCurrent(const rar::RarHeader &header, const QString &relativePath, const QString &targetFolder);
     int onProcessData(std::uint64_t bytes);
-    bool fail(const QString &text);
 
-    UnpackContext m_context;
     rar::RarArchive m_archive;
     QString m_path;
     int m_headerCounter = -1;
@@ -123,16 +100,11 @@ private:
     std::uint64_t m_unpSize = 0;
     std::uint64_t m_processed = 0;
     QString m_progressName;
-    QString m_password;       // in use for the open archive
+    QString m_openPassword;  // in use for the open archive
     bool m_passwordSet = false;
-    QString m_remembered;     // for later opens
-    bool m_passwordKnown = false;
-    bool m_usePassword = false;
-    bool m_passwordEntered = false;
     bool m_busy = false;
     bool m_readFailed = false;  // the last header read ended in an error, not at the end
     bool m_stoppedAtVolume = false;  // the running extraction needed a volume that is missing
-    QString m_error;
 };
 
 }  // namespace orv

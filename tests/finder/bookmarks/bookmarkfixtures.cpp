@@ -4,7 +4,6 @@
 #include "tests/support/testhome.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 
 namespace orv::test {
@@ -31,14 +30,9 @@ void layOutStore(const QString &root, const QStringList &entries)
 QStringList storeSnapshot(const QString &root)
 {
     QStringList out;
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QString relative = QDir(root).relativeFilePath(it.filePath());
-        if (it.fileInfo().isDir())
-            out << relative + QLatin1Char('/');
-        else if (isBookmarkFileName(it.fileName()))
-            out << relative + QLatin1Char('=') + readBookmark(it.filePath()).path;
+    for (const QString &relative : tree(root).keys()) {
+        if (isBookmarkFileName(QFileInfo(relative).fileName()))
+            out << relative + QLatin1Char('=') + readBookmark(root + QLatin1Char('/') + relative).path;
         else
             out << relative;
     }

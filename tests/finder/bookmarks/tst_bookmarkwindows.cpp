@@ -12,6 +12,7 @@
 #include "tests/finder/bookmarks/bookmarkfixtures.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QtTest>
@@ -355,10 +355,7 @@ void TestBookmarkWindows::frameAddsAndOpensBookmarks()
     const QString drive = home.path() + "/drive";
     QVERIFY(test::writeFile(drive + "/docs/x.txt", "x"));
     QVERIFY(QDir(drive).mkdir("plain"));
-    QProcess zip;
-    zip.setWorkingDirectory(drive);
-    zip.start("zip", {"-qr", "a.zip", "docs"});
-    QVERIFY(zip.waitForFinished(30000) && zip.exitCode() == 0);
+    QVERIFY(test::runProcess("zip", {"-qr", "a.zip", "docs"}, drive).ok());
 
     CMainFrame frame;
     COrvelArchiveTree *tree = frame.browser()->tree();

@@ -11,12 +11,12 @@
 #include "platform/prompts.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
-#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -32,10 +32,7 @@ namespace {
 
 bool makeZip(const QString &zipPath, const QString &workDir, const QStringList &members)
 {
-    QProcess zip;
-    zip.setWorkingDirectory(workDir);
-    zip.start(QStringLiteral("zip"), QStringList{QStringLiteral("-q"), zipPath} + members);
-    return zip.waitForFinished(30000) && zip.exitCode() == 0;
+    return test::runProcess(QStringLiteral("zip"), QStringList{QStringLiteral("-q"), zipPath} + members, workDir).ok();
 }
 
 SearchCriteria criteriaOf(SearchMode mode, const QString &archiveMask, const QString &fileMask)
@@ -140,10 +137,7 @@ void TestArchiveDock::initTestCase()
     QVERIFY(QDir().mkpath(m_big));
     QVERIFY(makeZip(m_big + "/all.zip", many, names));
     const auto tool = [&](const QString &program, const QStringList &arguments) {
-        QProcess process;
-        process.setWorkingDirectory(many);
-        process.start(program, arguments);
-        return process.waitForFinished(60000) && process.exitCode() == 0;
+        return test::runProcess(program, arguments, many).ok();
     };
     QVERIFY(tool("7z", {"a", "-bd", "-ms=off", m_big + "/all.7z", "."}));
     QVERIFY(tool("genisoimage", {"-quiet", "-R", "-J", "-o", m_big + "/all.iso", "."}));

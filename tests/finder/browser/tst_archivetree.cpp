@@ -6,10 +6,10 @@
 #include "platform/prompts.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -89,11 +89,8 @@ private Q_SLOTS:
 
 void TestArchiveTree::run(const QString &program, const QStringList &arguments, const QString &folder)
 {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    QVERIFY2(process.waitForFinished(60000), qPrintable(program));
-    QVERIFY2(process.exitCode() == 0, qPrintable(program + ": " + process.readAllStandardError()));
+    const orv::test::ProcessRun run = orv::test::runProcess(program, arguments, folder);
+    QVERIFY2(run.ok(), qPrintable(program + ": " + run.err));
 }
 
 void TestArchiveTree::makeFixtures()
@@ -454,10 +451,7 @@ void TestArchiveTree::passwordAskedOncePerExpansion()
 {
     orv::ScriptedPrompter prompter;
     prompter.setDefaultPassword(QStringLiteral("PW"));
-    const auto passwordsAsked = [&] {
-        return std::count_if(prompter.records().begin(), prompter.records().end(),
-                             [](const auto &r) { return r.kind == orv::ScriptedPrompter::Record::Password; });
-    };
+    const auto passwordsAsked = [&] { return prompter.count(orv::ScriptedPrompter::Record::Password); };
     orv::CArchiveService service;
     COrvelArchiveTree tree(service);
     setUp(tree);

@@ -1,9 +1,9 @@
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
@@ -29,18 +29,10 @@ private:
     Result run(const QStringList &arguments)
     {
         QTemporaryDir config;
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", config.path());
-        env.insert("TZ", "UTC");
-        env.insert("LC_ALL", "C");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(ORVFIND_CLI), QStringList{"find"} + arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(120000))
-            return {};
-        return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+        const orv::test::ProcessRun run =
+            orv::test::runProcess(QStringLiteral(ORVFIND_CLI), QStringList{"find"} + arguments, m_dir.path(),
+                                  {{"XDG_CONFIG_HOME", config.path()}, {"TZ", "UTC"}, {"LC_ALL", "C"}});
+        return {run.exitCode, run.out, QString::fromUtf8(run.err)};
     }
 
     static QString count(int n)
@@ -56,11 +48,8 @@ private slots:
         QVERIFY(orv::test::writeFile(at("src/docs/x.txt"), "hello\n"));
         QVERIFY(orv::test::writeFile(at("src/big.bin"), QByteArray(1500, 'b')));
         QVERIFY(QDir().mkpath(at("tree")));
-        QProcess tar;
-        tar.setWorkingDirectory(at("src"));
-        tar.start("tar", {"--mtime=2020-01-01 00:00:00 UTC", "-czf", at("tree/a.tgz"), "docs", "big.bin"});
-        QVERIFY(tar.waitForFinished());
-        QCOMPARE(tar.exitCode(), 0);
+        QVERIFY(orv::test::runProcess("tar", {"--mtime=2020-01-01 00:00:00 UTC", "-czf", at("tree/a.tgz"), "docs", "big.bin"},
+                                      at("src")).ok());
         QFile archive(at("tree/a.tgz"));
         QVERIFY(archive.open(QIODevice::ReadWrite));
         QVERIFY(archive.setFileTime(stamp, QFileDevice::FileModificationTime));

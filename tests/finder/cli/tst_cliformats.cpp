@@ -1,11 +1,13 @@
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+using orv::test::runProcess;
 
 // Every archive kind the program reads, made by the tools that make it in real life from one source tree:
 // the command-line companion must list every file with its size and extract the same bytes.
@@ -19,15 +21,6 @@ private:
 
     QString at(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
 
-    static bool runTool(const QString &program, const QStringList &arguments, const QString &folder)
-    {
-        QProcess process;
-        process.setWorkingDirectory(folder);
-        process.start(program, arguments);
-        return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
-               && process.exitCode() == 0;
-    }
-
     struct Result
     {
         int exitCode = -1;
@@ -37,13 +30,8 @@ private:
 
     Result cli(const QStringList &arguments)
     {
-        QProcess process;
-        process.start(QStringLiteral(ORVFIND_CLI), arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(120000))
-            return {};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        const orv::test::ProcessRun run = runProcess(QStringLiteral(ORVFIND_CLI), arguments);
+        return {run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
     }
 
     // "F\tsize\ttime\tpath" lines of files only, as path -> size.
@@ -81,21 +69,21 @@ void TestCliFormats::initTestCase()
 
     const QString src = at("src");
     const QStringList everything{"top.txt", "docs", "name with spaces.txt"};
-    QVERIFY(runTool("zip", QStringList{"-q", "-r", "-X", at("a.zip")} + everything, src));
-    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", "-tzip", "-mm=LZMA", at("lzma.zip")} + everything, src));
-    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", at("a.7z")} + everything, src));
-    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", "-v20k", at("split.7z")} + everything, src));
-    QVERIFY(runTool("tar", QStringList{"-cf", at("a.tar")} + everything, src));
-    QVERIFY(runTool("tar", QStringList{"-czf", at("a.tgz")} + everything, src));
-    QVERIFY(runTool("tar", QStringList{"-cjf", at("a.tar.bz2")} + everything, src));
-    QVERIFY(runTool("tar", QStringList{"-cJf", at("a.tar.xz")} + everything, src));
-    QVERIFY(runTool("gcab", QStringList{"-c", "-z", at("a.cab")} + m_files.keys(), src));
-    QVERIFY(runTool("genisoimage", {"-quiet", "-R", "-o", at("a.iso"), src}, src));
-    QVERIFY(runTool("genisoimage", {"-quiet", "-udf", "-o", at("udf.iso"), src}, src));
+    QVERIFY(runProcess("zip", QStringList{"-q", "-r", "-X", at("a.zip")} + everything, src).ok());
+    QVERIFY(runProcess("7z", QStringList{"a", "-bd", "-y", "-tzip", "-mm=LZMA", at("lzma.zip")} + everything, src).ok());
+    QVERIFY(runProcess("7z", QStringList{"a", "-bd", "-y", at("a.7z")} + everything, src).ok());
+    QVERIFY(runProcess("7z", QStringList{"a", "-bd", "-y", "-v20k", at("split.7z")} + everything, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-cf", at("a.tar")} + everything, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-czf", at("a.tgz")} + everything, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-cjf", at("a.tar.bz2")} + everything, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-cJf", at("a.tar.xz")} + everything, src).ok());
+    QVERIFY(runProcess("gcab", QStringList{"-c", "-z", at("a.cab")} + m_files.keys(), src).ok());
+    QVERIFY(runProcess("genisoimage", {"-quiet", "-R", "-o", at("a.iso"), src}, src).ok());
+    QVERIFY(runProcess("genisoimage", {"-quiet", "-udf", "-o", at("udf.iso"), src}, src).ok());
 
     // Damage: the first half of an archive (the half of a stored cabinet still holds the file table), and a
     // RAR sample cut inside its headers.
-    QVERIFY(runTool("gcab", QStringList{"-c", at("stored.cab")} + m_files.keys(), src));
+    QVERIFY(runProcess("gcab", QStringList{"-c", at("stored.cab")} + m_files.keys(), src).ok());
     for (const QString &name : QStringList{"a.zip", "a.7z", "stored.cab", "a.iso"}) {
         const QByteArray whole = orv::test::readFile(at(name));
         QVERIFY(orv::test::writeFile(at("half-" + name), whole.left(whole.size() / 2)));

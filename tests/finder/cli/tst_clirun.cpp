@@ -1,10 +1,10 @@
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,17 +32,9 @@ private:
         QTemporaryDir config;
         if (!settings.isEmpty())
             orv::test::writeFile(config.path() + "/Orvel Systems/Orvel-ZIP Finder/orvfind.ini", settings);
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", config.path());
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_dir.path());
-        process.start(QStringLiteral(ORVFIND_CLI), arguments);
-        process.closeWriteChannel();
-        if (!process.waitForFinished(120000))
-            return {};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        const orv::test::ProcessRun run = orv::test::runProcess(QStringLiteral(ORVFIND_CLI), arguments, m_dir.path(),
+                                                                {{"XDG_CONFIG_HOME", config.path()}});
+        return {run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
     }
 
     void makeFile(const QString &relative, const QByteArray &bytes)
@@ -53,14 +45,7 @@ private:
         QVERIFY(file.setFileTime(m_time, QFileDevice::FileModificationTime));
     }
 
-    void tar(const QStringList &arguments)
-    {
-        QProcess process;
-        process.setWorkingDirectory(at("src"));
-        process.start(QStringLiteral("tar"), arguments);
-        QVERIFY(process.waitForFinished());
-        QCOMPARE(process.exitCode(), 0);
-    }
+    void tar(const QStringList &arguments) { QVERIFY(orv::test::runProcess("tar", arguments, at("src")).ok()); }
 
 private slots:
     void initTestCase()
@@ -76,10 +61,7 @@ private slots:
         tar(QStringList{"-czf", at("a.tar.gz")} + items);
         makeFile("src/Docs/z.txt", "twin\n");
         tar({"-cf", at("twins.tar"), items.first(), "--no-recursion", "docs", "docs/x.txt", "Docs", "Docs/z.txt"});
-        QProcess zip;
-        zip.setWorkingDirectory(at("src"));
-        zip.start(QStringLiteral("zip"), {"-q", "-X", at("a.zip"), "top.txt"});
-        QVERIFY(zip.waitForFinished());
+        QVERIFY(orv::test::runProcess("zip", {"-q", "-X", at("a.zip"), "top.txt"}, at("src")).ok());
         const QByteArray stub(4096, 'M');
         QVERIFY(orv::test::writeFile(at("setup.exe"), stub + orv::test::readFile(at("a.zip"))));
         QVERIFY(orv::test::writeFile(at("plain.exe"), stub));
@@ -89,20 +71,19 @@ private slots:
         // Names with a line feed, a carriage return, an escape sequence and a tab; a backslash inside an
         // archive is a separator, as everywhere in the program, so the one to be escaped is in a folder on disk.
         QVERIFY(QDir().mkpath(at("back\\slash")));
-        QProcess python;
-        python.start("python3", {"-c", "import io, sys, tarfile\n"
-                                       "with tarfile.open(sys.argv[1], 'w', format=tarfile.PAX_FORMAT) as t:\n"
-                                       "    for name, data in (('line\\nbreak', None), ('ok.txt', b'ok'),\n"
-                                       "                       ('line\\nbreak/a\\rb\\x1b[2Jc', None),\n"
-                                       "                       ('line\\nbreak/a\\rb\\x1b[2Jc\\\\d\\te', b'abc')):\n"
-                                       "        info = tarfile.TarInfo(name)\n"
-                                       "        info.mtime = int(sys.argv[2])\n"
-                                       "        info.type = tarfile.DIRTYPE if data is None else tarfile.REGTYPE\n"
-                                       "        info.size = len(data or b'')\n"
-                                       "        t.addfile(info, io.BytesIO(data) if data else None)\n",
-                                 at("back\\slash/odd.tar"), QString::number(m_time.toSecsSinceEpoch())});
-        QVERIFY(python.waitForFinished());
-        QCOMPARE(python.exitCode(), 0);
+        const QString script = QStringLiteral(
+            "import io, sys, tarfile\n"
+            "with tarfile.open(sys.argv[1], 'w', format=tarfile.PAX_FORMAT) as t:\n"
+            "    for name, data in (('line\\nbreak', None), ('ok.txt', b'ok'),\n"
+            "                       ('line\\nbreak/a\\rb\\x1b[2Jc', None),\n"
+            "                       ('line\\nbreak/a\\rb\\x1b[2Jc\\\\d\\te', b'abc')):\n"
+            "        info = tarfile.TarInfo(name)\n"
+            "        info.mtime = int(sys.argv[2])\n"
+            "        info.type = tarfile.DIRTYPE if data is None else tarfile.REGTYPE\n"
+            "        info.size = len(data or b'')\n"
+            "        t.addfile(info, io.BytesIO(data) if data else None)\n");
+        QVERIFY(orv::test::runProcess("python3", {"-c", script, at("back\\slash/odd.tar"),
+                                                  QString::number(m_time.toSecsSinceEpoch())}).ok());
     }
 
     void listLines_data()

@@ -1,6 +1,7 @@
 #include "finder/cli/consoleprompter.h"
 #include "finder/cli/interruptbridge.h"
 #include "platform/events.h"
+#include "tests/support/eventcounter.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -13,21 +14,6 @@ using namespace orv;
 Q_DECLARE_METATYPE(orv::MsgAnswer)
 
 namespace {
-
-// Counts the stop events a progress window would receive.
-class StopCounter : public QObject
-{
-public:
-    int stops = 0;
-
-protected:
-    bool event(QEvent *e) override
-    {
-        if (e->type() == Ev::type(Ev::UnpackStop))
-            ++stops;
-        return QObject::event(e);
-    }
-};
 
 QString readAll(std::FILE *file)
 {
@@ -95,17 +81,17 @@ private slots:
     {
         struct sigaction before{};
         QCOMPARE(::sigaction(SIGINT, nullptr, &before), 0);
-        StopCounter progress;
+        test::EventCounter progress(Ev::UnpackStop);
         {
             CInterruptBridge bridge(&progress);
             QVERIFY(bridge.isInstalled());
             bool told = false;
             connect(&bridge, &CInterruptBridge::interrupted, this, [&told] { told = true; });
             QCOMPARE(::raise(SIGINT), 0);
-            for (int i = 0; i < 100 && progress.stops == 0; ++i)
+            for (int i = 0; i < 100 && progress.count == 0; ++i)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
             QVERIFY(told);
-            QCOMPARE(progress.stops, 1);
+            QCOMPARE(progress.count, 1);
         }
         struct sigaction after{};
         QCOMPARE(::sigaction(SIGINT, nullptr, &after), 0);

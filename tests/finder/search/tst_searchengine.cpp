@@ -4,16 +4,17 @@
 #include "platform/prompts.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <filesystem>
 
 using namespace orv;
+using orv::test::runProcess;
 
 Q_DECLARE_METATYPE(orv::SearchCriteria)
 
@@ -27,15 +28,6 @@ private:
     QTemporaryDir m_dir;
 
     QString at(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
-
-    static bool runTool(const QString &program, const QStringList &arguments, const QString &folder)
-    {
-        QProcess process;
-        process.setWorkingDirectory(folder);
-        process.start(program, arguments);
-        return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
-               && process.exitCode() == 0;
-    }
 
     static void enableAllTypes(CArchiveAccess &access)
     {
@@ -105,28 +97,28 @@ void TestSearchEngine::initTestCase()
     QVERIFY(test::writeFile(src + "/docs/data.bin", QByteArray(5000, 'x')));
     QVERIFY(test::writeFile(src + "/top.txt", "top"));
     QVERIFY(test::writeFile(at("nest/secret.txt"), "secret"));
-    QVERIFY(runTool("zip", {"-q", at("src/inner.zip"), "secret.txt"}, at("nest")));
+    QVERIFY(runProcess("zip", {"-q", at("src/inner.zip"), "secret.txt"}, at("nest")).ok());
     const QStringList items{"docs", "top.txt", "inner.zip"};
     QVERIFY(QDir().mkpath(at("arc/deep")));
-    QVERIFY(runTool("zip", QStringList{"-q", "-r", at("arc/a.zip")} + items, src));
-    QVERIFY(runTool("7z", QStringList{"a", "-bd", "-y", at("arc/a.7z")} + items, src));
-    QVERIFY(runTool("tar", QStringList{"-cf", at("arc/a.tar")} + items, src));
-    QVERIFY(runTool("tar", QStringList{"-czf", at("arc/a.tgz")} + items, src));
-    QVERIFY(runTool("tar", QStringList{"-cjf", at("arc/a.tar.bz2")} + items, src));
-    QVERIFY(runTool("tar", QStringList{"-cJf", at("arc/a.tar.xz")} + items, src));
-    QVERIFY(runTool("gcab", {"-c", at("arc/a.cab"), "docs/readme.txt", "docs/data.bin", "top.txt", "inner.zip"}, src));
-    QVERIFY(runTool("genisoimage", {"-quiet", "-udf", "-o", at("arc/a.iso"), src}, src));
+    QVERIFY(runProcess("zip", QStringList{"-q", "-r", at("arc/a.zip")} + items, src).ok());
+    QVERIFY(runProcess("7z", QStringList{"a", "-bd", "-y", at("arc/a.7z")} + items, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-cf", at("arc/a.tar")} + items, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-czf", at("arc/a.tgz")} + items, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-cjf", at("arc/a.tar.bz2")} + items, src).ok());
+    QVERIFY(runProcess("tar", QStringList{"-cJf", at("arc/a.tar.xz")} + items, src).ok());
+    QVERIFY(runProcess("gcab", {"-c", at("arc/a.cab"), "docs/readme.txt", "docs/data.bin", "top.txt", "inner.zip"}, src).ok());
+    QVERIFY(runProcess("genisoimage", {"-quiet", "-udf", "-o", at("arc/a.iso"), src}, src).ok());
     QVERIFY(test::writeFile(at("arc/note.txt"), "plain"));
-    QVERIFY(runTool("gzip", {"-k", "note.txt"}, at("arc")));
+    QVERIFY(runProcess("gzip", {"-k", "note.txt"}, at("arc")).ok());
     QVERIFY(QFile::remove(at("arc/note.txt")));
     QVERIFY(test::writeFile(at("arc/deep/notes.txt"), "not an archive"));
-    QVERIFY(runTool("zip", {"-q", at("arc/deep/b.zip"), "top.txt"}, src));
+    QVERIFY(runProcess("zip", {"-q", at("arc/deep/b.zip"), "top.txt"}, src).ok());
     QVERIFY(test::writeFile(at("arc/broken.zip"), "PK\x03\x04 this is no archive"));
     QVERIFY(test::writeFile(at("twinsrc/docs/a.txt"), "a"));
     QVERIFY(test::writeFile(at("twinsrc/Docs/b.txt"), "b"));
     QVERIFY(test::writeFile(at("twinsrc/docsX/c.txt"), "c"));
     QVERIFY(QDir().mkpath(at("twins")));
-    QVERIFY(runTool("zip", {"-q", "-r", at("twins/t.zip"), "docs", "Docs", "docsX"}, at("twinsrc")));
+    QVERIFY(runProcess("zip", {"-q", "-r", at("twins/t.zip"), "docs", "Docs", "docsX"}, at("twinsrc")).ok());
 }
 
 void TestSearchEngine::modes_data()
@@ -389,8 +381,8 @@ void TestSearchEngine::linkLoopsSearchedOnce()
 void TestSearchEngine::refusedPasswordDoesNotStop()
 {
     QTemporaryDir dir;
-    QVERIFY(runTool("7z", {"a", "-bd", "-y", "-psecret", "-mhe=on", dir.path() + "/1locked.7z", "top.txt"}, at("src")));
-    QVERIFY(runTool("7z", {"a", "-bd", "-y", "-psecret", dir.path() + "/2data-locked.7z", "top.txt"}, at("src")));
+    QVERIFY(runProcess("7z", {"a", "-bd", "-y", "-psecret", "-mhe=on", dir.path() + "/1locked.7z", "top.txt"}, at("src")).ok());
+    QVERIFY(runProcess("7z", {"a", "-bd", "-y", "-psecret", dir.path() + "/2data-locked.7z", "top.txt"}, at("src")).ok());
     QVERIFY(QFile::copy(at("arc/a.7z"), dir.path() + "/3open.7z"));
     ScriptedPrompter prompts;
     prompts.setDefaultPassword(std::nullopt);

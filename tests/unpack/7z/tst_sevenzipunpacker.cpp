@@ -1,15 +1,14 @@
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/unpack/sevenzip/szfixtures.h"
 
-#include "platform/events.h"
 #include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/7z/sevenzipunpacker.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -35,51 +34,9 @@ struct Listed
 QMap<QString, Listed> enumerate(C7zUnpacker &unpacker)
 {
     QMap<QString, Listed> items;
-    if (!unpacker.FindFile())
-        return items;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        SEVENZIPFILEFULLINFO record;
-        if (!unpacker.GetFileFullInfo(record))
-            break;
+    for (const SEVENZIPFILEFULLINFO &record : fullRecords<SEVENZIPFILEFULLINFO>(unpacker))
         items.insert(record.strPath, {record.nSize, record.dwCRC, record.bFolder || record.bSubFolder, record.strMethod});
-    }
     return items;
-}
-
-// Relative path -> bytes of every file below a folder; folders as path + "/" with no bytes.
-QMap<QString, QByteArray> tree(const QString &root)
-{
-    QMap<QString, QByteArray> found;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(root).relativeFilePath(path);
-        if (it.fileInfo().isDir())
-            found.insert(relative + u'/', {});
-        else
-            found.insert(relative, readFile(path));
-    }
-    return found;
-}
-
-INIUNPACK ini(bool files, bool folders, bool archives, bool ask)
-{
-    INIUNPACK settings;
-    settings.bUnpackFilesWithoutPaths = files;
-    settings.bUnpackFoldersWithoutPaths = folders;
-    settings.bUnpackArchivesWithoutPaths = archives;
-    settings.bAskBeforeOverwriting = ask;
-    return settings;
-}
-
-int passwordQuestions(const ScriptedPrompter &prompts)
-{
-    int count = 0;
-    for (const auto &record : prompts.records())
-        count += record.kind == ScriptedPrompter::Record::Password;
-    return count;
 }
 
 }  // namespace
@@ -93,13 +50,7 @@ private:
     QString m_source;
 
     QString path(const QString &name) const { return m_dir.path() + u'/' + name; }
-    QString freshFolder()
-    {
-        static int counter = 0;
-        const QString folder = path(QStringLiteral("out%1").arg(++counter));
-        QDir().mkpath(folder);
-        return folder;
-    }
+    QString freshFolder() const { return test::freshFolder(m_dir.path()); }
     void make(const QString &name, const QStringList &switches)
     {
         const QStringList arguments = QStringList{QStringLiteral("a"), QStringLiteral("-bd"), path(name)} + switches
@@ -155,7 +106,7 @@ private slots:
         C7zUnpacker unpacker;
         QVERIFY(multiVolume ? unpacker.OpenMultiVolumeArchive(path(archive)) : unpacker.OpenArchive(path(archive)));
         const QMap<QString, Listed> ours = enumerate(unpacker);
-        const QList<SltRecord> theirs = listWith7z(path(archive), password);
+        const QList<SltRecord> theirs = sevenZipListing(path(archive), password);
         QCOMPARE(ours.size(), theirs.size());
         for (const SltRecord &record : theirs) {
             const QString itemPath = record.value(QStringLiteral("Path"));
@@ -176,10 +127,8 @@ private slots:
         QTest::addColumn<bool>("multiVolume");
         QTest::addColumn<int>("questions");
         QTest::newRow("non-solid") << "plain.7z" << false << 0;
-        QTest::newRow("solid") << "solid.7z" << false << 0;
         QTest::newRow("encrypted files") << "files.7z" << false << 1;
         QTest::newRow("encrypted headers") << "headers.7z" << false << 1;
-        QTest::newRow("split set") << "split.7z.001" << true << 0;
         QTest::newRow("split set, letters") << "letters.aa" << true << 0;
     }
     void extractsWholeArchive()
@@ -195,13 +144,13 @@ private slots:
         QVERIFY2(unpacker.UnpackArchive(target), qPrintable(unpacker.GetLastErrorText()));
         QCOMPARE(tree(target), tree(m_source));
         // The library asks once per encrypted block; the user is asked once in all.
-        QCOMPARE(passwordQuestions(prompts), questions);
+        QCOMPARE(prompts.count(ScriptedPrompter::Record::Password), questions);
         const QString file = QStringLiteral("/sub/noise.bin");
         QCOMPARE(QFileInfo(target + file).lastModified().toSecsSinceEpoch(),
                  QFileInfo(m_source + file).lastModified().toSecsSinceEpoch());
         // Remembered: a second extraction does not ask again.
         QVERIFY(unpacker.UnpackFile(QStringLiteral("a.txt"), freshFolder()));
-        QCOMPARE(passwordQuestions(prompts), questions);
+        QCOMPARE(prompts.count(ScriptedPrompter::Record::Password), questions);
     }
 
     void passwords_data()
@@ -229,12 +178,12 @@ private slots:
         C7zUnpacker unpacker;
         QCOMPARE(unpacker.OpenArchive(path(archive)), opens);
         if (!opens) {
-            QCOMPARE(passwordQuestions(prompts), 1);
+            QCOMPARE(prompts.count(ScriptedPrompter::Record::Password), 1);
             return;
         }
         const QString target = freshFolder();
         QCOMPARE(unpacker.UnpackFolder(QStringLiteral("sub"), target), extracts);
-        QCOMPARE(passwordQuestions(prompts), 1);
+        QCOMPARE(prompts.count(ScriptedPrompter::Record::Password), 1);
         // Garbage from a wrong password is never left behind, nor are partial files.
         const QMap<QString, QByteArray> written = tree(target);
         for (auto it = written.cbegin(); it != written.cend(); ++it) {
@@ -265,111 +214,9 @@ private slots:
         unpacker.SetPassword(preset);
         unpacker.SetUsePassword(true);
         QVERIFY(unpacker.OpenArchive(path(QStringLiteral("headers.7z"))));
-        QCOMPARE(passwordQuestions(prompts), questions);
+        QCOMPARE(prompts.count(ScriptedPrompter::Record::Password), questions);
         QCOMPARE(unpacker.IsPasswordEntered(), entered);
         QCOMPARE(unpacker.GetPassword(), kPassword);
-    }
-
-    void pathRules_data()
-    {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<bool>("withoutPaths");
-        QTest::addColumn<QStringList>("expected");
-        const QStringList deeper{"sub/", "sub/deeper/", "sub/deeper/c.txt"};
-        QTest::newRow("file with path") << "file" << "sub/deeper/c.txt" << false << deeper;
-        QTest::newRow("file without path") << "file" << "SUB/Deeper/C.TXT" << true << QStringList{"c.txt"};
-        QTest::newRow("folder with path") << "folder" << "sub/deeper" << false << deeper;
-        QTest::newRow("folder without path") << "folder" << "sub/deeper" << true
-                                             << QStringList{"deeper/", "deeper/c.txt"};
-        QTest::newRow("folder, not its prefix sibling") << "folder" << "docs" << false
-                                                        << QStringList{"docs/", "docs/readme.txt"};
-        QTest::newRow("empty folder") << "folder" << "emptydir" << false << QStringList{"emptydir/"};
-        QTest::newRow("archive without paths")
-            << "archive" << "" << true
-            << QStringList{"a.txt", "c.txt", "empty.txt", "noise.bin", "other.txt", "readme.txt",
-                           QStringLiteral("\U0001F600 \u00FC.txt")};
-    }
-    void pathRules()
-    {
-        QFETCH(QString, operation);
-        QFETCH(QString, item);
-        QFETCH(bool, withoutPaths);
-        QFETCH(QStringList, expected);
-        ScriptedPrompter prompts;
-        C7zUnpacker unpacker;
-        unpacker.SetIni(ini(withoutPaths, withoutPaths, withoutPaths, true));
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("solid.7z"))));
-        const QString target = freshFolder();
-        bool ok = false;
-        if (operation == u"file")
-            ok = unpacker.UnpackFile(item, target);
-        else if (operation == u"folder")
-            ok = unpacker.UnpackFolder(item, target);
-        else
-            ok = unpacker.UnpackArchive(target);
-        QVERIFY2(ok, qPrintable(unpacker.GetLastErrorText()));
-        QStringList written = tree(target).keys();
-        written.sort();
-        expected.sort();
-        QCOMPARE(written, expected);
-    }
-
-    void replaceAnswers_data()
-    {
-        QTest::addColumn<bool>("ask");
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("questions");
-        QTest::addColumn<QStringList>("replaced");
-        const QStringList both{"readme.txt", "other.txt"};
-        QTest::newRow("yes, yes") << true << QList<int>{1, 1} << true << 2 << both;
-        // The read-only file has its own Yes To All.
-        QTest::newRow("yes to all, read-only asked") << true << QList<int>{2, 1} << true << 2 << both;
-        QTest::newRow("no is no failure") << true << QList<int>{3, 1} << true << 2 << QStringList{"other.txt"};
-        QTest::newRow("cancel stops the run") << true << QList<int>{4} << false << 1 << QStringList{};
-        QTest::newRow("never asked") << false << QList<int>{} << true << 0 << both;
-    }
-    void replaceAnswers()
-    {
-        QFETCH(bool, ask);
-        QFETCH(QList<int>, answers);
-        QFETCH(bool, result);
-        QFETCH(int, questions);
-        QFETCH(QStringList, replaced);
-        ScriptedPrompter prompts;
-        for (int answer : answers)
-            prompts.queueReplaceAnswer(static_cast<ReplaceAnswer>(answer));
-        const QString target = freshFolder();
-        for (const QString &name : {QStringLiteral("readme.txt"), QStringLiteral("other.txt")})
-            writeFile(target + u'/' + name, "old");
-        QFile(target + QStringLiteral("/other.txt")).setPermissions(QFileDevice::ReadOwner);
-        C7zUnpacker unpacker;
-        unpacker.SetIni(ini(false, false, true, ask));
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("plain.7z"))));
-        QCOMPARE(unpacker.UnpackArchive(target), result);
-        QCOMPARE(prompts.records().size(), std::size_t(questions));
-        for (const QString &name : {QStringLiteral("readme.txt"), QStringLiteral("other.txt")}) {
-            const bool isNew = readFile(target + u'/' + name) != "old";
-            QCOMPARE(isNew, replaced.contains(name));
-        }
-    }
-
-    void yesToAllLivesForOneArchive()
-    {
-        ScriptedPrompter prompts;
-        prompts.queueReplaceAnswer(ReplaceAnswer::YesToAll);
-        const QString target = freshFolder();
-        C7zUnpacker unpacker;
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("plain.7z"))));
-        QVERIFY(unpacker.UnpackArchive(target));
-        QVERIFY(unpacker.UnpackArchive(target));
-        INIYESTOALL answers;
-        unpacker.GetIniYesToAll(answers);
-        QCOMPARE(answers.bYesToAllFiles, 1);
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("solid.7z"))));
-        unpacker.GetIniYesToAll(answers);
-        QCOMPARE(answers.bYesToAllFiles, 0);
     }
 
     void recordsAndTexts()
@@ -377,11 +224,6 @@ private slots:
         C7zUnpacker unpacker;
         QVERIFY(!unpacker.CloseArchive());
         QVERIFY(unpacker.OpenArchive(path(QStringLiteral("plain.7z"))));
-        QVERIFY(unpacker.IsFolder(QStringLiteral("sub")));
-        QVERIFY(unpacker.IsFolder(QStringLiteral("SUB/deeper")));
-        QVERIFY(!unpacker.IsFolder(QStringLiteral("su")));
-        QVERIFY(!unpacker.IsFolder(QStringLiteral("a.txt")));
-        QCOMPARE(unpacker.GetFileOutputInfo(QStringLiteral("missing")), QString());
         QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("empty.txt")).contains(u"Size - 0 bytes, Packed - 0 bytes, Ratio - 0%, CRC - 00000000"));
         QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("a.txt")).contains(u"Size - 12 000 bytes"));
         // The time the listing shows: the record's DOS time, in two-second steps.
@@ -432,34 +274,6 @@ private slots:
         QVERIFY(!unpacker.OpenMultiVolumeArchive(path(QStringLiteral("split.7z.002"))));
         QVERIFY(!unpacker.OpenMultiVolumeArchive(path(QStringLiteral("letters.ab"))));
         QVERIFY(!unpacker.OpenMultiVolumeArchive(path(QStringLiteral("missing.7z.001"))));
-    }
-
-    void stopRequestInterrupts_data()
-    {
-        QTest::addColumn<bool>("interrupt");
-        QTest::newRow("yes, interrupt") << true;
-        QTest::newRow("no, go on") << false;
-    }
-    void stopRequestInterrupts()
-    {
-        QFETCH(bool, interrupt);
-        ScriptedPrompter prompts;
-        prompts.queueMessageAnswer(interrupt ? MsgAnswer::Yes : MsgAnswer::No);
-        QObject progress;
-        C7zUnpacker unpacker;
-        unpacker.SetHandleDialogProgress(&progress);
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("plain.7z"))));
-        postOrvEvent(&progress, Ev::UnpackStop);
-        const QString target = freshFolder();
-        QCOMPARE(unpacker.UnpackArchive(target), !interrupt);
-        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Interrupt the unpack?")});
-        // Whatever was written is whole; nothing half-written stays.
-        const QMap<QString, QByteArray> written = tree(target);
-        for (auto it = written.cbegin(); it != written.cend(); ++it) {
-            QVERIFY2(!it.key().contains(QLatin1String(".orvpart")), qPrintable(it.key()));
-            if (!it.key().endsWith(u'/'))
-                QCOMPARE(it.value(), readFile(m_source + u'/' + it.key()));
-        }
     }
 
     void randomDamageNeverCrashes_data()

@@ -1,15 +1,13 @@
+#include "tests/support/cursorwalk.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/unpack/sevenzip/szfixtures.h"
 
-#include "platform/events.h"
-#include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/cab/cabunpacker.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -29,44 +27,14 @@ namespace {
 QMap<QString, quint32> enumerate(CCabUnpacker &unpacker)
 {
     QMap<QString, quint32> items;
-    if (!unpacker.FindFile())
-        return items;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        CABFILEFULLINFO record;
-        if (!unpacker.GetFileFullInfo(record))
-            break;
+    for (const CABFILEFULLINFO &record : fullRecords<CABFILEFULLINFO>(unpacker))
         items.insert(record.strPath, record.dwSize);
-    }
     return items;
-}
-
-QMap<QString, QByteArray> tree(const QString &root)
-{
-    QMap<QString, QByteArray> found;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(root).relativeFilePath(path);
-        found.insert(it.fileInfo().isDir() ? relative + u'/' : relative, it.fileInfo().isDir() ? QByteArray() : readFile(path));
-    }
-    return found;
 }
 
 QString md5(const QByteArray &bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
-}
-
-INIUNPACK ini(bool withoutPaths, bool ask)
-{
-    INIUNPACK settings;
-    settings.bUnpackFilesWithoutPaths = withoutPaths;
-    settings.bUnpackFoldersWithoutPaths = withoutPaths;
-    settings.bUnpackArchivesWithoutPaths = withoutPaths;
-    settings.bAskBeforeOverwriting = ask;
-    return settings;
 }
 
 }  // namespace
@@ -82,13 +50,7 @@ private:
     const QStringList m_files{"a.txt", "noise.bin", "docs/readme.txt", "docs2/other.txt", "sub/deeper/c.txt"};
 
     QString path(const QString &name) const { return m_dir.path() + u'/' + name; }
-    QString freshFolder()
-    {
-        static int counter = 0;
-        const QString folder = path(QStringLiteral("out%1").arg(++counter));
-        QDir().mkpath(folder);
-        return folder;
-    }
+    QString freshFolder() const { return test::freshFolder(m_dir.path()); }
     QString cabinet(const QString &name) const
     {
         return name.startsWith(u"cab") && !name.startsWith(u"cabinet") ? m_fixtures + u'/' + name : path(name);
@@ -137,7 +99,7 @@ private slots:
         QVERIFY(unpacker.OpenArchive(cabinet(archive)));
         const QMap<QString, quint32> ours = enumerate(unpacker);
         QMap<QString, quint32> theirs;
-        for (const SltRecord &record : listWith7z(cabinet(archive)))
+        for (const SltRecord &record : sevenZipListing(cabinet(archive)))
             theirs.insert(record.value(QStringLiteral("Path")), record.value(QStringLiteral("Size")).toUInt());
         QVERIFY(!theirs.isEmpty());
         QCOMPARE(ours, theirs);
@@ -197,112 +159,14 @@ private slots:
         QVERIFY(!unpacker.UnpackArchive(freshFolder()));
     }
 
-    void extractsWhatGcabMade_data()
-    {
-        QTest::addColumn<QString>("archive");
-        QTest::newRow("stored") << "cabinet-stored.cab";
-        QTest::newRow("mszip") << "cabinet-mszip.cab";
-    }
-    void extractsWhatGcabMade()
-    {
-        QFETCH(QString, archive);
-        CCabUnpacker unpacker;
-        QVERIFY(unpacker.OpenArchive(path(archive)));
-        const QString target = freshFolder();
-        QVERIFY2(unpacker.UnpackArchive(target), qPrintable(unpacker.GetLastErrorText()));
-        QCOMPARE(tree(target), tree(m_source));
-        QVERIFY(unpacker.FindFile());
-        unpacker.FindNextFileW();
-        CABFILEFULLINFO record;
-        QVERIFY(unpacker.GetFileFullInfo(record));
-        std::int64_t archived = 0;
-        QVERIFY(dosDateTimeToSeconds((std::uint32_t(record.wDosDate) << 16) | record.wDosTime, archived));
-        QCOMPARE(QFileInfo(target + u'/' + record.strPath).lastModified().toSecsSinceEpoch(), archived);
-    }
-
-    void pathRules_data()
-    {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<bool>("withoutPaths");
-        QTest::addColumn<QStringList>("expected");
-        const QStringList deeper{"sub/", "sub/deeper/", "sub/deeper/c.txt"};
-        QTest::newRow("file with path") << "file" << "sub/deeper/c.txt" << false << deeper;
-        QTest::newRow("file without path") << "file" << "SUB\\DEEPER\\c.txt" << true << QStringList{"c.txt"};
-        QTest::newRow("folder with path") << "folder" << "sub/deeper" << false << deeper;
-        QTest::newRow("folder without path") << "folder" << "sub/deeper" << true
-                                             << QStringList{"deeper/", "deeper/c.txt"};
-        QTest::newRow("folder, not its prefix sibling") << "folder" << "docs" << false
-                                                        << QStringList{"docs/", "docs/readme.txt"};
-        QTest::newRow("archive without paths") << "archive" << "" << true
-                                               << QStringList{"a.txt", "c.txt", "noise.bin", "other.txt", "readme.txt"};
-    }
-    void pathRules()
-    {
-        QFETCH(QString, operation);
-        QFETCH(QString, item);
-        QFETCH(bool, withoutPaths);
-        QFETCH(QStringList, expected);
-        CCabUnpacker unpacker;
-        unpacker.SetIni(ini(withoutPaths, true));
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("cabinet-mszip.cab"))));
-        const QString target = freshFolder();
-        bool ok = false;
-        if (operation == u"file")
-            ok = unpacker.UnpackFile(item, target);
-        else if (operation == u"folder")
-            ok = unpacker.UnpackFolder(item, target);
-        else
-            ok = unpacker.UnpackArchive(target);
-        QVERIFY2(ok, qPrintable(unpacker.GetLastErrorText()));
-        QStringList written = tree(target).keys();
-        written.sort();
-        expected.sort();
-        QCOMPARE(written, expected);
-    }
-
-    void replaceAnswers_data()
-    {
-        QTest::addColumn<bool>("ask");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("yes") << true << int(ReplaceAnswer::Yes) << true << true;
-        QTest::newRow("no is no failure") << true << int(ReplaceAnswer::No) << true << false;
-        QTest::newRow("cancel") << true << int(ReplaceAnswer::Cancel) << false << false;
-        QTest::newRow("not asked, read-only replaced") << false << 0 << true << true;
-    }
-    void replaceAnswers()
-    {
-        QFETCH(bool, ask);
-        QFETCH(int, answer);
-        QFETCH(bool, result);
-        QFETCH(bool, replaced);
-        ScriptedPrompter prompts;
-        prompts.queueReplaceAnswer(static_cast<ReplaceAnswer>(answer));
-        const QString target = freshFolder();
-        writeFile(target + QStringLiteral("/docs/readme.txt"), "old");
-        QFile(target + QStringLiteral("/docs/readme.txt")).setPermissions(QFileDevice::ReadOwner);
-        CCabUnpacker unpacker;
-        unpacker.SetIni(ini(false, ask));
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("cabinet-stored.cab"))));
-        QCOMPARE(unpacker.UnpackFolder(QStringLiteral("docs"), target), result);
-        QCOMPARE(prompts.records().size(), std::size_t(ask ? 1 : 0));
-        QCOMPARE(readFile(target + QStringLiteral("/docs/readme.txt")) != "old", replaced);
-    }
-
     void recordsAndTexts()
     {
         CCabUnpacker unpacker;
         QVERIFY(unpacker.OpenArchive(path(QStringLiteral("cabinet-mszip.cab"))));
-        QVERIFY(unpacker.IsFolder(QStringLiteral("sub")));
         QVERIFY(unpacker.IsFolder(QStringLiteral("sub\\deeper")));
-        QVERIFY(!unpacker.IsFolder(QStringLiteral("doc")));
-        QVERIFY(!unpacker.IsFolder(QStringLiteral("a.txt")));
         QCOMPARE(unpacker.GetArchiveOutputInfo(), QStringLiteral("Files - 5, Folders - 4, Size - 154 048 bytes"));
         QCOMPARE(unpacker.GetFolderOutputInfo(QStringLiteral("sub")), QStringLiteral("Files - 1, Folders - 1, Size - 36 000 bytes"));
         QVERIFY(unpacker.GetFileOutputInfo(QStringLiteral("A.TXT")).endsWith(u", Size - 18 000 bytes"));
-        QCOMPARE(unpacker.GetFileOutputInfo(QStringLiteral("b.txt")), QString());
         QVERIFY(unpacker.FindFile());
         QMap<QString, int> subFolder;
         bool more = true;
@@ -315,26 +179,6 @@ private slots:
         }
         QCOMPARE(subFolder.value(QStringLiteral("a.txt"), -1), 0);
         QCOMPARE(subFolder.value(QStringLiteral("sub/deeper/c.txt"), -1), 1);
-    }
-
-    void stopRequestInterrupts()
-    {
-        ScriptedPrompter prompts;
-        prompts.queueMessageAnswer(MsgAnswer::Yes);
-        QObject progress;
-        CCabUnpacker unpacker;
-        unpacker.SetHandleDialogProgress(&progress);
-        QVERIFY(unpacker.OpenArchive(path(QStringLiteral("cabinet-stored.cab"))));
-        postOrvEvent(&progress, Ev::UnpackStop);
-        const QString target = freshFolder();
-        QVERIFY(!unpacker.UnpackArchive(target));
-        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Interrupt the unpack?")});
-        const QMap<QString, QByteArray> written = tree(target);
-        for (auto it = written.cbegin(); it != written.cend(); ++it) {
-            if (!it.key().endsWith(u'/'))
-                QCOMPARE(it.value(), readFile(m_source + u'/' + it.key()));
-        }
-        QCOMPARE(CCabUnpacker::GetThis(), &unpacker);
     }
 
     void forgetsAWriterThatIsGone()

@@ -1,11 +1,10 @@
 #include "isotestsupport.h"
 
+#include "tests/support/cursorwalk.h"
 #include "tests/support/testhome.h"
 #include "unpack/iso/isounpacker.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 
 #include <functional>
 #include <memory>
@@ -14,42 +13,19 @@ namespace orv::test {
 
 Listing listWith7z(const QString &image)
 {
-    const ToolRun run = runTool(QStringLiteral("7z"), {QStringLiteral("l"), QStringLiteral("-slt"), image});
     Listing listing;
-    const qsizetype start = run.output.indexOf("\n----------\n");
-    if (run.exitCode != 0 || start < 0)
-        return listing;
-    QMap<QString, QString> fields;
-    const auto flush = [&] {
-        if (fields.contains(QStringLiteral("Path"))) {
-            const bool folder = fields.value(QStringLiteral("Folder")) == QLatin1String("+");
-            listing.insert(fields.value(QStringLiteral("Path")),
-                           {folder, folder ? 0 : fields.value(QStringLiteral("Size")).toULongLong()});
-        }
-        fields.clear();
-    };
-    for (const QByteArray &line : run.output.mid(start + 12).split('\n')) {
-        const qsizetype equals = line.indexOf(" = ");
-        if (equals > 0)
-            fields.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 3)));
-        else if (line.trimmed().isEmpty())
-            flush();
+    for (const SltRecord &record : sevenZipListing(image)) {
+        const bool folder = record.value(QStringLiteral("Folder")) == QLatin1String("+");
+        listing.insert(record.value(QStringLiteral("Path")),
+                       {folder, folder ? 0 : record.value(QStringLiteral("Size")).toULongLong()});
     }
-    flush();
     return listing;
 }
 
 Listing listWithUnpacker(CIsoUnpacker &unpacker)
 {
     Listing listing;
-    if (!unpacker.FindFile())
-        return listing;
-    bool more = true;
-    while (more) {
-        more = unpacker.FindNextFileW();
-        ISOFILEFULLINFO info;
-        if (!unpacker.GetFileFullInfo(info))
-            break;
+    for (const ISOFILEFULLINFO &info : fullRecords<ISOFILEFULLINFO>(unpacker)) {
         const bool folder = info.bFolder != 0;
         const std::uint64_t size = unpacker.IsUDF() ? info.nSize : info.dwDataLength;
         listing.insert(info.strPath, {folder, folder ? 0 : size});

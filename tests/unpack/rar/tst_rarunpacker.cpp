@@ -1,7 +1,7 @@
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
+#include "tests/support/tools.h"
 
-#include "platform/events.h"
 #include "platform/numbers.h"
 #include "platform/prompts.h"
 #include "unpack/rar/rardatareader.h"
@@ -9,9 +9,7 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,45 +43,20 @@ QDebug operator<<(QDebug debug, const Listed &l)
 // 7-Zip's own listing of an archive, the oracle for what the unpacker lists.
 QMap<QString, Listed> listedBy7z(const QString &archive)
 {
-    QProcess process;
-    process.start(QStringLiteral("7z"), {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-p") + kPassword, archive});
-    if (!process.waitForFinished(60000))
-        return {};
-    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
     QMap<QString, Listed> items;
-    QString path;
-    Listed item;
-    bool inItems = false;
-    for (const QString &raw : lines + QStringList{QString()}) {
-        const QString line = raw.trimmed();
-        inItems = inItems || line == QLatin1String("----------");
-        if (!inItems)
-            continue;
-        if (line.isEmpty() && !path.isEmpty()) {
-            // The unpacker fills nothing but the path and flags for a folder, and 0 for a missing CRC.
-            if (item.folder) {
-                item = Listed{};
-                item.folder = true;
-            } else if (item.crc.isEmpty()) {
+    for (const SltRecord &record : sevenZipListing(archive, kPassword)) {
+        Listed item;
+        item.folder = record.value(QStringLiteral("Folder")) == QLatin1String("+");
+        // The unpacker fills nothing but the path and flags for a folder, and 0 for a missing CRC.
+        if (!item.folder) {
+            item.size = record.value(QStringLiteral("Size")).toULongLong();
+            item.packed = record.value(QStringLiteral("Packed Size")).toULongLong();
+            item.crc = record.value(QStringLiteral("CRC"));
+            if (item.crc.isEmpty())
                 item.crc = QStringLiteral("00000000");
-            }
-            items.insert(path, item);
-            path.clear();
-            item = Listed{};
+            item.version = record.value(QStringLiteral("Version"));
         }
-        const QString value = line.section(QStringLiteral(" = "), 1);
-        if (line.startsWith(QLatin1String("Path = ")))
-            path = value;
-        else if (line.startsWith(QLatin1String("Folder = ")))
-            item.folder = value == QLatin1String("+");
-        else if (line.startsWith(QLatin1String("Size = ")))
-            item.size = value.toULongLong();
-        else if (line.startsWith(QLatin1String("Packed Size = ")))
-            item.packed = value.toULongLong();
-        else if (line.startsWith(QLatin1String("CRC = ")))
-            item.crc = value;
-        else if (line.startsWith(QLatin1String("Version = ")))
-            item.version = value;
+        items.insert(record.value(QStringLiteral("Path")), item);
     }
     return items;
 }
@@ -108,33 +81,9 @@ QMap<QString, Listed> listedByUnpacker(CRarUnpacker &unpacker, bool rar5)
     return items;
 }
 
-// Relative path -> bytes of every file below a folder; folders as path + "/".
-QMap<QString, QByteArray> tree(const QString &root)
-{
-    QMap<QString, QByteArray> found;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(root).relativeFilePath(path);
-        found.insert(it.fileInfo().isDir() ? relative + u'/' : relative, it.fileInfo().isDir() ? QByteArray() : readFile(path));
-    }
-    return found;
-}
-
 quint32 crcOf(const QByteArray &bytes)
 {
     return rar::crc32Update(0, bytes.constData(), std::size_t(bytes.size()));
-}
-
-INIUNPACK ini(bool files, bool folders, bool archives, bool ask = true)
-{
-    INIUNPACK settings;
-    settings.bUnpackFilesWithoutPaths = files;
-    settings.bUnpackFoldersWithoutPaths = folders;
-    settings.bUnpackArchivesWithoutPaths = archives;
-    settings.bAskBeforeOverwriting = ask;
-    return settings;
 }
 
 const QStringList &allFixtures()
@@ -155,12 +104,7 @@ class TestRarUnpacker : public QObject
 
 private:
     QString fixture(const QString &name) const { return m_fixtures + u'/' + name; }
-    QString freshFolder()
-    {
-        const QString path = m_scratch->filePath(QString::number(++m_folders));
-        QDir().mkpath(path);
-        return path;
-    }
+    QString freshFolder() const { return test::freshFolder(m_scratch->path()); }
     // A writable copy of the volumes whose names begin with the stem.
     QString copyOf(const QString &stem, const QStringList &only = {})
     {
@@ -176,7 +120,6 @@ private:
 
     QString m_fixtures;
     std::unique_ptr<QTemporaryDir> m_scratch;
-    int m_folders = 0;
 
 private slots:
     void initTestCase()
@@ -449,94 +392,6 @@ private slots:
         QVERIFY(!unpacker.UnpackFile(QStringLiteral("vols/bigfile.txt"), target));
         QCOMPARE(prompts.texts(), QStringList({text, text}));
         QVERIFY(tree(target).isEmpty());
-    }
-
-    void pathRules_data()
-    {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<bool>("withoutPaths");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("file with path") << "file" << "sub/dir1/file1.txt" << false << QStringList{"sub/", "sub/dir1/", "sub/dir1/file1.txt"};
-        QTest::newRow("file without path") << "file" << "sub/dir1/file1.txt" << true << QStringList{"file1.txt"};
-        QTest::newRow("folder with path") << "folder" << "sub/dir2" << false << QStringList{"sub/", "sub/dir2/", "sub/dir2/file2.txt"};
-        QTest::newRow("folder without path") << "folder" << "sub/dir2" << true << QStringList{"dir2/", "dir2/file2.txt"};
-        QTest::newRow("folder holding an empty one") << "folder" << "sub/empty" << false << QStringList{"sub/", "sub/empty/"};
-        QTest::newRow("archive without paths")
-            << "archive" << "" << true << QStringList{"file.txt", "file1.txt", "file2.txt", "long fn.txt"};
-    }
-    void pathRules()
-    {
-        QFETCH(QString, call);
-        QFETCH(QString, item);
-        QFETCH(bool, withoutPaths);
-        QFETCH(QStringList, expected);
-        CRarUnpacker unpacker;
-        unpacker.SetIni(ini(withoutPaths, withoutPaths, withoutPaths));
-        QVERIFY(unpacker.OpenArchive(fixture("rar5-folders.rar")));
-        const QString target = freshFolder();
-        if (call == QLatin1String("file"))
-            QVERIFY(unpacker.UnpackFile(item, target));
-        else if (call == QLatin1String("folder"))
-            QVERIFY(unpacker.UnpackFolder(item, target));
-        else
-            QVERIFY(unpacker.UnpackArchive(target));
-        QCOMPARE(tree(target).keys(), expected);
-    }
-
-    void replaceAnswers_data()
-    {
-        QTest::addColumn<QList<int>>("answers");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("replaced");  // of the two files of sub/dir1 and sub/dir2
-        QTest::addColumn<int>("questions");
-        QTest::newRow("yes, no is no failure") << QList<int>{int(ReplaceAnswer::Yes), int(ReplaceAnswer::No)} << true << 1 << 2;
-        QTest::newRow("yes to all") << QList<int>{int(ReplaceAnswer::YesToAll)} << true << 2 << 1;
-        QTest::newRow("cancel stops the run") << QList<int>{int(ReplaceAnswer::Cancel)} << false << 0 << 1;
-    }
-    void replaceAnswers()
-    {
-        QFETCH(QList<int>, answers);
-        QFETCH(bool, result);
-        QFETCH(int, replaced);
-        QFETCH(int, questions);
-        const QString target = freshFolder();
-        for (const char *name : {"sub/dir2/file2.txt", "sub/dir1/file1.txt"})
-            QVERIFY(writeFile(target + u'/' + QLatin1String(name), "old"));
-        ScriptedPrompter prompts;
-        for (int answer : answers)
-            prompts.queueReplaceAnswer(ReplaceAnswer(answer));
-        CRarUnpacker unpacker;
-        QVERIFY(unpacker.OpenArchive(fixture("rar4-folders.rar")));
-        QCOMPARE(unpacker.UnpackArchive(target), result);
-        QCOMPARE(int(prompts.records().size()), questions);
-        const int kept = int(readFile(target + "/sub/dir2/file2.txt") == "old") + int(readFile(target + "/sub/dir1/file1.txt") == "old");
-        QCOMPARE(2 - kept, replaced);
-        // Cancel before the first file stops the walk: nothing after it is written.
-        QCOMPARE(QFileInfo::exists(target + "/sub/empty"), answers.first() != int(ReplaceAnswer::Cancel));
-    }
-
-    void stopRequestInterrupts_data()
-    {
-        QTest::addColumn<bool>("interrupt");
-        QTest::newRow("yes, interrupt") << true;
-        QTest::newRow("no, go on") << false;
-    }
-    void stopRequestInterrupts()
-    {
-        QFETCH(bool, interrupt);
-        ScriptedPrompter prompts;
-        prompts.queueMessageAnswer(interrupt ? MsgAnswer::Yes : MsgAnswer::No);
-        QObject progress;
-        CRarUnpacker unpacker;
-        unpacker.SetHandleDialogProgress(&progress);
-        QVERIFY(unpacker.OpenArchive(fixture("rar5-multivolume.part1.rar")));
-        postOrvEvent(&progress, Ev::UnpackStop);
-        const QString target = freshFolder();
-        QCOMPARE(unpacker.UnpackFile(QStringLiteral("vols/bigfile.txt"), target), !interrupt);
-        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Interrupt the unpack?")});
-        QCOMPARE(QFileInfo::exists(target + "/vols/bigfile.txt"), !interrupt);
-        QCOMPARE(tree(target).size(), interrupt ? 1 : 2);
     }
 
     // Random bytes overwritten in every sample: listing and extracting must end, whatever they answer.

@@ -6,9 +6,6 @@
 #include "unpack/sevenzip/szfileextract.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QRandomGenerator>
 
 namespace orv::test {
 
@@ -60,30 +57,6 @@ QStringList makeSourceTree(const QString &root)
     }
     QDir(root).mkpath(QStringLiteral("emptydir"));
     return paths;
-}
-
-QList<SltRecord> listWith7z(const QString &archive, const QString &password)
-{
-    QStringList arguments{QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-p") + password, archive};
-    const ToolRun run = runTool(QStringLiteral("7z"), arguments);
-    QList<SltRecord> records;
-    // Items follow the "----------" line; each is a block of "Name = value" lines ended by a blank line.
-    const qsizetype start = run.output.indexOf("\n----------\n");
-    if (run.exitCode != 0 || start < 0)
-        return records;
-    SltRecord current;
-    for (const QByteArray &line : run.output.mid(start + 12).split('\n')) {
-        const qsizetype equals = line.indexOf(" = ");
-        if (equals > 0) {
-            current.insert(QString::fromUtf8(line.left(equals)), QString::fromUtf8(line.mid(equals + 3)));
-        } else if (line.trimmed().isEmpty() && !current.isEmpty()) {
-            records.append(current);
-            current.clear();
-        }
-    }
-    if (!current.isEmpty())
-        records.append(current);
-    return records;
 }
 
 bool extractEverything(const sz::SevenZipArchive &archive, const QString &folder, const std::optional<QString> &password)

@@ -1,12 +1,11 @@
 #pragma once
 
-// Archives made at test time with the 7z and zip command-line tools, and 7z's own listing as the oracle.
+// Archives made at test time with the 7z and zip command-line tools.
 
 #include "tests/support/tools.h"
 #include "unpack/sevenzip/sevenziparchive.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,10 +17,6 @@ namespace orv::test {
 // A small tree: text, incompressible and empty files, an empty folder, a nested folder and a name outside
 // the BMP. Returns the relative paths of the files (folders not included).
 QStringList makeSourceTree(const QString &root);
-
-// One "7z l -slt" record per item, keyed by the property names ("Path", "Size", "CRC", ...).
-using SltRecord = QHash<QString, QString>;
-QList<SltRecord> listWith7z(const QString &archive, const QString &password = {});
 
 // Every file of an open archive written below folder through the callback the readers extract with; false
 // when the library or the callback reported a failure.

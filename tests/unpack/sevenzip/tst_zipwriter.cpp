@@ -155,7 +155,7 @@ void TestZipWriter::create()
 
     const ToolRun test = runTool(QStringLiteral("7z"), {QStringLiteral("t"), QStringLiteral("-p") + kPassword, archivePath});
     QVERIFY2(test.exitCode == 0, test.output.constData());
-    const QHash<QString, SltRecord> listed = byPath(listWith7z(archivePath, kPassword));
+    const QHash<QString, SltRecord> listed = byPath(sevenZipListing(archivePath, kPassword));
     QCOMPARE(listed.size(), m_files.size() + 1);
     QVERIFY2(listed[QStringLiteral("sub/deeper/c.txt")].value(QStringLiteral("Method")).startsWith(expectedMethod),
              qPrintable(listed[QStringLiteral("sub/deeper/c.txt")].value(QStringLiteral("Method"))));
@@ -184,7 +184,7 @@ void TestZipWriter::updateKeepsReplacesRenamesRemoves()
     const QString archivePath = path(QStringLiteral("update/u.zip"));
     QDir().mkpath(path(QStringLiteral("update")));
     QVERIFY(writeTree(archivePath, {14, 5, ZipEncryption::None, {}}));
-    const QHash<QString, SltRecord> before = byPath(listWith7z(archivePath));
+    const QHash<QString, SltRecord> before = byPath(sevenZipListing(archivePath));
     const QString newer = path(QStringLiteral("update/newer.txt"));
     const QByteArray replacement = QByteArray("replacement ").repeated(100);
     QVERIFY(writeFile(newer, replacement));
@@ -219,7 +219,7 @@ void TestZipWriter::updateKeepsReplacesRenamesRemoves()
     QCOMPARE(read.value(QStringLiteral("added/new.txt")), replacement);
     QCOMPARE(read.value(QStringLiteral("moved/noise.bin")), readFile(m_source + QStringLiteral("/sub/noise.bin")));
     // Kept and renamed entries are copied, not recompressed with the new method.
-    const QHash<QString, SltRecord> after = byPath(listWith7z(archivePath));
+    const QHash<QString, SltRecord> after = byPath(sevenZipListing(archivePath));
     for (const auto &[old, now] : {std::pair{"sub/deeper/c.txt", "sub/deeper/c.txt"}, std::pair{"sub/noise.bin", "moved/noise.bin"}}) {
         const SltRecord &was = before[QString::fromUtf8(old)];
         const SltRecord &is = after[QString::fromUtf8(now)];
@@ -244,7 +244,7 @@ void TestZipWriter::updateKeepsEncryptedEntriesWithoutTheirPassword()
     QCOMPARE(asked, 0);
     const ToolRun test = runTool(QStringLiteral("7z"), {QStringLiteral("t"), QStringLiteral("-p") + kPassword, archivePath});
     QVERIFY2(test.exitCode == 0, test.output.constData());
-    const QHash<QString, SltRecord> listed = byPath(listWith7z(archivePath, kPassword));
+    const QHash<QString, SltRecord> listed = byPath(sevenZipListing(archivePath, kPassword));
     QCOMPARE(listed[QStringLiteral("plain/a.txt")].value(QStringLiteral("Encrypted")), u"-");
     QCOMPARE(listed[QStringLiteral("sub/noise.bin")].value(QStringLiteral("Encrypted")), u"+");
 }

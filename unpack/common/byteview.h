@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace orv::iso {
+namespace orv {
 
-// A bounds-checked window on bytes read from an image. Every field is read through it with an explicit
-// little-endian reader; a read that would leave the window answers 0, so callers check `has` first
-// wherever 0 could be mistaken for a real value.
+// A bounds-checked window on bytes read from a file. Every field of a binary format is read through it
+// with an explicit little-endian reader; a read that would leave the window answers 0, so callers check
+// `has` first wherever 0 could be mistaken for a real value.
 class ByteView
 {
 public:
@@ -56,4 +56,4 @@ private:
     std::size_t m_size = 0;
 };
 
-}  // namespace orv::iso
+}  // namespace orv

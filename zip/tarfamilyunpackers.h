@@ -15,14 +15,16 @@ namespace zip {
 class StreamUnpacker;
 }
 
-// Reads a bzip2 file: one item named after the file, or a tar inside it.
-class CBZip2Unpacker
+// The tar family, read through libarchive: a tar archive, plain or under any compression libarchive knows,
+// and a file compressed with gzip, bzip2 or xz, which holds one item named after the file (a gzip file's
+// header may name it) or a tar. Folders that only the paths of a tar's contents imply are listed too, after
+// the real items. The members differ only in the compression they expect.
+class CTarFamilyUnpacker
 {
 public:
-    CBZip2Unpacker();
-    virtual ~CBZip2Unpacker();
-    CBZip2Unpacker(const CBZip2Unpacker &) = delete;
-    CBZip2Unpacker &operator=(const CBZip2Unpacker &) = delete;
+    virtual ~CTarFamilyUnpacker();
+    CTarFamilyUnpacker(const CTarFamilyUnpacker &) = delete;
+    CTarFamilyUnpacker &operator=(const CTarFamilyUnpacker &) = delete;
 
     void SetIni(const INIUNPACK &ini);
     void SetIniYesToAll(const INIYESTOALL &answers);
@@ -33,7 +35,7 @@ public:
     bool OpenArchive(const QString &path);
     bool CloseArchive();
     // True when the decompressed stream holds a tar: item 0 is then the tar itself and the tar's items
-    // follow.
+    // follow. A plain tar answers false.
     bool IsTarInside() const;
     // Why the last open or extraction failed.
     QString GetLastErrorText() const;
@@ -44,8 +46,8 @@ public:
     // FindNextFileW makes the next item current and answers whether another one follows it.
     bool FindFile();
     bool FindNextFileW();
-    bool GetFileShortInfo(BZIP2FILESHORTINFO &record) const;
-    bool GetFileFullInfo(BZIP2FILEFULLINFO &record) const;
+    bool GetFileShortInfo(TARFILESHORTINFO &record) const;
+    bool GetFileFullInfo(TARFILEFULLINFO &record) const;
 
     bool IsFolder(const QString &path) const;
     QString GetFileOutputInfo(const QString &path) const;
@@ -57,8 +59,35 @@ public:
     bool UnpackArchive(const QString &targetFolder);
     bool UnpackCurrentFile(const QString &name, const QString &targetFolder);
 
+protected:
+    explicit CTarFamilyUnpacker(zip::Compression compression);
+
 private:
     std::unique_ptr<zip::StreamUnpacker> m_impl;
+};
+
+class CTarUnpacker : public CTarFamilyUnpacker
+{
+public:
+    CTarUnpacker() : CTarFamilyUnpacker(zip::Compression::None) {}
+};
+
+class CGZipUnpacker : public CTarFamilyUnpacker
+{
+public:
+    CGZipUnpacker() : CTarFamilyUnpacker(zip::Compression::GZip) {}
+};
+
+class CBZip2Unpacker : public CTarFamilyUnpacker
+{
+public:
+    CBZip2Unpacker() : CTarFamilyUnpacker(zip::Compression::BZip2) {}
+};
+
+class CXzUnpacker : public CTarFamilyUnpacker
+{
+public:
+    CXzUnpacker() : CTarFamilyUnpacker(zip::Compression::Xz) {}
 };
 
 }  // namespace orv
