@@ -122,6 +122,7 @@ void CMainFrame::connectPanes()
     COrvelArchiveTree *tree = m_browser->tree();
     CArchiveDockController *browserCommands = m_browser->controller();
     connect(tree, &COrvelArchiveTree::statusTextChanged, m_statusText, &QLabel::setText);
+    tree->ShowStatus();
     connect(browserCommands, &CArchiveDockController::statusTextChanged, m_statusText, &QLabel::setText);
     connect(m_foundFiles, &CFoundFilesPane::findInBrowserRequested, tree, &COrvelArchiveTree::SelectPath);
     connect(m_foundFiles, &CFoundFilesPane::extractRequested, m_extraction, &CExtractionCommands::ExtractChecked);

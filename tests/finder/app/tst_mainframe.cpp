@@ -132,6 +132,8 @@ void TestMainFrame::firstStartWritesSettingsAndShowsBothPanes()
     QCOMPARE(menuTitles(frame.menuBar()),
              (QStringList{"&File", "&Edit", "&View", "&Bookmarks", "&Tools", "&Help"}));
     QVERIFY(frame.statusBar()->isVisible());
+    // The start drive's line, though the drive was selected before the status bar listened.
+    QVERIFY2(frame.statusText()->text().startsWith(QStringLiteral("Objects: ")), qPrintable(frame.statusText()->text()));
     QCOMPARE(frame.applicationLook(), 218);
     QVERIFY(frame.commands().action(218)->isChecked());
 
