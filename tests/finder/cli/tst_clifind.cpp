@@ -53,6 +53,9 @@ private slots:
         QFile archive(at("tree/a.tgz"));
         QVERIFY(archive.open(QIODevice::ReadWrite));
         QVERIFY(archive.setFileTime(stamp, QFileDevice::FileModificationTime));
+        QVERIFY(orv::test::writeFile(at("odd/semi;colon \"q\".tgz"), orv::test::readFile(at("tree/a.tgz"))));
+        QFile odd(at("odd/semi;colon \"q\".tgz"));
+        QVERIFY(odd.open(QIODevice::ReadWrite) && odd.setFileTime(stamp, QFileDevice::FileModificationTime));
     }
 
     void hits_data()
@@ -79,6 +82,11 @@ private slots:
         QTest::newRow("folder inside the archive")
             << QStringList{"--files", "*", "--format", "csv", "tree/a.tgz/a.tar/docs"}
             << "Name;Path;Size;Modified\n" + x << 1;
+        QTest::newRow("csv: a name holding ; and quotes is quoted")
+            << QStringList{"--archives", "*", "--format", "csv", "odd"}
+            << "Name;Path;Size;Modified\n\"semi;colon \"\"q\"\".tgz\";" + at("odd").toUtf8() + ";"
+                   + QByteArray::number(QFileInfo(at("tree/a.tgz")).size()) + " bytes;01/01/20 00:00:00\n"
+            << 1;
         QTest::newRow("skip compressed tar")
             << QStringList{"--files", "*", "--skip-compressed-tar", "--format", "xml", "tree"}
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<found_files>\n<file>\n<name>a.tar</name>\n<path>"
@@ -110,6 +118,43 @@ private slots:
                      + ";6 bytes;01/01/20 00:00:00\r\n");
     }
 
+    // The workbook and the document the program exports, read back by openpyxl and as the document part's
+    // text.
+    void documents_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("xlsx") << "xlsx"
+                              << "import openpyxl, sys\n"
+                                 "for r in openpyxl.load_workbook(sys.argv[1]).active.iter_rows(values_only=True):\n"
+                                 "    print('|'.join(str(v) for v in r))\n"
+                              << "Num.|Name|Path|Size|Modified\n1|x.txt|" + at("tree/a.tgz/a.tar/docs")
+                                     + "|6 bytes|01/01/20 00:00:00\n";
+        QTest::newRow("docx") << "docx"
+                              << "import sys, zipfile, xml.etree.ElementTree as ET\n"
+                                 "w = '{http://schemas.openxmlformats.org/wordprocessingml/2006/main}'\n"
+                                 "for p in ET.fromstring(zipfile.ZipFile(sys.argv[1]).read('word/document.xml')).iter(w + 'p'):\n"
+                                 "    print(''.join(e.text if e.tag == w + 't' else '\\t' for e in p.iter() if e.tag in (w + 't', w + 'tab')))\n"
+                              << "Name\tPath\tSize\tModified\nx.txt " + at("tree/a.tgz/a.tar/docs")
+                                     + " 6 bytes 01/01/20 00:00:00\n";
+    }
+
+    void documents()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, script);
+        QFETCH(QString, text);
+        const QString output = "list." + format;
+        const Result result = run({"--files", "*.txt", "--format", format, "--output", output, "tree"});
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.err, count(1));
+        QProcess python;
+        python.start("/usr/bin/python3", {"-c", script, at(output)});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()), text);
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -125,6 +170,8 @@ private slots:
         QTest::newRow("bad date") << QStringList{"--files", "*", "--include", "modified=2020-13-01 00:00:00..", "tree"}
                                   << 2 << "bad filter part";
         QTest::newRow("bad format") << QStringList{"--files", "*", "--format", "json", "tree"} << 2 << "--format";
+        QTest::newRow("workbook to standard output") << QStringList{"--files", "*", "--format", "xlsx", "tree"} << 2
+                                                     << "need --output";
         QTest::newRow("option of another command") << QStringList{"--files", "*", "--password", "p", "tree"} << 2
                                                    << "unknown option";
         QTest::newRow("missing place still counts") << QStringList{"--files", "*", "nowhere"} << 1
