@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -81,8 +82,8 @@ struct WalkResult
     bool ok = true;
 };
 
-// The rows one by one: write, tell the progress window, pump, and on a stop request ask whether to
-// interrupt. The question comes at the earliest after the first row, so an interrupted file holds at
+// The rows one by one: write, tell the progress window, pump (see pumpIntervalMs), and on a stop request
+// ask whether to interrupt. The question comes at the earliest after the first row, so an interrupted file holds at
 // least one; No goes on and asks again only after a new request. Then the document's closing part,
 // also after an interrupt.
 WalkResult walkRows(IFoundFilesDocument &document, const IFoundRows &rows, IRunWindow &window, const WalkTexts &texts)
@@ -90,6 +91,8 @@ WalkResult walkRows(IFoundFilesDocument &document, const IFoundRows &rows, IRunW
     RunScope scope(window, texts.title);
     WalkResult result;
     const std::size_t total = rows.count();
+    const int interval = window.pumpIntervalMs();
+    QElapsedTimer sincePump;
     for (std::size_t index = 0; index < total; ++index) {
         const std::optional<FoundRow> row = rows.at(index);
         if (!row)
@@ -99,8 +102,11 @@ WalkResult walkRows(IFoundFilesDocument &document, const IFoundRows &rows, IRunW
             return result;
         }
         ++result.written;
-        sendOrvEvent(scope.progress(), Ev::FindProgress, 0, texts.line.arg(result.written).arg(total));
-        pumpEvents();
+        if (!sincePump.isValid() || sincePump.elapsed() >= interval) {
+            sendOrvEvent(scope.progress(), Ev::FindProgress, 0, texts.line.arg(result.written).arg(total));
+            pumpEvents();
+            sincePump.restart();
+        }
         if (scope.watcher().stopAsked) {
             scope.watcher().stopAsked = false;
             if (askYesNo(texts.question, productName()))
@@ -122,9 +128,9 @@ struct ExportTexts
 ExportTexts exportTexts(ExportTarget target)
 {
     if (target == ExportTarget::Excel)
-        return {tr("Can't open Excel"), tr("No program of this desktop opens the workbook; it is kept as %1"),
+        return {tr("Can't open Excel"), tr("No program of this desktop opens the workbook; it is kept as\n%1"),
                 tr("Export to Excel error:\n%1"), tr("Exported %1 lines to Excel")};
-    return {tr("Can't open Word"), tr("No program of this desktop opens the document; it is kept as %1"),
+    return {tr("Can't open Word"), tr("No program of this desktop opens the document; it is kept as\n%1"),
             tr("Export to Word error:\n%1"), tr("Exported %1 lines to Word")};
 }
 

@@ -25,6 +25,10 @@ public:
     virtual QObject *begin(const QString &title) = 0;
     // Undoes begin, before the closing message.
     virtual void end() = 0;
+    // The least time between two pumps. Emptying the queue repaints the progress window, which costs a
+    // hundred times what writing a row does, so the text is sent and the queue emptied at most this often
+    // (always after the first row); 0 does both after every row.
+    virtual int pumpIntervalMs() const { return 2; }
 };
 
 // Hands a finished file to the desktop's program for it; false when none opens it.

@@ -68,6 +68,13 @@ QString xmlElement(const char *tag, const QString &text, const QString &end)
 // Line breaks become references too: a parser would read a bare CR as LF.
 QString xmlEscaped(const QString &text)
 {
+    // Most names need nothing; they are passed on without a copy.
+    const bool plain = std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return ((u >= 0x20 && u < 0xD800) || (u >= 0xE000 && u <= 0xFFFD)) && u != u'&' && u != u'<' && u != u'>';
+    });
+    if (plain)
+        return text;
     QString out;
     out.reserve(text.size());
     for (char32_t c : text.toUcs4()) {

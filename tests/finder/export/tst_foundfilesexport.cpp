@@ -34,7 +34,7 @@ private:
 };
 
 // Stands in for the progress window: keeps the titles and texts it gets and asks to stop, as its Stop
-// button would, once the given numbers of rows are written.
+// button would, once the given numbers of rows are written. It takes the events after every row.
 class FakeRunWindow : public QObject, public IRunWindow
 {
 public:
@@ -44,6 +44,7 @@ public:
         return this;
     }
     void end() override { ++ended; }
+    int pumpIntervalMs() const override { return 0; }
     bool event(QEvent *event) override
     {
         if (event->type() != Ev::type(Ev::FindProgress))
@@ -199,7 +200,7 @@ private slots:
         QTest::newRow("docx: No, and no program opens it")
             << "docx" << QList<int>{2} << QList<bool>{false} << false << 3
             << QStringList{"Interrupt the export?", "Exported 3 lines to Word",
-                           "Can't open Word\nNo program of this desktop opens the document; it is kept as %1"};
+                           "Can't open Word\nNo program of this desktop opens the document; it is kept as\n%1"};
     }
 
     void interruptProtocol()
