@@ -7,12 +7,12 @@
 #include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
+#include "platform/stopeventfilter.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPointer>
 
 #include <memory>
 
@@ -33,47 +33,27 @@ struct WalkTexts
     QString question;
 };
 
-// Turns the stop request arriving at the progress window into the walk's stop flag.
-class StopWatcher : public QObject
-{
-public:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == Ev::type(Ev::FindStop)) {
-            stopAsked = true;
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-    bool stopAsked = false;
-};
-
-// Shows the progress window for as long as the walk lives, whatever way it ends.
+// Shows the progress window for as long as the walk lives, whatever way it ends, and turns the stop request
+// arriving there into the walk's stop flag.
 class RunScope
 {
 public:
-    RunScope(IRunWindow &window, const QString &title) : m_window(window), m_progress(window.begin(title))
-    {
-        if (m_progress)
-            m_progress->installEventFilter(&m_watcher);
-    }
+    RunScope(IRunWindow &window, const QString &title) : m_window(window) { m_stopFilter.watch(window.begin(title)); }
     ~RunScope()
     {
-        if (m_progress)
-            m_progress->removeEventFilter(&m_watcher);
+        m_stopFilter.watch(nullptr);
         m_window.end();
     }
     RunScope(const RunScope &) = delete;
     RunScope &operator=(const RunScope &) = delete;
 
-    QObject *progress() const { return m_progress; }
-    StopWatcher &watcher() { return m_watcher; }
+    QObject *progress() const { return m_stopFilter.window(); }
+
+    bool stopAsked = false;
 
 private:
     IRunWindow &m_window;
-    StopWatcher m_watcher;
-    QPointer<QObject> m_progress;
+    StopEventFilter m_stopFilter{Ev::FindStop, [this] { stopAsked = true; }, StopEventFilter::Delivery::Take};
 };
 
 struct WalkResult
@@ -107,8 +87,8 @@ WalkResult walkRows(IFoundFilesDocument &document, const IFoundRows &rows, IRunW
             pumpEvents();
             sincePump.restart();
         }
-        if (scope.watcher().stopAsked) {
-            scope.watcher().stopAsked = false;
+        if (scope.stopAsked) {
+            scope.stopAsked = false;
             if (askYesNo(texts.question, productName()))
                 break;
         }
