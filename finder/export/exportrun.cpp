@@ -63,9 +63,9 @@ struct WalkResult
 };
 
 // The rows one by one: write, tell the progress window, pump (see pumpIntervalMs), and on a stop request
-// ask whether to interrupt. The question comes at the earliest after the first row, so an interrupted file holds at
-// least one; No goes on and asks again only after a new request. Then the document's closing part,
-// also after an interrupt.
+// ask whether to interrupt. The question comes at the earliest after the first row, so an interrupted file
+// holds at least one; No goes on and asks again only after a new request. Then the document's closing
+// part, also after an interrupt.
 WalkResult walkRows(IFoundFilesDocument &document, const IFoundRows &rows, IRunWindow &window, const WalkTexts &texts)
 {
     RunScope scope(window, texts.title);

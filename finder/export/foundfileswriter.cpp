@@ -121,7 +121,8 @@ QString foundFilesHeader(FoundFilesFormat format, LineEnd end)
     case FoundFilesFormat::Csv:
         return QStringLiteral("Name;Path;Size;Modified") + eol;
     case FoundFilesFormat::Xml:
-        return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + eol + QStringLiteral("<found_files>") + eol;
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + eol + QStringLiteral("<found_files>")
+               + eol;
     }
     return {};
 }
@@ -142,7 +143,8 @@ QString foundFilesRow(FoundFilesFormat format, const CFileInfo &record, LineEnd 
     case FoundFilesFormat::Csv: {
         const FoundFileTexts t = foundFileTexts(record);
         const QChar semicolon = QLatin1Char(';');
-        return csvValue(t.name) + semicolon + csvValue(t.folder) + semicolon + t.size + semicolon + csvValue(t.time) + eol;
+        return csvValue(t.name) + semicolon + csvValue(t.folder) + semicolon + t.size + semicolon + csvValue(t.time)
+               + eol;
     }
     case FoundFilesFormat::Xml: {
         const FoundFileTexts t = foundFileTexts(record);

@@ -124,9 +124,9 @@ private slots:
         const Result result = run({"--files", "*.txt", "--format", "xlsx", "--output", "list.xlsx", "tree"});
         QCOMPARE(result.exitCode, 0);
         QCOMPARE(result.err, count(1));
-        const orv::test::ProcessRun python = orv::test::runProcess(
-            "/usr/bin/python3", {"-c", "import openpyxl, sys\nfor r in openpyxl.load_workbook(sys.argv[1]).active.values: "
-                                       "print('|'.join(map(str, r)))", at("list.xlsx")});
+        const char script[] = "import openpyxl, sys\n"
+                              "for r in openpyxl.load_workbook(sys.argv[1]).active.values: print('|'.join(map(str, r)))";
+        const orv::test::ProcessRun python = orv::test::runProcess("/usr/bin/python3", {"-c", script, at("list.xlsx")});
         QCOMPARE(QString::fromUtf8(python.out), "Num.|Name|Path|Size|Modified\n1|x.txt|" + at("tree/a.tgz/a.tar/docs")
                                                     + "|6 bytes|01/01/20 00:00:00\n");
     }

@@ -80,7 +80,8 @@ private slots:
         const QString taken = home.path() + QStringLiteral("/report.txt.csv");
         QVERIFY(test::writeFile(taken, "keep me"));
         f.commands.SaveAs(home.path() + QStringLiteral("/report.txt"), 2);
-        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(taken)});
+        QCOMPARE(prompts.texts(),
+                 QStringList{QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(taken)});
         QCOMPARE(test::readFile(taken), QByteArray("keep me"));
     }
 

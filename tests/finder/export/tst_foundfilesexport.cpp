@@ -234,7 +234,8 @@ private slots:
         QCOMPARE(window.ended, 1);
         const bool saving = kSavedForms.contains(kind);
         QCOMPARE(window.titles, QStringList{saving ? "Saving" : "Export"});
-        QCOMPARE(window.texts.last(), QStringLiteral("Current %1 line %2 of 4 ...").arg(saving ? "recording" : "exporting").arg(rows));
+        QCOMPARE(window.texts.last(),
+                 QStringLiteral("Current %1 line %2 of 4 ...").arg(saving ? "recording" : "exporting").arg(rows));
         const QList<QStringList> all = expectedRows(kind);
         QCOMPARE(readWithClient(kind, path), all.mid(0, all.size() - 4 + rows));
         QCOMPARE(opened, saving ? QStringList{} : QStringList{path});
