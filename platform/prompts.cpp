@@ -32,6 +32,8 @@ public:
 
 StderrPrompter g_fallback;
 IPrompter *g_current = nullptr;
+// A worker thread's own prompter: the process-wide one belongs to the main thread.
+thread_local IPrompter *t_threadOwn = nullptr;
 
 }  // namespace
 
@@ -48,7 +50,16 @@ bool IPrompter::confirmFile(const FileConfirmation &question)
 
 IPrompter &prompter()
 {
+    if (t_threadOwn)
+        return *t_threadOwn;
     return g_current ? *g_current : g_fallback;
+}
+
+IPrompter *setThreadPrompter(IPrompter *own)
+{
+    IPrompter *previous = t_threadOwn;
+    t_threadOwn = own;
+    return previous;
 }
 
 IPrompter *setPrompter(IPrompter *next)

@@ -61,6 +61,10 @@ public:
 IPrompter &prompter();
 // Installs a prompter (not owned); null restores the default. Returns the previous one.
 IPrompter *setPrompter(IPrompter *prompter);
+// Installs a prompter (not owned) for the calling thread alone, ahead of the process-wide one; null
+// removes it. Returns the previous one. The process-wide prompter is not thread-safe: a worker thread
+// that may meet a question installs its own.
+IPrompter *setThreadPrompter(IPrompter *prompter);
 
 // Convenience for the common cases.
 void showError(const QString &text, const QString &caption);

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
 #include <QTime>
 
 #include <ctime>
@@ -134,6 +135,8 @@ bool refuse(QString &error, const QString &reason)
     return false;
 }
 
+constexpr int kMaxJobs = 256;
+
 struct OptionValues
 {
     std::optional<SearchMode> mode;
@@ -186,6 +189,11 @@ bool applyOption(FindRequest &request, OptionValues &given, const QStringList &a
         if (!format && !request.document)
             return refuse(error, QStringLiteral("--format takes txt, csv, xml, xlsx or docx"));
         request.format = format.value_or(FoundFilesFormat::Text);
+    } else if (name == QLatin1String("--jobs")) {
+        bool ok = false;
+        request.jobs = value.toInt(&ok);
+        if (!ok || request.jobs < 1 || request.jobs > kMaxJobs)
+            return refuse(error, QStringLiteral("--jobs takes a number from 1 to %1").arg(kMaxJobs));
     } else if (name == QLatin1String("--output")) {
         if (value.isEmpty())
             return refuse(error, QStringLiteral("--output needs a file name"));
@@ -372,11 +380,12 @@ QString CFindCommand::UsageText()
     return QStringLiteral(
         "usage: orvfind-cli find [--mode archives|files|both] [--archives MASK] [--files MASK] [--no-subfolders]\n"
         "                        [--skip-compressed-tar] [--include FILTER] [--exclude FILTER]\n"
-        "                        [--format txt|csv|xml|xlsx|docx] [--output FILE] [--no-pump] PLACE...\n"
+        "                        [--format txt|csv|xml|xlsx|docx] [--output FILE] [--no-pump] [--jobs N] PLACE...\n"
         "FILTER is for=archives|files|both,modified=FROM..TO,size=eq|ge|le:N, each part optional, times as\n"
         "YYYY-MM-DD HH:MM:SS local time. A PLACE is a folder, a file or a folder inside an archive.\n"
         "--output writes the list as the program saves it (UTF-8 with byte-order mark, CR LF lines), or the\n"
-        "workbook (xlsx) or document (docx) that the program exports; those two need --output.\n");
+        "workbook (xlsx) or document (docx) that the program exports; those two need --output.\n"
+        "--jobs lists that many archives at once (default: the number of cores); the output is the same.\n");
 }
 
 void CFindCommand::error(const QString &text)
@@ -392,6 +401,7 @@ std::uint32_t CFindCommand::search(const FindRequest &request, IFoundFileSink &s
     CSearchEngine engine(*m_access, sink);
     engine.SetCriteria(request.criteria);
     engine.SetPumping(request.pumping);
+    engine.SetJobs(request.jobs > 0 ? request.jobs : QThread::idealThreadCount());
     QObject progress;
     engine.SetProgressWindow(&progress);
     CInterruptBridge bridge(nullptr);

@@ -26,6 +26,7 @@ struct FindRequest
     QString output;  // empty: standard output
     QStringList places;
     bool pumping = true;
+    int jobs = 0;  // archives listed at once; 0 for the number of cores
 };
 
 // Parses the arguments after "find"; on a usage error returns no value and sets the reason.

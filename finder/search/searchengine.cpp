@@ -2,6 +2,7 @@
 
 #include "finder/archive/archiveaccess.h"
 #include "finder/archive/archivelisting.h"
+#include "finder/search/listingpool.h"
 #include "platform/events.h"
 #include "platform/product.h"
 #include "platform/prompts.h"
@@ -19,6 +20,9 @@
 namespace orv {
 
 namespace {
+
+// How long the main thread waits for the oldest listing of the pool before it looks at its events again.
+constexpr int kListingWaitMs = 20;
 
 const QString &productCaption()
 {
@@ -104,12 +108,18 @@ std::uint32_t CSearchEngine::Search(const QStringList &places)
     m_stopAsked = false;
     m_cancelled = false;
     m_outOfMemory = false;
+    const std::optional<SearchMode> mode = modeOfText(m_criteria.strMode);
+    if (m_jobs > 1 && mode && *mode != SearchMode::Archives)
+        m_pool = std::make_unique<CListingPool>(m_access.config(), m_criteria, m_jobs);
     for (const QString &place : places) {
         // Once the user confirmed the interruption nothing more is searched, not even a single file.
         if (ended())
             break;
         searchCheckedPlace(withoutTrailingSeparators(place));
+        // The next place may open an archive here, whose messages must not come before this place's.
+        drainListings();
     }
+    m_pool.reset();
     m_criteria.bInnerFolder = false;
     m_criteria.strInnerFolder.clear();
     m_running = false;
@@ -283,23 +293,40 @@ void CSearchEngine::ExamineFile(const CFileInfo &record)
         break;
     case SearchMode::FilesInArchives:
         if (IsArchiveName(record.m_strName) && passesFilters())
-            ListArchive(GetArchiveType(record.m_strFullPath), record.m_strFullPath, record);
+            listInTurn(GetArchiveType(record.m_strFullPath), record.m_strFullPath);
         break;
     case SearchMode::ArchivesAndFiles:
         if (passesFilters() && m_archiveMask.matches(record.m_strName) && IsArchiveName(record.m_strName))
-            ListArchive(GetArchiveType(record.m_strFullPath), record.m_strFullPath, record);
+            listInTurn(GetArchiveType(record.m_strFullPath), record.m_strFullPath);
         break;
     }
 }
 
 void CSearchEngine::ListArchive(ArchiveKindCode code, const QString &archivePath, const CFileInfo &)
 {
+    listArchiveWithin(code, archivePath, restriction());
+}
+
+void CSearchEngine::ListArchiveAlone(ArchiveKindCode code, const QString &archivePath, const QString &restriction)
+{
+    m_stopAsked = false;
+    m_cancelled = false;
+    m_outOfMemory = false;
+    listArchiveWithin(code, archivePath, restriction);
+}
+
+QString CSearchEngine::restriction() const
+{
+    return m_criteria.bInnerFolder ? m_criteria.strInnerFolder : QString();
+}
+
+void CSearchEngine::listArchiveWithin(ArchiveKindCode code, const QString &archivePath, QString restriction)
+{
     if (archivePath.isEmpty())
         return;
     const COpenedArchive archive = m_access.Open(archivePath, code);
     if (!archive)
         return;
-    QString restriction = m_criteria.bInnerFolder ? m_criteria.strInnerFolder : QString();
     m_listing = Listing{};
     if (isCompressedStreamKind(code)) {
         // The tree shows the tar inside as a folder level of its own, which the entries' paths lack.
@@ -348,6 +375,56 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
             return false;
     }
     return !ended();
+}
+
+void CSearchEngine::listInTurn(ArchiveKindCode code, const QString &archivePath)
+{
+    if (!m_pool) {
+        listArchiveWithin(code, archivePath, restriction());
+        return;
+    }
+    waitForRoom();
+    if (ended())
+        return;
+    m_pool->submit(archivePath, code, restriction());
+    while (!ended() && takeOldestListing(0)) {
+    }
+}
+
+bool CSearchEngine::takeOldestListing(int waitMilliseconds)
+{
+    std::optional<CListingPool::Listing> listing = m_pool->takeOldest(waitMilliseconds);
+    if (!listing)
+        return false;
+    if (ended())
+        return true;
+    if (listing->needsMainThread) {
+        listArchiveWithin(listing->kind, listing->archivePath, listing->restriction);
+        return true;
+    }
+    reportProgress(listing->archivePath);
+    for (const CFileInfo &hit : listing->hits) {
+        addHit(hit);
+        if (ended())
+            break;
+    }
+    return true;
+}
+
+void CSearchEngine::waitForRoom()
+{
+    while (!ended() && m_pool->isFull()) {
+        takeOldestListing(kListingWaitMs);
+        interruptConfirmed();
+    }
+}
+
+void CSearchEngine::drainListings()
+{
+    while (m_pool && !ended() && !m_pool->isEmpty()) {
+        takeOldestListing(kListingWaitMs);
+        interruptConfirmed();
+    }
 }
 
 void CSearchEngine::addHit(const CFileInfo &record)

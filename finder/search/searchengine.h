@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -21,6 +23,7 @@ class QObject;
 namespace orv {
 
 class CArchiveAccess;
+class CListingPool;
 class COpenedArchive;
 struct ArchiveEntry;
 
@@ -51,6 +54,12 @@ public:
     void SetPumpInterval(int milliseconds) { m_pumpIntervalMs = milliseconds; }
     // The SugarSync link folder stands for the folders of the SugarSync client.
     void SetSugarSync(const QString &linkFolder, const QStringList &folders);
+    // Above 1, archives are listed by that many workers, each with a layer of its own made from this
+    // one's config; the hits, the questions and the messages still come on this thread, in the order one
+    // thread gives them.
+    void SetJobs(int jobs) { m_jobs = jobs; }
+    // Asked between entries: true ends the listing at once, as if the user had interrupted it.
+    void SetAbandonCheck(std::function<bool()> abandoned) { m_abandoned = std::move(abandoned); }
 
     // The whole search: empties the store, searches every place in order (a folder, a file, or a folder
     // inside an archive), then shows the count. Returns the number of records found.
@@ -62,6 +71,9 @@ public:
     void SearchFolder(const QString &folder);
     void ExamineFile(const CFileInfo &record);
     void ListArchive(ArchiveKindCode code, const QString &archivePath, const CFileInfo &archiveRecord);
+    // One archive as a search of its own, held to a folder inside it when one is given: what a worker of
+    // the listing pool does with each archive it is handed.
+    void ListArchiveAlone(ArchiveKindCode code, const QString &archivePath, const QString &restriction);
     ArchiveKindCode GetArchiveType(const QString &path);
     bool IsArchiveName(const QString &path) const;
     void PumpMessages();
@@ -87,8 +99,16 @@ private:
     bool interruptConfirmed();
     bool visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction);
     void addHit(const CFileInfo &record);
+    void listArchiveWithin(ArchiveKindCode code, const QString &archivePath, QString restriction);
+    QString restriction() const;
+    // Lists now, or hands the archive to the pool once the pool has room.
+    void listInTurn(ArchiveKindCode code, const QString &archivePath);
+    // Takes the oldest listing of the pool when it is finished within the wait; false when none was.
+    bool takeOldestListing(int waitMilliseconds);
+    void waitForRoom();
+    void drainListings();
     // Cancelled by the user or ended for want of memory: nothing more is searched.
-    bool ended() const { return m_cancelled || m_outOfMemory; }
+    bool ended() const { return m_cancelled || m_outOfMemory || (m_abandoned && m_abandoned()); }
 
     CArchiveAccess &m_access;
     IFoundFileSink &m_sink;
@@ -101,6 +121,9 @@ private:
     QElapsedTimer m_sincePump;
     QString m_sugarSyncLinkFolder;
     QStringList m_sugarSyncFolders;
+    int m_jobs = 1;
+    std::function<bool()> m_abandoned;
+    std::unique_ptr<CListingPool> m_pool;
 
     bool m_running = false;
     bool m_stopAsked = false;

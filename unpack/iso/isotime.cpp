@@ -35,9 +35,9 @@ std::int64_t calendarToSeconds(const RecordedTime &time)
     if (!inRange(time))
         return 0;
     // mktime looks at the time zone files on every call, which costs more than the rest of a scan; the
-    // zone's offset changes only on whole hours, so the start of each hour is converted once. One thread
-    // reads images, so the cache needs no lock.
-    static std::unordered_map<std::int64_t, std::optional<std::int64_t>> hours;
+    // zone's offset changes only on whole hours, so the start of each hour is converted once. Images may
+    // be read on several threads at once, each with its own cache, so that none needs a lock.
+    thread_local std::unordered_map<std::int64_t, std::optional<std::int64_t>> hours;
     const std::int64_t key = ((std::int64_t(time.year) * 13 + time.month) * 32 + time.day) * 24 + time.hour;
     auto found = hours.find(key);
     if (found == hours.end()) {

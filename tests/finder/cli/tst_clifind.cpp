@@ -101,10 +101,12 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, out);
         QFETCH(int, found);
-        const Result result = run(arguments);
-        QCOMPARE(result.out, out);
-        QCOMPARE(result.err, count(found));
-        QCOMPARE(result.exitCode, 0);
+        for (const char *jobs : {"1", "3"}) {
+            const Result result = run(QStringList{"--jobs", jobs} + arguments);
+            QCOMPARE(result.out, out);
+            QCOMPARE(result.err, count(found));
+            QCOMPARE(result.exitCode, 0);
+        }
     }
 
     void outputFileIsTheSavedForm()
@@ -145,6 +147,7 @@ private slots:
                                   << "bad filter part";
         QTest::newRow("bad date") << QStringList{"--files", "*", "--include", "modified=2020-13-01 00:00:00..", "tree"}
                                   << 2 << "bad filter part";
+        QTest::newRow("no jobs") << QStringList{"--files", "*", "--jobs", "0", "tree"} << 2 << "--jobs takes";
         QTest::newRow("bad format") << QStringList{"--files", "*", "--format", "json", "tree"} << 2 << "--format";
         QTest::newRow("workbook to standard output") << QStringList{"--files", "*", "--format", "xlsx", "tree"} << 2
                                                      << "need --output";

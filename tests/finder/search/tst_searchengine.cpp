@@ -38,13 +38,14 @@ private:
     struct Outcome
     {
         QStringList hits;  // relative full paths, sorted
+        std::vector<CFileInfo> records;  // as the sink took them
         std::uint32_t count = 0;
         QStringList messages;
         bool outOfMemory = false;
     };
 
     Outcome search(const SearchCriteria &criteria, const QStringList &places, QObject *progress = nullptr,
-                   std::size_t capacity = std::size_t(-1))
+                   std::size_t capacity = std::size_t(-1), int jobs = 1)
     {
         ScriptedPrompter prompts;
         CArchiveAccess access;
@@ -54,12 +55,14 @@ private:
         CSearchEngine engine(access, store);
         engine.SetCriteria(criteria);
         engine.SetProgressWindow(progress);
+        engine.SetJobs(jobs);
         QStringList absolute;
         for (const QString &place : places)
             absolute << at(place);
         Outcome outcome;
         outcome.count = engine.Run(absolute);
-        for (const CFileInfo &record : store.CopyAll())
+        outcome.records = store.CopyAll();
+        for (const CFileInfo &record : outcome.records)
             outcome.hits << record.m_strFullPath.mid(m_dir.path().size() + 1);
         outcome.hits.sort();
         outcome.messages = prompts.texts();
@@ -87,6 +90,10 @@ private slots:
     void refusedHitEndsTheSearch();
     void linkLoopsSearchedOnce();
     void refusedPasswordDoesNotStop();
+    void jobsChangeNothing_data();
+    void jobsChangeNothing();
+    void jobsAskPasswordsInTurn_data();
+    void jobsAskPasswordsInTurn();
 };
 
 void TestSearchEngine::initTestCase()
@@ -119,6 +126,15 @@ void TestSearchEngine::initTestCase()
     QVERIFY(test::writeFile(at("twinsrc/docsX/c.txt"), "c"));
     QVERIFY(QDir().mkpath(at("twins")));
     QVERIFY(runProcess("zip", {"-q", "-r", at("twins/t.zip"), "docs", "Docs", "docsX"}, at("twinsrc")).ok());
+    // Enough archives of each kind that several are listed at once, one of them a level deeper.
+    for (const char *name : {"a.zip", "a.7z", "a.tar", "a.tgz", "a.tar.bz2", "a.tar.xz", "a.cab", "a.iso",
+                                "note.txt.gz"}) {
+        for (int i = 0; i < 7; ++i) {
+            const QString copy = QStringLiteral("many/%1/%2c%3-%4").arg(QLatin1String(name), i == 3 ? "sub/" : "").arg(i).arg(QLatin1String(name));
+            QVERIFY(QDir().mkpath(QFileInfo(at(copy)).path()));
+            QVERIFY(QFile::copy(at(QStringLiteral("arc/") + name), at(copy)));
+        }
+    }
 }
 
 void TestSearchEngine::modes_data()
@@ -281,17 +297,21 @@ void TestSearchEngine::stopAsksAndObeys_data()
 {
     QTest::addColumn<QList<MsgAnswer>>("answers");
     QTest::addColumn<bool>("cancelled");
-    QTest::newRow("yes stops") << QList<MsgAnswer>{MsgAnswer::Yes} << true;
-    QTest::newRow("no goes on") << QList<MsgAnswer>{MsgAnswer::No} << false;
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("yes stops") << QList<MsgAnswer>{MsgAnswer::Yes} << true << 1;
+    QTest::newRow("no goes on") << QList<MsgAnswer>{MsgAnswer::No} << false << 1;
+    QTest::newRow("yes stops, 3 jobs") << QList<MsgAnswer>{MsgAnswer::Yes} << true << 3;
+    QTest::newRow("no goes on, 3 jobs") << QList<MsgAnswer>{MsgAnswer::No} << false << 3;
 }
 
 void TestSearchEngine::stopAsksAndObeys()
 {
     QFETCH(QList<MsgAnswer>, answers);
     QFETCH(bool, cancelled);
+    QFETCH(int, jobs);
     const SearchCriteria criteria = criteriaFor(SearchMode::FilesInArchives, {}, "*");
     ProgressProbe quiet;
-    const Outcome full = search(criteria, {"arc", "arc/a.zip"}, &quiet);
+    const Outcome full = search(criteria, {"arc", "many", "arc/a.zip"}, &quiet);
 
     ScriptedPrompter prompts;
     for (MsgAnswer answer : answers)
@@ -305,18 +325,25 @@ void TestSearchEngine::stopAsksAndObeys()
     probe.stopAfter = 3;
     engine.SetProgressWindow(&probe);
     engine.SetPumpInterval(0);
-    // The second place is a single archive: after a confirmed interruption it is not listed either.
-    const std::uint32_t count = engine.Run({at("arc"), at("arc/a.zip")});
+    engine.SetJobs(jobs);
+    // The last place is a single archive: after a confirmed interruption it is not listed either.
+    const std::uint32_t count = engine.Run({at("arc"), at("many"), at("arc/a.zip")});
     QCOMPARE(engine.IsCancelled(), cancelled);
     const QStringList expected{"Interrupt the find?", CSearchEngine::CountMessage(count)};
     QCOMPARE(prompts.texts(), expected);
     QCOMPARE(prompts.records().front().buttons, MsgButtons::YesNo);
+    // What is kept is the start of the whole search, wherever the workers had got to.
+    const std::vector<CFileInfo> kept = store.CopyAll();
+    QVERIFY(kept.size() <= full.records.size());
+    QVERIFY(std::equal(kept.begin(), kept.end(), full.records.begin()));
     if (cancelled) {
-        QCOMPARE(probe.paths.size(), 3);
         QVERIFY(count < full.count);
+        if (jobs == 1)
+            QCOMPARE(probe.paths.size(), 3);
     } else {
-        QCOMPARE(probe.paths, quiet.paths);
         QCOMPARE(count, full.count);
+        if (jobs == 1)
+            QCOMPARE(probe.paths, quiet.paths);
     }
 }
 
@@ -395,6 +422,98 @@ void TestSearchEngine::refusedPasswordDoesNotStop()
     QCOMPARE(engine.Run({dir.path()}), 2u);
     QVERIFY(!engine.IsCancelled());
     QCOMPARE(prompts.texts().last(), CSearchEngine::CountMessage(2));
+}
+
+// Any number of jobs gives the hits, in their order, and the messages of one thread.
+void TestSearchEngine::jobsChangeNothing_data()
+{
+    QTest::addColumn<SearchCriteria>("criteria");
+    QTest::addColumn<QStringList>("places");
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<int>("capacity");
+
+    const SearchCriteria all = criteriaFor(SearchMode::FilesInArchives, {}, "*");
+    const int unlimited = -1;
+    for (const char *kind : {"a.zip", "a.7z", "a.tar", "a.tgz", "a.tar.bz2", "a.tar.xz", "a.cab", "a.iso",
+                             "note.txt.gz"}) {
+        for (int jobs : {2, 5})
+            QTest::addRow("%s, %d jobs", kind, jobs) << all << QStringList{QStringLiteral("many/") + kind} << jobs
+                                                     << unlimited;
+    }
+    SearchCriteria skip = criteriaFor(SearchMode::ArchivesAndFiles, "*", "*.txt");
+    skip.bSkipCompressedTar = true;
+    QTest::newRow("every kind and a broken one, both modes, skipping tars, 3 jobs")
+        << skip << QStringList{"arc", "many"} << 3 << unlimited;
+    QTest::newRow("folders inside archives between whole trees, 2 jobs")
+        << all << QStringList{"arc/a.7z/docs", "many/a.zip", "arc/a.tgz/a.tar/docs", "many/a.cab"} << 2 << unlimited;
+    QTest::newRow("out of memory midway, 4 jobs") << all << QStringList{"many"} << 4 << 61;
+}
+
+void TestSearchEngine::jobsChangeNothing()
+{
+    QFETCH(SearchCriteria, criteria);
+    QFETCH(QStringList, places);
+    QFETCH(int, jobs);
+    QFETCH(int, capacity);
+    const Outcome one = search(criteria, places, nullptr, std::size_t(capacity), 1);
+    const Outcome many = search(criteria, places, nullptr, std::size_t(capacity), jobs);
+    QVERIFY(one.count > 0);
+    QCOMPARE(many.records, one.records);
+    QCOMPARE(many.messages, one.messages);
+    QCOMPARE(many.outOfMemory, one.outOfMemory);
+}
+
+// A worker never asks: an archive that needs a password is listed again on the main thread, in its turn,
+// so each is asked for once and in the order of one thread.
+void TestSearchEngine::jobsAskPasswordsInTurn_data()
+{
+    QTest::addColumn<std::optional<QString>>("password");
+    QTest::newRow("refused") << std::optional<QString>();
+    QTest::newRow("given") << std::optional<QString>("secret");
+}
+
+void TestSearchEngine::jobsAskPasswordsInTurn()
+{
+    QFETCH(std::optional<QString>, password);
+    QTemporaryDir dir;
+    QStringList locked;
+    for (int i = 0; i < 12; ++i) {
+        const QString path = dir.path() + QStringLiteral("/%1/%2.7z").arg(i % 3).arg(i);
+        if (i % 4 == 1) {
+            QVERIFY(runProcess("7z", {"a", "-bd", "-y", "-psecret", "-mhe=on", path, "top.txt"}, at("src")).ok());
+            locked << path;
+        } else {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()) && QFile::copy(at("arc/a.7z"), path));
+        }
+    }
+    const auto run = [&](int jobs) {
+        ScriptedPrompter prompts;
+        prompts.setDefaultPassword(password);
+        CArchiveAccess access;
+        enableAllTypes(access);
+        CResultStore store;
+        CSearchEngine engine(access, store);
+        engine.SetCriteria(criteriaFor(SearchMode::FilesInArchives, {}, "*.txt"));
+        engine.SetJobs(jobs);
+        engine.Run({dir.path()});
+        QStringList asked;
+        for (const ScriptedPrompter::Record &record : prompts.records())
+            asked << QString::number(record.kind) + " " + record.text;
+        return std::pair{store.CopyAll(), asked};
+    };
+    const auto one = run(1);
+    const auto many = run(4);
+    QCOMPARE(many.second, one.second);
+    QCOMPARE(many.first, one.first);
+    QStringList passwordsAsked;
+    for (const QString &question : many.second) {
+        if (question.startsWith(QString::number(ScriptedPrompter::Record::Password) + " "))
+            passwordsAsked << question.section(' ', 1);
+    }
+    std::sort(locked.begin(), locked.end());
+    std::sort(passwordsAsked.begin(), passwordsAsked.end());
+    QCOMPARE(passwordsAsked.removeDuplicates(), 0);
+    QCOMPARE(passwordsAsked, locked);
 }
 
 QTEST_GUILESS_MAIN(TestSearchEngine)

@@ -1,0 +1,185 @@
+#include "listingpool.h"
+
+#include "finder/search/searchengine.h"
+#include "platform/prompts.h"
+
+#include <chrono>
+#include <new>
+
+namespace orv {
+
+namespace {
+
+// Takes the questions of a worker for its lifetime. Nobody may be asked from there, so a question only
+// marks the listing as one for the main thread, and gets the answer that changes nothing.
+class CDeferringPrompter : public IPrompter
+{
+public:
+    CDeferringPrompter() : m_previous(setThreadPrompter(this)) {}
+    ~CDeferringPrompter() override { setThreadPrompter(m_previous); }
+    CDeferringPrompter(const CDeferringPrompter &) = delete;
+    CDeferringPrompter &operator=(const CDeferringPrompter &) = delete;
+
+    bool asked() const { return m_asked; }
+    void reset() { m_asked = false; }
+
+    MsgAnswer message(const QString &, const QString &, MsgIcon, MsgButtons buttons) override
+    {
+        m_asked = true;
+        switch (buttons) {
+        case MsgButtons::Ok:
+            return MsgAnswer::Ok;
+        case MsgButtons::YesNo:
+            return MsgAnswer::No;
+        case MsgButtons::OkCancel:
+        case MsgButtons::YesNoCancel:
+        case MsgButtons::RetryCancel:
+            break;
+        }
+        return MsgAnswer::Cancel;
+    }
+    ReplaceAnswer confirmReplace(const ReplaceQuestion &) override
+    {
+        m_asked = true;
+        return ReplaceAnswer::Cancel;
+    }
+    std::optional<QString> password(const QString &) override
+    {
+        m_asked = true;
+        return std::nullopt;
+    }
+
+private:
+    IPrompter *m_previous;
+    bool m_asked = false;
+};
+
+// Keeps the hits of one listing; refuses a hit only when there is no memory for it.
+class CHitCollector : public IFoundFileSink
+{
+public:
+    void FreeAll() override { m_hits.clear(); }
+    bool AddFoundFile(const CFileInfo &record) override
+    {
+        try {
+            m_hits.push_back(record);
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        return true;
+    }
+    std::uint32_t foundCount() const override { return std::uint32_t(m_hits.size()); }
+    std::vector<CFileInfo> take() { return std::exchange(m_hits, {}); }
+
+private:
+    std::vector<CFileInfo> m_hits;
+};
+
+ArchiveAccessConfig forWorker(ArchiveAccessConfig config)
+{
+    config.observer = nullptr;
+    config.fileTree = nullptr;
+    return config;
+}
+
+}  // namespace
+
+CListingPool::CListingPool(const ArchiveAccessConfig &config, const SearchCriteria &criteria, int jobs)
+    : m_config(forWorker(config)), m_criteria(criteria), m_window(std::size_t(jobs) * 4)
+{
+    m_workers.reserve(std::size_t(jobs));
+    for (int i = 0; i < jobs; ++i)
+        m_workers.emplace_back([this] { work(); });
+}
+
+CListingPool::~CListingPool()
+{
+    m_abandoned = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_queued.notify_all();
+    for (std::thread &worker : m_workers)
+        worker.join();
+}
+
+bool CListingPool::isFull() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_slots.size() >= m_window;
+}
+
+bool CListingPool::isEmpty() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_slots.empty();
+}
+
+void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Slot slot;
+        slot.listing.archivePath = archivePath;
+        slot.listing.kind = kind;
+        slot.listing.restriction = restriction;
+        m_slots.push_back(std::move(slot));
+    }
+    m_queued.notify_one();
+}
+
+std::optional<CListingPool::Listing> CListingPool::takeOldest(int waitMilliseconds)
+{
+    std::unique_lock lock(m_mutex);
+    const auto oldestDone = [this] { return !m_slots.empty() && m_slots.front().done; };
+    if (!m_finished.wait_for(lock, std::chrono::milliseconds(waitMilliseconds), oldestDone))
+        return std::nullopt;
+    Listing listing = std::move(m_slots.front().listing);
+    m_slots.pop_front();
+    ++m_firstSequence;
+    return listing;
+}
+
+std::optional<std::pair<std::uint64_t, CListingPool::Listing>> CListingPool::claim()
+{
+    std::unique_lock lock(m_mutex);
+    m_queued.wait(lock, [this] { return m_closing || m_nextToClaim < m_firstSequence + m_slots.size(); });
+    if (m_closing)
+        return std::nullopt;
+    const std::uint64_t sequence = m_nextToClaim++;
+    return std::pair{sequence, m_slots[std::size_t(sequence - m_firstSequence)].listing};
+}
+
+void CListingPool::finish(std::uint64_t sequence, Listing listing)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Slot &slot = m_slots[std::size_t(sequence - m_firstSequence)];
+        slot.listing = std::move(listing);
+        slot.done = true;
+    }
+    m_finished.notify_all();
+}
+
+void CListingPool::work()
+{
+    CDeferringPrompter prompts;
+    CArchiveAccess access(m_config);
+    CHitCollector collector;
+    CSearchEngine engine(access, collector);
+    engine.SetCriteria(m_criteria);
+    engine.SetPumping(false);
+    engine.SetAbandonCheck([this, &prompts] { return prompts.asked() || m_abandoned.load(std::memory_order_relaxed); });
+    while (std::optional<std::pair<std::uint64_t, Listing>> job = claim()) {
+        Listing &listing = job->second;
+        prompts.reset();
+        engine.ListArchiveAlone(listing.kind, listing.archivePath, listing.restriction);
+        listing.needsMainThread = prompts.asked();
+        listing.hits = listing.needsMainThread ? std::vector<CFileInfo>{} : collector.take();
+        collector.FreeAll();
+        finish(job->first, std::move(listing));
+    }
+}
+
+}  // namespace orv

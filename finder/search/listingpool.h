@@ -1,0 +1,79 @@
+#pragma once
+
+#include "finder/archive/archiveaccess.h"
+#include "finder/search/foundfiles.h"
+#include "finder/search/searchcriteria.h"
+
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace orv {
+
+// Lists the archives of a search on worker threads, each with an archive layer and readers of its own, and
+// hands the listings back in the order they were asked for. At most a small window of archives is queued,
+// listed or waiting ahead of the oldest one, so memory does not grow with the tree.
+//
+// Nobody may be asked anything from a worker: the first question a listing meets (a password, an error
+// message) ends it, and the listing comes back marked for the main thread, which lists the archive again
+// itself, in turn, where the question can be asked.
+class CListingPool
+{
+public:
+    struct Listing
+    {
+        QString archivePath;
+        ArchiveKindCode kind = ArchiveKind::None;
+        QString restriction;  // the folder inside the archive the search is held to; empty for all
+        std::vector<CFileInfo> hits;
+        bool needsMainThread = false;
+    };
+
+    // The layer's config with its observer and file tree dropped: both belong to the main thread.
+    CListingPool(const ArchiveAccessConfig &config, const SearchCriteria &criteria, int jobs);
+    // Abandons every listing not yet taken.
+    ~CListingPool();
+    CListingPool(const CListingPool &) = delete;
+    CListingPool &operator=(const CListingPool &) = delete;
+
+    bool isFull() const;
+    bool isEmpty() const;
+    void submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction);
+    // The oldest listing once it is finished, waiting for it at most that long; no value otherwise.
+    std::optional<Listing> takeOldest(int waitMilliseconds);
+
+private:
+    struct Slot
+    {
+        Listing listing;
+        bool done = false;
+    };
+
+    void work();
+    // The next queued archive, claimed for the calling worker; no value once the pool closes.
+    std::optional<std::pair<std::uint64_t, Listing>> claim();
+    void finish(std::uint64_t sequence, Listing listing);
+
+    ArchiveAccessConfig m_config;
+    SearchCriteria m_criteria;
+    std::size_t m_window;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_queued;
+    std::condition_variable m_finished;
+    std::deque<Slot> m_slots;
+    std::uint64_t m_firstSequence = 0;  // that of m_slots.front()
+    std::uint64_t m_nextToClaim = 0;
+    bool m_closing = false;
+    std::atomic<bool> m_abandoned{false};
+    std::vector<std::thread> m_workers;
+};
+
+}  // namespace orv
