@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Searches a corpus of 2,000 archives (ZIP, tar.gz, 7z and a few ISO images) holding 100,000 entries in a
 # folder tree for '*.txt' entries with orvfind-cli, side by side with ugrep and a bsdtar loop, checks that
-# every hit of the peers is among ours, and times our search with event pumping after every entry and
-# without it. Not a test: run it by hand on a quiet machine.
+# every hit of the peers is among ours, and times our search with one job and with one per core (whose
+# output must be byte for byte the same), and with one job without event pumping. Not a test: run it by
+# hand on a quiet machine; the load average at the end says how quiet it was.
 #   bench/find-bench.sh [BUILD_DIR]    (default: build)
 set -euo pipefail
 
@@ -55,10 +56,13 @@ bsdtar_loop() {
         while IFS= read -r -d '' a; do bsdtar -tf "$a" | sed -n "s|^\(.*\.txt\)\$|$a/\1|p"; done
 }
 
-t_ours=$(seconds "$work/ours" "$ours" find --mode files --files '*.txt' "$corpus")
-t_nopump=$(seconds "$work/nopump" "$ours" find --no-pump --mode files --files '*.txt' "$corpus")
+jobs=$(nproc)
+t_ours=$(seconds "$work/ours" "$ours" find --jobs 1 --mode files --files '*.txt' "$corpus")
+t_jobs=$(seconds "$work/jobs" "$ours" find --jobs "$jobs" --mode files --files '*.txt' "$corpus")
+t_nopump=$(seconds "$work/nopump" "$ours" find --jobs 1 --no-pump --mode files --files '*.txt' "$corpus")
 t_ugrep=$(seconds "$work/ugrep" ugrep -z -r -l -g '*.txt' '' "$corpus")
 t_bsdtar=$(seconds "$work/bsdtar" bsdtar_loop)
+same_output=$(cmp -s "$work/ours" "$work/jobs" && echo yes || echo NO)
 
 # The same hit in the same words: archive path "/" path inside, without the tar level of a tar.gz.
 sed -E 's|^(.*) ([^ ]+) [0-9][0-9 ]* bytes .*$|\2/\1|' "$work/ours" |
@@ -73,7 +77,10 @@ ugrep_saw_7z=$(grep -c '\.7z/' "$work/ugrep.norm" || true)
 printf 'hits: ours %d (7z: %d), ugrep %d (7z: %d), bsdtar loop %d\n' "$(wc -l <"$work/ours.norm")" "$ugrep_7z" \
     "$(wc -l <"$work/ugrep.norm")" "$ugrep_saw_7z" "$(wc -l <"$work/bsdtar.norm")"
 printf 'peer hits missing from ours: ugrep %d, bsdtar %d\n' "$missing_ugrep" "$missing_bsdtar"
-printf 'time: ours %.3f s, ours without pumping %.3f s, ugrep %.3f s, bsdtar loop %.3f s\n' \
-    "$t_ours" "$t_nopump" "$t_ugrep" "$t_bsdtar"
-printf 'ratio ours / ugrep %.2f; pumping costs %.1f %%\n' "$(echo "$t_ours / $t_ugrep" | bc -l)" \
-    "$(echo "($t_ours - $t_nopump) * 100 / $t_nopump" | bc -l)"
+printf 'output of %d jobs the same as of 1 job: %s\n' "$jobs" "$same_output"
+printf 'time: ours 1 job %.3f s, ours %d jobs %.3f s, ours 1 job without pumping %.3f s, ugrep %.3f s, ' \
+    "$t_ours" "$jobs" "$t_jobs" "$t_nopump" "$t_ugrep"
+printf 'bsdtar loop %.3f s\n' "$t_bsdtar"
+printf 'ratio ours / ugrep: 1 job %.2f, %d jobs %.2f; pumping costs %.1f %%\n' "$(echo "$t_ours / $t_ugrep" | bc -l)" \
+    "$jobs" "$(echo "$t_jobs / $t_ugrep" | bc -l)" "$(echo "($t_ours - $t_nopump) * 100 / $t_nopump" | bc -l)"
+printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
