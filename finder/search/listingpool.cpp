@@ -116,7 +116,8 @@ bool CListingPool::isEmpty() const
     return m_slots.empty();
 }
 
-void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction)
+void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction,
+                          const std::optional<ArchiveStamp> &stamp)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -124,6 +125,7 @@ void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, cons
         slot.listing.archivePath = archivePath;
         slot.listing.kind = kind;
         slot.listing.restriction = restriction;
+        slot.listing.stamp = stamp;
         m_slots.push_back(std::move(slot));
     }
     m_queued.notify_one();
@@ -174,8 +176,11 @@ void CListingPool::work()
     while (std::optional<std::pair<std::uint64_t, Listing>> job = claim()) {
         Listing &listing = job->second;
         prompts.reset();
-        engine.ListArchiveAlone(listing.kind, listing.archivePath, listing.restriction);
+        listing.captured = engine.ListArchiveAlone(listing.kind, listing.archivePath, listing.restriction,
+                                                   listing.stamp.has_value());
         listing.needsMainThread = prompts.asked();
+        if (listing.needsMainThread)
+            listing.captured.reset();
         listing.hits = listing.needsMainThread ? std::vector<CFileInfo>{} : collector.take();
         collector.FreeAll();
         finish(job->first, std::move(listing));

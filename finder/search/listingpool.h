@@ -2,6 +2,7 @@
 
 #include "finder/archive/archiveaccess.h"
 #include "finder/search/foundfiles.h"
+#include "finder/search/listingcatalogue.h"
 #include "finder/search/searchcriteria.h"
 
 #include <QString>
@@ -32,7 +33,9 @@ public:
         QString archivePath;
         ArchiveKindCode kind = ArchiveKind::None;
         QString restriction;  // the folder inside the archive the search is held to; empty for all
+        std::optional<ArchiveStamp> stamp;  // given when the listing is to be catalogued
         std::vector<CFileInfo> hits;
+        std::optional<CataloguedListing> captured;
         bool needsMainThread = false;
     };
 
@@ -45,7 +48,8 @@ public:
 
     bool isFull() const;
     bool isEmpty() const;
-    void submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction);
+    void submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction,
+                const std::optional<ArchiveStamp> &stamp);
     // The oldest listing once it is finished, waiting for it at most that long; no value otherwise.
     std::optional<Listing> takeOldest(int waitMilliseconds);
 

@@ -58,6 +58,45 @@ QString withoutTrailingSeparators(QString path)
     return path;
 }
 
+// Notes whether anything was asked or shown on this thread while it lives, and hands every question on to
+// the prompter it stands in front of.
+class CQuestionWatch : public IPrompter
+{
+public:
+    CQuestionWatch() : m_next(prompter()), m_previous(setThreadPrompter(this)) {}
+    ~CQuestionWatch() override { setThreadPrompter(m_previous); }
+    CQuestionWatch(const CQuestionWatch &) = delete;
+    CQuestionWatch &operator=(const CQuestionWatch &) = delete;
+
+    bool asked() const { return m_asked; }
+
+    MsgAnswer message(const QString &text, const QString &caption, MsgIcon icon, MsgButtons buttons) override
+    {
+        m_asked = true;
+        return m_next.message(text, caption, icon, buttons);
+    }
+    ReplaceAnswer confirmReplace(const ReplaceQuestion &question) override
+    {
+        m_asked = true;
+        return m_next.confirmReplace(question);
+    }
+    std::optional<QString> password(const QString &archivePath) override
+    {
+        m_asked = true;
+        return m_next.password(archivePath);
+    }
+    bool confirmFile(const FileConfirmation &question) override
+    {
+        m_asked = true;
+        return m_next.confirmFile(question);
+    }
+
+private:
+    IPrompter &m_next;
+    IPrompter *m_previous;
+    bool m_asked = false;
+};
+
 }  // namespace
 
 CSearchEngine::CSearchEngine(CArchiveAccess &access, IFoundFileSink &sink) : m_access(access), m_sink(sink) {}
@@ -120,6 +159,13 @@ std::uint32_t CSearchEngine::Search(const QStringList &places)
         drainListings();
     }
     m_pool.reset();
+    if (m_catalogue) {
+        if (!m_cancelled) {
+            for (const QString &place : places)
+                m_catalogue->dropGone(withoutTrailingSeparators(place));
+        }
+        m_catalogue->commit();
+    }
     m_criteria.bInnerFolder = false;
     m_criteria.strInnerFolder.clear();
     m_running = false;
@@ -304,15 +350,16 @@ void CSearchEngine::ExamineFile(const CFileInfo &record)
 
 void CSearchEngine::ListArchive(ArchiveKindCode code, const QString &archivePath, const CFileInfo &)
 {
-    listArchiveWithin(code, archivePath, restriction());
+    listArchiveWithin(code, archivePath, restriction(), false);
 }
 
-void CSearchEngine::ListArchiveAlone(ArchiveKindCode code, const QString &archivePath, const QString &restriction)
+std::optional<CataloguedListing> CSearchEngine::ListArchiveAlone(ArchiveKindCode code, const QString &archivePath,
+                                                                 const QString &restriction, bool capture)
 {
     m_stopAsked = false;
     m_cancelled = false;
     m_outOfMemory = false;
-    listArchiveWithin(code, archivePath, restriction);
+    return listArchiveWithin(code, archivePath, restriction, capture);
 }
 
 QString CSearchEngine::restriction() const
@@ -320,13 +367,35 @@ QString CSearchEngine::restriction() const
     return m_criteria.bInnerFolder ? m_criteria.strInnerFolder : QString();
 }
 
-void CSearchEngine::listArchiveWithin(ArchiveKindCode code, const QString &archivePath, QString restriction)
+std::optional<CataloguedListing> CSearchEngine::listArchiveWithin(ArchiveKindCode code, const QString &archivePath,
+                                                                  QString restriction, bool capture)
 {
     if (archivePath.isEmpty())
-        return;
+        return std::nullopt;
+    const CQuestionWatch questions;
     const COpenedArchive archive = m_access.Open(archivePath, code);
     if (!archive)
-        return;
+        return std::nullopt;
+    restriction = prepareListing(code, isCompressedStreamKind(code) && archive->isTarInside(), restriction);
+    std::optional<CataloguedListing> captured;
+    if (capture)
+        captured.emplace().tarInside = m_listing.tarInside;
+    bool stopped = false;
+    forEachEntry(archive.reader(), TarNames::AsListed, [&](const ArchiveEntry &entry) {
+        if (captured)
+            captured->entries.push_back(entry);
+        stopped = !visitEntry(entry, archivePath, restriction);
+        return !stopped;
+    });
+    // A listing cut short, or one that needed a password (whose names may be secret) or showed a message
+    // that a replay would not show again, is read anew every time.
+    if (stopped || questions.asked() || archive->enteredPassword())
+        return std::nullopt;
+    return captured;
+}
+
+QString CSearchEngine::prepareListing(ArchiveKindCode code, bool tarInside, QString restriction)
+{
     m_listing = Listing{};
     if (isCompressedStreamKind(code)) {
         // The tree shows the tar inside as a folder level of its own, which the entries' paths lack.
@@ -334,11 +403,29 @@ void CSearchEngine::listArchiveWithin(ArchiveKindCode code, const QString &archi
             const qsizetype slash = restriction.indexOf(QLatin1Char('/'));
             restriction = slash < 0 ? QString() : restriction.mid(slash + 1);
         }
-        m_listing.tarInside = archive->isTarInside();
+        m_listing.tarInside = tarInside;
         m_listing.skipAfterTest = m_listing.tarInside && m_criteria.bSkipCompressedTar;
     }
-    forEachEntry(archive.reader(), TarNames::AsListed,
-                 [&](const ArchiveEntry &entry) { return visitEntry(entry, archivePath, restriction); });
+    return restriction;
+}
+
+void CSearchEngine::replayListing(ArchiveKindCode code, const QString &archivePath, const CataloguedListing &listing,
+                                  const QString &restriction)
+{
+    const QString within = prepareListing(code, listing.tarInside, restriction);
+    for (const ArchiveEntry &entry : listing.entries) {
+        if (!visitEntry(entry, archivePath, within))
+            return;
+    }
+}
+
+void CSearchEngine::listAndCatalogue(ArchiveKindCode code, const QString &archivePath, const QString &restriction,
+                                     const std::optional<ArchiveStamp> &stamp)
+{
+    const std::optional<CataloguedListing> captured =
+        listArchiveWithin(code, archivePath, restriction, m_catalogue && stamp);
+    if (captured && m_catalogue && stamp)
+        m_catalogue->store(archivePath, code, *stamp, *captured);
 }
 
 // One entry of the archive being listed; false ends the listing.
@@ -379,14 +466,26 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
 
 void CSearchEngine::listInTurn(ArchiveKindCode code, const QString &archivePath)
 {
+    std::optional<ArchiveStamp> stamp;
+    if (m_catalogue && !archivePath.isEmpty())
+        stamp = ArchiveStamp::of(archivePath);
+    if (stamp) {
+        if (const std::optional<CataloguedListing> known = m_catalogue->find(archivePath, code, *stamp)) {
+            // Its hits come after those of the archives still being listed.
+            drainListings();
+            if (!ended())
+                replayListing(code, archivePath, *known, restriction());
+            return;
+        }
+    }
     if (!m_pool) {
-        listArchiveWithin(code, archivePath, restriction());
+        listAndCatalogue(code, archivePath, restriction(), stamp);
         return;
     }
     waitForRoom();
     if (ended())
         return;
-    m_pool->submit(archivePath, code, restriction());
+    m_pool->submit(archivePath, code, restriction(), stamp);
     while (!ended() && takeOldestListing(0)) {
     }
 }
@@ -399,9 +498,11 @@ bool CSearchEngine::takeOldestListing(int waitMilliseconds)
     if (ended())
         return true;
     if (listing->needsMainThread) {
-        listArchiveWithin(listing->kind, listing->archivePath, listing->restriction);
+        listAndCatalogue(listing->kind, listing->archivePath, listing->restriction, listing->stamp);
         return true;
     }
+    if (listing->captured && m_catalogue && listing->stamp)
+        m_catalogue->store(listing->archivePath, listing->kind, *listing->stamp, *listing->captured);
     reportProgress(listing->archivePath);
     for (const CFileInfo &hit : listing->hits) {
         addHit(hit);

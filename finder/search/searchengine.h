@@ -2,6 +2,7 @@
 
 #include "finder/archive/archivekind.h"
 #include "finder/search/foundfiles.h"
+#include "finder/search/listingcatalogue.h"
 #include "finder/search/searchcriteria.h"
 #include "platform/events.h"
 #include "platform/stopeventfilter.h"
@@ -58,6 +59,9 @@ public:
     // one's config; the hits, the questions and the messages still come on this thread, in the order one
     // thread gives them.
     void SetJobs(int jobs) { m_jobs = jobs; }
+    // Asked first for each archive: one whose listing it holds for the file as it is now is not opened,
+    // and the listing of one that is opened is stored there. Not owned; null for none.
+    void SetCatalogue(CListingCatalogue *catalogue) { m_catalogue = catalogue; }
     // Asked between entries: true ends the listing at once, as if the user had interrupted it.
     void SetAbandonCheck(std::function<bool()> abandoned) { m_abandoned = std::move(abandoned); }
 
@@ -72,8 +76,10 @@ public:
     void ExamineFile(const CFileInfo &record);
     void ListArchive(ArchiveKindCode code, const QString &archivePath, const CFileInfo &archiveRecord);
     // One archive as a search of its own, held to a folder inside it when one is given: what a worker of
-    // the listing pool does with each archive it is handed.
-    void ListArchiveAlone(ArchiveKindCode code, const QString &archivePath, const QString &restriction);
+    // the listing pool does with each archive it is handed. With capture, returns the whole listing when
+    // it may be catalogued: read to its end, nothing asked or shown, no password entered.
+    std::optional<CataloguedListing> ListArchiveAlone(ArchiveKindCode code, const QString &archivePath,
+                                                      const QString &restriction, bool capture);
     ArchiveKindCode GetArchiveType(const QString &path);
     bool IsArchiveName(const QString &path) const;
     void PumpMessages();
@@ -99,7 +105,15 @@ private:
     bool interruptConfirmed();
     bool visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction);
     void addHit(const CFileInfo &record);
-    void listArchiveWithin(ArchiveKindCode code, const QString &archivePath, QString restriction);
+    std::optional<CataloguedListing> listArchiveWithin(ArchiveKindCode code, const QString &archivePath,
+                                                       QString restriction, bool capture);
+    // Lists on this thread and stores the listing when it may be catalogued.
+    void listAndCatalogue(ArchiveKindCode code, const QString &archivePath, const QString &restriction,
+                          const std::optional<ArchiveStamp> &stamp);
+    void replayListing(ArchiveKindCode code, const QString &archivePath, const CataloguedListing &listing,
+                       const QString &restriction);
+    // Readies the state of a listing; returns the restriction as the entries' paths spell it.
+    QString prepareListing(ArchiveKindCode code, bool tarInside, QString restriction);
     QString restriction() const;
     // Lists now, or hands the archive to the pool once the pool has room.
     void listInTurn(ArchiveKindCode code, const QString &archivePath);
@@ -124,6 +138,7 @@ private:
     int m_jobs = 1;
     std::function<bool()> m_abandoned;
     std::unique_ptr<CListingPool> m_pool;
+    CListingCatalogue *m_catalogue = nullptr;
 
     bool m_running = false;
     bool m_stopAsked = false;

@@ -12,6 +12,8 @@
 #include <QTest>
 
 #include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace orv;
 using orv::test::runProcess;
@@ -94,6 +96,8 @@ private slots:
     void jobsChangeNothing();
     void jobsAskPasswordsInTurn_data();
     void jobsAskPasswordsInTurn();
+    void catalogueChangesNothing_data();
+    void catalogueChangesNothing();
 };
 
 void TestSearchEngine::initTestCase()
@@ -514,6 +518,116 @@ void TestSearchEngine::jobsAskPasswordsInTurn()
     std::sort(passwordsAsked.begin(), passwordsAsked.end());
     QCOMPARE(passwordsAsked.removeDuplicates(), 0);
     QCOMPARE(passwordsAsked, locked);
+}
+
+// A catalogued search finds what an uncatalogued one finds, in the same order and with the same messages,
+// after every kind of change between two runs, and opens only what is new or changed, what failed to open
+// and what needed a password.
+void TestSearchEngine::catalogueChangesNothing_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("1 job") << 1;
+    QTest::newRow("3 jobs") << 3;
+}
+
+void TestSearchEngine::catalogueChangesNothing()
+{
+    QFETCH(int, jobs);
+    QTemporaryDir dir;
+    const QString tree = dir.path() + "/tree/";
+    const QString cataloguePath = dir.path() + "/cache/listings.sqlite";
+    for (const char *name : {"a.zip", "a.7z", "a.tgz", "a.tar.bz2", "a.cab", "a.iso", "note.txt.gz", "broken.zip"}) {
+        for (const char *copy : {"1-", "2-", "sub/3-"}) {
+            QVERIFY(QDir().mkpath(tree + "sub"));
+            QVERIFY(QFile::copy(at(QStringLiteral("arc/") + name), tree + copy + name));
+        }
+    }
+    QVERIFY(runProcess("7z", {"a", "-bd", "-y", "-psecret", "-mhe=on", tree + "locked.7z", "top.txt"}, at("src")).ok());
+
+    struct Run
+    {
+        std::vector<CFileInfo> records;
+        QStringList messages;
+        int opens = 0;
+    };
+    const auto run = [&](bool catalogued) {
+        Run result;
+        ScriptedPrompter prompts;
+        prompts.setDefaultPassword("secret");
+        std::atomic<int> opens = 0;
+        ArchiveAccessConfig config;
+        config.creator = [&opens](ArchiveKindCode kind) {
+            ++opens;
+            return createUnpackerOfKind(kind);
+        };
+        CArchiveAccess access(config);
+        enableAllTypes(access);
+        CListingCatalogue catalogue;
+        CResultStore store;
+        CSearchEngine engine(access, store);
+        engine.SetCriteria(criteriaFor(SearchMode::FilesInArchives, {}, "*"));
+        engine.SetJobs(jobs);
+        if (catalogued) {
+            [&] { QVERIFY2(catalogue.open(cataloguePath), qPrintable(catalogue.errorText())); }();
+            engine.SetCatalogue(&catalogue);
+        }
+        engine.Run({tree});
+        result.records = store.CopyAll();
+        result.messages = prompts.texts();
+        result.opens = opens;
+        return result;
+    };
+    const auto sameAsUncatalogued = [&](int expectedOpens) {
+        const Run plain = run(false);
+        const Run catalogued = run(true);
+        QVERIFY(!plain.records.empty());
+        QCOMPARE(catalogued.records, plain.records);
+        QCOMPARE(catalogued.messages, plain.messages);
+        QCOMPARE(catalogued.opens, expectedOpens);
+    };
+    // A worker meets the password question and leaves the locked archive to the main thread, which opens
+    // it again.
+    const int broken = 3, locked = jobs > 1 ? 2 : 1, all = 24 + locked;
+    sameAsUncatalogued(all);
+    if (QTest::currentTestFailed())
+        return;
+    struct stat st{};
+    QCOMPARE(::stat(QFile::encodeName(cataloguePath).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0600u);
+    sameAsUncatalogued(broken + locked);
+    if (QTest::currentTestFailed())
+        return;
+
+    // Changed in place at the same size: one with a new time, one given its old time back.
+    const auto patch = [](const QString &path, bool keepTime) {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat before{};
+        QCOMPARE(::stat(name.constData(), &before), 0);
+        QByteArray bytes = test::readFile(path);
+        QVERIFY(bytes.contains("readme"));
+        bytes.replace("readme", "reedme");
+        QVERIFY(test::writeFile(path, bytes));
+        timespec times[2] = {before.st_atim, before.st_mtim};
+        times[1].tv_sec += keepTime ? 0 : 5;
+        QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+    };
+    patch(tree + "1-a.zip", false);
+    patch(tree + "sub/3-a.zip", true);
+    QVERIFY(QFile::remove(tree + "2-a.7z"));
+    QVERIFY(QFile::copy(at("arc/a.cab"), tree + "2-a.7z"));  // replaced by another archive
+    QVERIFY(QFile::rename(tree + "2-a.tgz", tree + "sub/renamed.tgz"));
+    QVERIFY(QFile::remove(tree + "1-a.iso"));
+    QVERIFY(QFile::copy(at("arc/a.tar"), tree + "new.tar"));
+    sameAsUncatalogued(2 + 1 + 1 + 1 + broken + locked);
+    if (QTest::currentTestFailed())
+        return;
+
+    CListingCatalogue catalogue;
+    QVERIFY(catalogue.open(cataloguePath));
+    // Every archive but the broken and the locked ones, the removed and the renamed ones gone.
+    QCOMPARE(catalogue.info().archives, std::int64_t(24 - broken - 2 + 2));
+    QVERIFY(catalogue.clear());
+    QCOMPARE(catalogue.info().archives, std::int64_t(0));
 }
 
 QTEST_GUILESS_MAIN(TestSearchEngine)
