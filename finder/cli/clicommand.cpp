@@ -338,6 +338,8 @@ int CCliCommand::Run(const QStringList &arguments)
     }
     if (first == QLatin1String("find"))
         return CFindCommand(m_out, m_err).Run(arguments.mid(1));
+    if (first == QLatin1String("catalogue"))
+        return CFindCommand(m_out, m_err).RunCatalogue(arguments.mid(1));
     if (first == QLatin1String("split"))
         return CSplitMergeCommand(m_err).RunSplit(arguments.mid(1));
     if (first == QLatin1String("merge"))

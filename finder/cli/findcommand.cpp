@@ -6,6 +6,7 @@
 #include "finder/cli/terminaltext.h"
 #include "finder/export/docxdocument.h"
 #include "finder/export/xlsxdocument.h"
+#include "finder/search/listingcatalogue.h"
 #include "finder/search/searchengine.h"
 #include "finder/settings/settings.h"
 #include "platform/events.h"
@@ -152,13 +153,15 @@ bool applyOption(FindRequest &request, OptionValues &given, const QStringList &a
     const qsizetype equals = argument.indexOf(QLatin1Char('='));
     const QString name = equals < 0 ? argument : argument.left(equals);
     if (name == QLatin1String("--no-subfolders") || name == QLatin1String("--skip-compressed-tar")
-        || name == QLatin1String("--no-pump")) {
+        || name == QLatin1String("--no-pump") || name == QLatin1String("--no-catalogue")) {
         if (equals >= 0)
             return refuse(error, name + QStringLiteral(" takes no value"));
         if (name == QLatin1String("--no-subfolders"))
             request.criteria.bIncludeSubfolders = false;
         else if (name == QLatin1String("--skip-compressed-tar"))
             request.criteria.bSkipCompressedTar = true;
+        else if (name == QLatin1String("--no-catalogue"))
+            request.catalogue = false;
         else
             request.pumping = false;
         return true;
@@ -380,12 +383,51 @@ QString CFindCommand::UsageText()
     return QStringLiteral(
         "usage: orvfind-cli find [--mode archives|files|both] [--archives MASK] [--files MASK] [--no-subfolders]\n"
         "                        [--skip-compressed-tar] [--include FILTER] [--exclude FILTER]\n"
-        "                        [--format txt|csv|xml|xlsx|docx] [--output FILE] [--no-pump] [--jobs N] PLACE...\n"
+        "                        [--format txt|csv|xml|xlsx|docx] [--output FILE] [--no-pump] [--jobs N]\n"
+        "                        [--no-catalogue] PLACE...\n"
+        "       orvfind-cli catalogue info|clear\n"
         "FILTER is for=archives|files|both,modified=FROM..TO,size=eq|ge|le:N, each part optional, times as\n"
         "YYYY-MM-DD HH:MM:SS local time. A PLACE is a folder, a file or a folder inside an archive.\n"
         "--output writes the list as the program saves it (UTF-8 with byte-order mark, CR LF lines), or the\n"
         "workbook (xlsx) or document (docx) that the program exports; those two need --output.\n"
-        "--jobs lists that many archives at once (default: the number of cores); the output is the same.\n");
+        "--jobs lists that many archives at once (default: the number of cores); the output is the same.\n"
+        "The catalogue keeps the listings of the archives searched, so that a search opens only archives that\n"
+        "are new or changed; --no-catalogue searches without it. \"catalogue info\" shows its size, \"clear\"\n"
+        "empties it.\n");
+}
+
+void CFindCommand::print(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_out);
+    std::fflush(m_out);
+}
+
+int CFindCommand::RunCatalogue(const QStringList &arguments)
+{
+    const QString action = arguments.value(0);
+    if (arguments.size() != 1 || (action != QLatin1String("info") && action != QLatin1String("clear"))) {
+        error(QStringLiteral("catalogue takes info or clear"));
+        return 2;
+    }
+    CListingCatalogue catalogue;
+    if (!catalogue.open(CListingCatalogue::defaultPath())) {
+        error(catalogue.errorText());
+        return 1;
+    }
+    if (action == QLatin1String("clear")) {
+        if (catalogue.clear())
+            return 0;
+        error(tr("cannot empty the catalogue %1").arg(CListingCatalogue::defaultPath()));
+        return 1;
+    }
+    const CListingCatalogue::Info info = catalogue.info();
+    print(tr("catalogue: %1\narchives: %2\nentries: %3\nsize: %4 bytes\n")
+              .arg(CListingCatalogue::defaultPath())
+              .arg(info.archives)
+              .arg(info.entries)
+              .arg(info.bytes));
+    return 0;
 }
 
 void CFindCommand::error(const QString &text)
@@ -402,6 +444,14 @@ std::uint32_t CFindCommand::search(const FindRequest &request, IFoundFileSink &s
     engine.SetCriteria(request.criteria);
     engine.SetPumping(request.pumping);
     engine.SetJobs(request.jobs > 0 ? request.jobs : QThread::idealThreadCount());
+    CListingCatalogue catalogue;
+    if (request.catalogue) {
+        // Without the catalogue the search still finds everything, only slower.
+        if (catalogue.open(CListingCatalogue::defaultPath()))
+            engine.SetCatalogue(&catalogue);
+        else
+            error(tr("searching without the catalogue: %1").arg(catalogue.errorText()));
+    }
     QObject progress;
     engine.SetProgressWindow(&progress);
     CInterruptBridge bridge(nullptr);

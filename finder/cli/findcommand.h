@@ -27,6 +27,7 @@ struct FindRequest
     QStringList places;
     bool pumping = true;
     int jobs = 0;  // archives listed at once; 0 for the number of cores
+    bool catalogue = true;
 };
 
 // Parses the arguments after "find"; on a usage error returns no value and sets the reason.
@@ -45,10 +46,13 @@ public:
 
     // The exit codes of the other commands: 0 done, 1 failed or interrupted, 2 usage.
     int Run(const QStringList &arguments);
+    // "orvfind-cli catalogue info|clear": the size of the catalogue of listings, or emptying it.
+    int RunCatalogue(const QStringList &arguments);
     static QString UsageText();
 
 private:
     void error(const QString &text);
+    void print(const QString &text);
     // Runs the search into the sink and reports the count; the output is the caller's.
     std::uint32_t search(const FindRequest &request, IFoundFileSink &sink, bool &cancelled);
     // False when the output could not be written (already reported).

@@ -26,12 +26,16 @@ private:
         QString err;
     };
 
-    Result run(const QStringList &arguments)
+    // Each run has a catalogue of its own unless it is given one.
+    Result run(const QStringList &arguments, const QString &cache = {}, const QString &command = "find")
     {
         QTemporaryDir config;
         const orv::test::ProcessRun run =
-            orv::test::runProcess(QStringLiteral(ORVFIND_CLI), QStringList{"find"} + arguments, m_dir.path(),
-                                  {{"XDG_CONFIG_HOME", config.path()}, {"TZ", "UTC"}, {"LC_ALL", "C"}});
+            orv::test::runProcess(QStringLiteral(ORVFIND_CLI), QStringList{command} + arguments, m_dir.path(),
+                                  {{"XDG_CONFIG_HOME", config.path()},
+                                   {"XDG_CACHE_HOME", cache.isEmpty() ? config.path() : cache},
+                                   {"TZ", "UTC"},
+                                   {"LC_ALL", "C"}});
         return {run.exitCode, run.out, QString::fromUtf8(run.err)};
     }
 
@@ -131,6 +135,24 @@ private slots:
         const orv::test::ProcessRun python = orv::test::runProcess("/usr/bin/python3", {"-c", script, at("list.xlsx")});
         QCOMPARE(QString::fromUtf8(python.out), "Num.|Name|Path|Size|Modified\n1|x.txt|" + at("tree/a.tgz/a.tar/docs")
                                                     + "|6 bytes|01/01/20 00:00:00\n");
+    }
+
+    // A second search reads the listings from the catalogue and finds the same; "catalogue" shows and
+    // empties it, and a search without it leaves it alone.
+    void catalogue()
+    {
+        QTemporaryDir cache;
+        const QStringList search{"--files", "*", "--format", "csv", "tree", "odd"};
+        const Result first = run(search, cache.path());
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(run(search, cache.path()).out, first.out);
+        const QString listings = cache.path() + "/Orvel Systems/Orvel-ZIP Finder/Listings.sqlite";
+        const auto info = [&] { return run({"info"}, cache.path(), "catalogue").out; };
+        QVERIFY2(info().startsWith("catalogue: " + listings.toUtf8() + "\narchives: 2\nentries: 8\n"), info());
+        QCOMPARE(run({"clear"}, cache.path(), "catalogue").exitCode, 0);
+        QCOMPARE(run(QStringList{"--no-catalogue"} + search, cache.path()).out, first.out);
+        QVERIFY2(info().contains("\narchives: 0\n"), info());
+        QCOMPARE(run({"drop"}, cache.path(), "catalogue").exitCode, 2);
     }
 
     void refusals_data()
