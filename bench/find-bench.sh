@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Searches a corpus of 2,000 archives (ZIP, tar.gz, 7z and a few ISO images) holding 100,000 entries in a
 # folder tree for '*.txt' entries with orvfind-cli, side by side with ugrep and a bsdtar loop, checks that
-# every hit of the peers is among ours, and times our search with one job and with one per core (whose
-# output must be byte for byte the same), and with one job without event pumping. Not a test: run it by
-# hand on a quiet machine; the load average at the end says how quiet it was.
+# every hit of the peers is among ours, and times our search: first searches (an empty catalogue) with one
+# job and with one per core, a repeat over the same corpus, and one after 1% of the archives changed, each
+# beside ugrep and each output compared byte for byte with the one it must equal; and the catalogue's size.
+# Not a test: run it by hand on a quiet machine; the load average at the end says how quiet it was.
 #   bench/find-bench.sh [BUILD_DIR]    (default: build)
 set -euo pipefail
 
@@ -57,12 +58,38 @@ bsdtar_loop() {
 }
 
 jobs=$(nproc)
-t_ours=$(seconds "$work/ours" "$ours" find --jobs 1 --mode files --files '*.txt' "$corpus")
-t_jobs=$(seconds "$work/jobs" "$ours" find --jobs "$jobs" --mode files --files '*.txt' "$corpus")
-t_nopump=$(seconds "$work/nopump" "$ours" find --jobs 1 --no-pump --mode files --files '*.txt' "$corpus")
+export XDG_CACHE_HOME="$work/home/.cache"
+query=(--mode files --files '*.txt' "$corpus")
+cold() { "$ours" catalogue clear >/dev/null && "$ours" find "$@"; }
+# The listings of the archives changed since are stored then; one in a hundred gets another template's content.
+change_one_percent() {
+    local n tpl dir
+    for ((n = 0; n < 2000; n += 100)); do
+        dir="$corpus/g$((n / 100))/s$((n % 7))"
+        tpl="$work/t$(((n + 1) % 10))"
+        if ((n < 900)); then
+            rm -f "$dir/z$n.zip" && (cd "$tpl" && zip -qr "$dir/z$n.zip" docs data)
+        elif ((n < 1800)); then
+            tar -C "$tpl" -czf "$dir/t$n.tar.gz" docs data
+        else
+            rm -f "$dir/s$n.7z" && (cd "$tpl" && 7z a -bd -y "$dir/s$n.7z" docs data >/dev/null)
+        fi
+    done
+}
+
 t_ugrep=$(seconds "$work/ugrep" ugrep -z -r -l -g '*.txt' '' "$corpus")
+t_ours=$(seconds "$work/ours" cold --jobs 1 "${query[@]}")
+t_nopump=$(seconds "$work/nopump" cold --jobs 1 --no-pump "${query[@]}")
+t_plain=$(seconds "$work/plain" "$ours" find --no-catalogue --jobs 1 "${query[@]}")
+t_jobs=$(seconds "$work/jobs" cold --jobs "$jobs" "${query[@]}")
+t_repeat=$(seconds "$work/repeat" "$ours" find "${query[@]}")
+catalogue=$("$ours" catalogue info)
+change_one_percent
+t_ugrep2=$(seconds "$work/ugrep2" ugrep -z -r -l -g '*.txt' '' "$corpus")
+t_changed=$(seconds "$work/changed" "$ours" find "${query[@]}")
+"$ours" find --no-catalogue "${query[@]}" >"$work/changed.plain" 2>/dev/null || true
 t_bsdtar=$(seconds "$work/bsdtar" bsdtar_loop)
-same_output=$(cmp -s "$work/ours" "$work/jobs" && echo yes || echo NO)
+same() { cmp -s "$1" "$2" && echo yes || echo NO; }
 
 # The same hit in the same words: archive path "/" path inside, without the tar level of a tar.gz.
 sed -E 's|^(.*) ([^ ]+) [0-9][0-9 ]* bytes .*$|\2/\1|' "$work/ours" |
@@ -77,10 +104,18 @@ ugrep_saw_7z=$(grep -c '\.7z/' "$work/ugrep.norm" || true)
 printf 'hits: ours %d (7z: %d), ugrep %d (7z: %d), bsdtar loop %d\n' "$(wc -l <"$work/ours.norm")" "$ugrep_7z" \
     "$(wc -l <"$work/ugrep.norm")" "$ugrep_saw_7z" "$(wc -l <"$work/bsdtar.norm")"
 printf 'peer hits missing from ours: ugrep %d, bsdtar %d\n' "$missing_ugrep" "$missing_bsdtar"
-printf 'output of %d jobs the same as of 1 job: %s\n' "$jobs" "$same_output"
-printf 'time: ours 1 job %.3f s, ours %d jobs %.3f s, ours 1 job without pumping %.3f s, ugrep %.3f s, ' \
-    "$t_ours" "$jobs" "$t_jobs" "$t_nopump" "$t_ugrep"
-printf 'bsdtar loop %.3f s\n' "$t_bsdtar"
-printf 'ratio ours / ugrep: 1 job %.2f, %d jobs %.2f; pumping costs %.1f %%\n' "$(echo "$t_ours / $t_ugrep" | bc -l)" \
-    "$jobs" "$(echo "$t_jobs / $t_ugrep" | bc -l)" "$(echo "($t_ours - $t_nopump) * 100 / $t_nopump" | bc -l)"
+printf 'the same output: %d jobs %s, uncatalogued %s, repeat %s, 1%% changed as uncatalogued %s\n' "$jobs" \
+    "$(same "$work/ours" "$work/jobs")" "$(same "$work/ours" "$work/plain")" "$(same "$work/ours" "$work/repeat")" \
+    "$(same "$work/changed" "$work/changed.plain")"
+ratio() { echo "$1 / $2" | bc -l; }
+printf 'ugrep %.3f s; ours cold, 1 job %.3f s (%.2f), %d jobs %.3f s (%.2f); repeat %.3f s (%.2f)\n' "$t_ugrep" \
+    "$t_ours" "$(ratio "$t_ours" "$t_ugrep")" "$jobs" "$t_jobs" "$(ratio "$t_jobs" "$t_ugrep")" "$t_repeat" \
+    "$(ratio "$t_repeat" "$t_ugrep")"
+printf 'after 1%% changed: ugrep %.3f s; ours %.3f s (%.2f)\n' "$t_ugrep2" "$t_changed" "$(ratio "$t_changed" "$t_ugrep2")"
+printf 'ours 1 job without catalogue %.3f s, without pumping %.3f s (pumping costs %.1f %%); bsdtar loop %.3f s\n' \
+    "$t_plain" "$t_nopump" "$(echo "($t_ours - $t_nopump) * 100 / $t_nopump" | bc -l)" "$t_bsdtar"
+entries=$(sed -n 's/^entries: //p' <<<"$catalogue")
+bytes=$(sed -n 's/^size: \([0-9]*\) bytes/\1/p' <<<"$catalogue")
+printf 'catalogue: %d entries in %d bytes, %.0f MB per million entries\n' "$entries" "$bytes" \
+    "$(echo "$bytes / $entries" | bc -l)"
 printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <cstring>
 #include <fcntl.h>
@@ -23,6 +24,63 @@ constexpr int kLayoutVersion = 1;
 // journal's syncs do not dominate a first search.
 constexpr int kStoresPerCommit = 256;
 constexpr int kBusyWaitMs = 5000;
+
+// A listing is kept as one value, its entries one after another, so that reading it back costs one row.
+// Each entry, little-endian:
+constexpr qsizetype kFlagsAt = 0;        // u8: kFolder, kHasTime
+constexpr qsizetype kSizeAt = 1;         // u64: unpacked size
+constexpr qsizetype kModifiedAt = 9;     // i64: seconds since 1970, 0 without kHasTime
+constexpr qsizetype kPathLengthAt = 17;  // u32: UTF-16 units of the path that follows
+constexpr qsizetype kPathAt = 21;        // the path, UTF-16LE
+constexpr quint8 kFolder = 1;
+constexpr quint8 kHasTime = 2;
+
+QByteArray encodedListing(const std::vector<ArchiveEntry> &entries)
+{
+    qsizetype total = 0;
+    for (const ArchiveEntry &entry : entries)
+        total += kPathAt + entry.path.size() * 2;
+    QByteArray bytes(total, Qt::Uninitialized);
+    char *at = bytes.data();
+    for (const ArchiveEntry &entry : entries) {
+        const quint8 flags = (entry.folder ? kFolder : 0) | (entry.modified ? kHasTime : 0);
+        qToLittleEndian(flags, at + kFlagsAt);
+        qToLittleEndian(quint64(entry.size), at + kSizeAt);
+        qToLittleEndian(qint64(entry.modified.value_or(0)), at + kModifiedAt);
+        qToLittleEndian(quint32(entry.path.size()), at + kPathLengthAt);
+        qToLittleEndian<quint16>(entry.path.utf16(), entry.path.size(), at + kPathAt);
+        at += kPathAt + entry.path.size() * 2;
+    }
+    return bytes;
+}
+
+// No value when the bytes are not a whole listing.
+std::optional<std::vector<ArchiveEntry>> decodedListing(QByteArrayView bytes, std::int64_t count)
+{
+    if (count < 0 || count > bytes.size() / kPathAt)
+        return std::nullopt;
+    std::vector<ArchiveEntry> entries(static_cast<std::size_t>(count));
+    qsizetype at = 0;
+    for (ArchiveEntry &entry : entries) {
+        if (bytes.size() - at < kPathAt)
+            return std::nullopt;
+        const char *fixed = bytes.data() + at;
+        const quint8 flags = qFromLittleEndian<quint8>(fixed + kFlagsAt);
+        const quint32 units = qFromLittleEndian<quint32>(fixed + kPathLengthAt);
+        if (flags & ~(kFolder | kHasTime) || units > quint32((bytes.size() - at - kPathAt) / 2))
+            return std::nullopt;
+        entry.folder = flags & kFolder;
+        entry.size = qFromLittleEndian<quint64>(fixed + kSizeAt);
+        if (flags & kHasTime)
+            entry.modified = qFromLittleEndian<qint64>(fixed + kModifiedAt);
+        entry.path.resize(qsizetype(units));
+        qFromLittleEndian<quint16>(fixed + kPathAt, qsizetype(units), entry.path.data());
+        at += kPathAt + qsizetype(units) * 2;
+    }
+    if (at != bytes.size())
+        return std::nullopt;
+    return entries;
+}
 
 std::int64_t nanoseconds(const timespec &time)
 {
@@ -99,6 +157,8 @@ bool CListingCatalogue::fail(const QString &what)
 
 bool CListingCatalogue::open(const QString &path)
 {
+    m_find.reset();
+    m_store.reset();
     m_db.reset();
     m_path = path;
     if (!QDir().mkpath(QFileInfo(path).path()))
@@ -120,6 +180,7 @@ bool CListingCatalogue::open(const QString &path)
     sqlite3_busy_timeout(db, kBusyWaitMs);
     if (!createLayout()) {
         const bool failed = fail(QStringLiteral("%1 is no catalogue").arg(path));
+        m_find.reset();
         m_db.reset();
         return failed;
     }
@@ -147,60 +208,55 @@ bool CListingCatalogue::createLayout()
     const int found = sqlite3_column_int(version.get(), 0);
     if (found == kLayoutVersion)
         return true;
-    if (found != 0 && !execute("DROP TABLE IF EXISTS entries; DROP TABLE IF EXISTS archives;"))
+    if (found != 0 && !execute("DROP TABLE IF EXISTS archives;"))
         return false;
     return execute("BEGIN;"
-                   "CREATE TABLE archives(id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE, kind INTEGER NOT NULL,"
-                   " size INTEGER NOT NULL, modified INTEGER NOT NULL, changed INTEGER NOT NULL,"
-                   " inode INTEGER NOT NULL, device INTEGER NOT NULL, tar_inside INTEGER NOT NULL);"
-                   "CREATE TABLE entries(archive INTEGER NOT NULL, seq INTEGER NOT NULL, path BLOB NOT NULL,"
-                   " folder INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER,"
-                   " PRIMARY KEY(archive, seq)) WITHOUT ROWID;"
+                   // A table with row ids keeps a listing on the page of its row where an index keeps only
+                   // a quarter page, and the rest of the listing takes pages of its own.
+                   "CREATE TABLE archives(id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE,"
+                   " kind INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL,"
+                   " changed INTEGER NOT NULL, inode INTEGER NOT NULL, device INTEGER NOT NULL,"
+                   " tar_inside INTEGER NOT NULL, entries INTEGER NOT NULL, listing BLOB NOT NULL);"
                    "PRAGMA user_version = 1;"
                    "COMMIT;");
+}
+
+CListingCatalogue::Statement &CListingCatalogue::cached(Statement &statement, const char *sql)
+{
+    if (statement)
+        sqlite3_reset(statement.get());
+    else
+        statement = prepare(sql);
+    return statement;
 }
 
 std::optional<CataloguedListing> CListingCatalogue::find(const QString &archivePath, ArchiveKindCode kind,
                                                          const ArchiveStamp &stamp)
 {
-    const Statement archive = prepare("SELECT id, kind, size, modified, changed, inode, device, tar_inside"
-                                      " FROM archives WHERE path = ?");
-    if (!archive)
+    sqlite3_stmt *const row = cached(m_find, "SELECT kind, size, modified, changed, inode, device, tar_inside,"
+                                             " entries, listing FROM archives WHERE path = ?")
+                                  .get();
+    if (!row)
         return std::nullopt;
-    bindText(archive.get(), 1, archivePath);
-    if (sqlite3_step(archive.get()) != SQLITE_ROW)
+    bindText(row, 1, archivePath);
+    if (sqlite3_step(row) != SQLITE_ROW)
         return std::nullopt;
     ArchiveStamp stored;
-    stored.size = sqlite3_column_int64(archive.get(), 2);
-    stored.modifiedNs = sqlite3_column_int64(archive.get(), 3);
-    stored.changedNs = sqlite3_column_int64(archive.get(), 4);
-    stored.inode = std::uint64_t(sqlite3_column_int64(archive.get(), 5));
-    stored.device = std::uint64_t(sqlite3_column_int64(archive.get(), 6));
-    if (sqlite3_column_int(archive.get(), 1) != int(kind) || !(stored == stamp))
+    stored.size = sqlite3_column_int64(row, 1);
+    stored.modifiedNs = sqlite3_column_int64(row, 2);
+    stored.changedNs = sqlite3_column_int64(row, 3);
+    stored.inode = std::uint64_t(sqlite3_column_int64(row, 4));
+    stored.device = std::uint64_t(sqlite3_column_int64(row, 5));
+    if (sqlite3_column_int(row, 0) != int(kind) || !(stored == stamp))
         return std::nullopt;
-    CataloguedListing listing;
-    listing.tarInside = sqlite3_column_int(archive.get(), 7) != 0;
-    const Statement entries =
-        prepare("SELECT path, folder, size, modified FROM entries WHERE archive = ? ORDER BY seq");
+    const auto *data = static_cast<const char *>(sqlite3_column_blob(row, 8));
+    std::optional<std::vector<ArchiveEntry>> entries =
+        decodedListing(QByteArrayView(data, data ? sqlite3_column_bytes(row, 8) : 0), sqlite3_column_int64(row, 7));
     if (!entries)
         return std::nullopt;
-    sqlite3_bind_int64(entries.get(), 1, sqlite3_column_int64(archive.get(), 0));
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(entries.get())) == SQLITE_ROW) {
-        ArchiveEntry entry;
-        const std::optional<QString> path = columnText(entries.get(), 0);
-        const std::int64_t size = sqlite3_column_int64(entries.get(), 2);
-        if (!path || size < 0)
-            return std::nullopt;
-        entry.path = *path;
-        entry.folder = sqlite3_column_int(entries.get(), 1) != 0;
-        entry.size = std::uint64_t(size);
-        if (sqlite3_column_type(entries.get(), 3) != SQLITE_NULL)
-            entry.modified = sqlite3_column_int64(entries.get(), 3);
-        listing.entries.push_back(std::move(entry));
-    }
-    if (step != SQLITE_DONE)
-        return std::nullopt;
+    CataloguedListing listing;
+    listing.tarInside = sqlite3_column_int(row, 6) != 0;
+    listing.entries = std::move(*entries);
     return listing;
 }
 
@@ -211,64 +267,30 @@ bool CListingCatalogue::beginOnce()
     return m_inTransaction;
 }
 
-void CListingCatalogue::forget(std::int64_t archiveId)
-{
-    for (const char *sql : {"DELETE FROM entries WHERE archive = ?", "DELETE FROM archives WHERE id = ?"}) {
-        if (const Statement statement = prepare(sql)) {
-            sqlite3_bind_int64(statement.get(), 1, archiveId);
-            sqlite3_step(statement.get());
-        }
-    }
-}
-
 void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
                               const CataloguedListing &listing)
 {
     if (!m_db || !beginOnce())
         return;
-    const Statement old = prepare("SELECT id FROM archives WHERE path = ?");
-    if (!old)
+    sqlite3_stmt *const row = cached(m_store, "INSERT OR REPLACE INTO archives(path, kind, size, modified, changed,"
+                                              " inode, device, tar_inside, entries, listing)"
+                                              " VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                                  .get();
+    if (!row)
         return;
-    bindText(old.get(), 1, archivePath);
-    if (sqlite3_step(old.get()) == SQLITE_ROW)
-        forget(sqlite3_column_int64(old.get(), 0));
-    const Statement archive = prepare("INSERT INTO archives(path, kind, size, modified, changed, inode, device,"
-                                      " tar_inside) VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-    if (!archive)
-        return;
-    bindText(archive.get(), 1, archivePath);
-    sqlite3_bind_int(archive.get(), 2, int(kind));
-    sqlite3_bind_int64(archive.get(), 3, stamp.size);
-    sqlite3_bind_int64(archive.get(), 4, stamp.modifiedNs);
-    sqlite3_bind_int64(archive.get(), 5, stamp.changedNs);
-    sqlite3_bind_int64(archive.get(), 6, std::int64_t(stamp.inode));
-    sqlite3_bind_int64(archive.get(), 7, std::int64_t(stamp.device));
-    sqlite3_bind_int(archive.get(), 8, listing.tarInside ? 1 : 0);
-    if (sqlite3_step(archive.get()) != SQLITE_DONE)
-        return;
-    const std::int64_t id = sqlite3_last_insert_rowid(m_db.get());
-    const Statement entry =
-        prepare("INSERT INTO entries(archive, seq, path, folder, size, modified) VALUES(?, ?, ?, ?, ?, ?)");
-    if (!entry)
-        return;
-    std::int64_t seq = 0;
-    for (const ArchiveEntry &item : listing.entries) {
-        sqlite3_bind_int64(entry.get(), 1, id);
-        sqlite3_bind_int64(entry.get(), 2, seq++);
-        bindText(entry.get(), 3, item.path);
-        sqlite3_bind_int(entry.get(), 4, item.folder ? 1 : 0);
-        sqlite3_bind_int64(entry.get(), 5, std::int64_t(item.size));
-        if (item.modified)
-            sqlite3_bind_int64(entry.get(), 6, *item.modified);
-        else
-            sqlite3_bind_null(entry.get(), 6);
-        if (sqlite3_step(entry.get()) != SQLITE_DONE) {
-            // Half a listing is worse than none.
-            forget(id);
-            return;
-        }
-        sqlite3_reset(entry.get());
-    }
+    const QByteArray bytes = encodedListing(listing.entries);
+    bindText(row, 1, archivePath);
+    sqlite3_bind_int(row, 2, int(kind));
+    sqlite3_bind_int64(row, 3, stamp.size);
+    sqlite3_bind_int64(row, 4, stamp.modifiedNs);
+    sqlite3_bind_int64(row, 5, stamp.changedNs);
+    sqlite3_bind_int64(row, 6, std::int64_t(stamp.inode));
+    sqlite3_bind_int64(row, 7, std::int64_t(stamp.device));
+    sqlite3_bind_int(row, 8, listing.tarInside ? 1 : 0);
+    sqlite3_bind_int64(row, 9, std::int64_t(listing.entries.size()));
+    sqlite3_bind_blob(row, 10, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+    sqlite3_step(row);
+    sqlite3_reset(row);
     if (++m_storedSinceCommit >= kStoresPerCommit)
         commit();
 }
@@ -287,22 +309,26 @@ bool CListingCatalogue::commit()
 
 void CListingCatalogue::dropGone(const QString &place)
 {
-    const Statement all = prepare("SELECT id, path FROM archives");
+    const Statement all = prepare("SELECT path FROM archives");
     if (!all)
         return;
     const QString below = place.endsWith(QLatin1Char('/')) ? place : place + QLatin1Char('/');
-    std::vector<std::int64_t> gone;
+    QStringList gone;
     while (sqlite3_step(all.get()) == SQLITE_ROW) {
-        const std::optional<QString> path = columnText(all.get(), 1);
-        if (!path || (*path != place && !path->startsWith(below)))
-            continue;
-        if (!ArchiveStamp::of(*path))
-            gone.push_back(sqlite3_column_int64(all.get(), 0));
+        const std::optional<QString> path = columnText(all.get(), 0);
+        if (path && (*path == place || path->startsWith(below)) && !ArchiveStamp::of(*path))
+            gone << *path;
     }
-    if (gone.empty() || !beginOnce())
+    if (gone.isEmpty() || !beginOnce())
         return;
-    for (std::int64_t id : gone)
-        forget(id);
+    const Statement drop = prepare("DELETE FROM archives WHERE path = ?");
+    for (const QString &path : std::as_const(gone)) {
+        if (!drop)
+            return;
+        sqlite3_reset(drop.get());
+        bindText(drop.get(), 1, path);
+        sqlite3_step(drop.get());
+    }
 }
 
 CListingCatalogue::Info CListingCatalogue::info()
@@ -314,7 +340,7 @@ CListingCatalogue::Info CListingCatalogue::info()
                                                                           : 0;
     };
     result.archives = count("SELECT count(*) FROM archives");
-    result.entries = count("SELECT count(*) FROM entries");
+    result.entries = count("SELECT total(entries) FROM archives");
     result.bytes = QFileInfo(m_path).size();
     return result;
 }
@@ -322,7 +348,7 @@ CListingCatalogue::Info CListingCatalogue::info()
 bool CListingCatalogue::clear()
 {
     commit();
-    return m_db && execute("DELETE FROM entries; DELETE FROM archives;") && execute("VACUUM");
+    return m_db && execute("DELETE FROM archives") && execute("VACUUM");
 }
 
 }  // namespace orv

@@ -85,12 +85,16 @@ private:
 
     bool execute(const char *sql);
     Statement prepare(const char *sql);
+    // The statement prepared at its first use and reset at every other.
+    Statement &cached(Statement &statement, const char *sql);
     bool createLayout();
     bool beginOnce();
-    void forget(std::int64_t archiveId);
     bool fail(const QString &what);
 
     std::unique_ptr<sqlite3, Closer> m_db;
+    // Finalized before the database closes.
+    Statement m_find;
+    Statement m_store;
     QString m_path;
     QString m_error;
     bool m_inTransaction = false;

@@ -131,16 +131,16 @@ void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, cons
     m_queued.notify_one();
 }
 
-std::optional<CListingPool::Listing> CListingPool::takeOldest(int waitMilliseconds)
+bool CListingPool::takeOldest(int waitMilliseconds, Listing &listing)
 {
     std::unique_lock lock(m_mutex);
     const auto oldestDone = [this] { return !m_slots.empty() && m_slots.front().done; };
     if (!m_finished.wait_for(lock, std::chrono::milliseconds(waitMilliseconds), oldestDone))
-        return std::nullopt;
-    Listing listing = std::move(m_slots.front().listing);
+        return false;
+    listing = std::move(m_slots.front().listing);
     m_slots.pop_front();
     ++m_firstSequence;
-    return listing;
+    return true;
 }
 
 std::optional<std::pair<std::uint64_t, CListingPool::Listing>> CListingPool::claim()

@@ -50,8 +50,9 @@ public:
     bool isEmpty() const;
     void submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction,
                 const std::optional<ArchiveStamp> &stamp);
-    // The oldest listing once it is finished, waiting for it at most that long; no value otherwise.
-    std::optional<Listing> takeOldest(int waitMilliseconds);
+    // Moves the oldest listing out once it is finished, waiting for it at most that long; false when it
+    // was not finished by then.
+    bool takeOldest(int waitMilliseconds, Listing &listing);
 
 private:
     struct Slot

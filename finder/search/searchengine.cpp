@@ -492,19 +492,19 @@ void CSearchEngine::listInTurn(ArchiveKindCode code, const QString &archivePath)
 
 bool CSearchEngine::takeOldestListing(int waitMilliseconds)
 {
-    std::optional<CListingPool::Listing> listing = m_pool->takeOldest(waitMilliseconds);
-    if (!listing)
+    CListingPool::Listing listing;
+    if (!m_pool->takeOldest(waitMilliseconds, listing))
         return false;
     if (ended())
         return true;
-    if (listing->needsMainThread) {
-        listAndCatalogue(listing->kind, listing->archivePath, listing->restriction, listing->stamp);
+    if (listing.needsMainThread) {
+        listAndCatalogue(listing.kind, listing.archivePath, listing.restriction, listing.stamp);
         return true;
     }
-    if (listing->captured && m_catalogue && listing->stamp)
-        m_catalogue->store(listing->archivePath, listing->kind, *listing->stamp, *listing->captured);
-    reportProgress(listing->archivePath);
-    for (const CFileInfo &hit : listing->hits) {
+    if (listing.captured && m_catalogue && listing.stamp)
+        m_catalogue->store(listing.archivePath, listing.kind, *listing.stamp, *listing.captured);
+    reportProgress(listing.archivePath);
+    for (const CFileInfo &hit : listing.hits) {
         addHit(hit);
         if (ended())
             break;
