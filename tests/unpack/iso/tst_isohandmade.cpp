@@ -3,6 +3,7 @@
 #include "platform/prompts.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
+#include "unpack/iso/isotime.h"
 #include "unpack/iso/isounpacker.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 
 #include <ctime>
 #include <functional>
+#include <thread>
 
 using namespace orv;
 using namespace orv::test;
@@ -84,6 +86,7 @@ private slots:
     void udf();
     void recordedTimes();
     void hostileNamesStayInsideTarget();
+    void timesConvertOnSeveralThreads();
 };
 
 void TestIsoHandmade::initTestCase()
@@ -248,6 +251,27 @@ void TestIsoHandmade::hostileNamesStayInsideTarget()
     QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"target"});
     QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), (QStringList{QStringLiteral(".._ESCAPE"), QStringLiteral("A_B")}));
     QVERIFY(!prompter.records().empty());
+}
+
+// Images are listed on several threads at once by a search; each thread's conversions must stay its own.
+void TestIsoHandmade::timesConvertOnSeveralThreads()
+{
+    const auto convertAll = [](std::vector<std::int64_t> &out) {
+        for (int day = 0; day < 20000; ++day) {
+            const iso::RecordedTime time{1990 + day / 336, 1 + day / 28 % 12, 1 + day % 28, day % 24, 30, 15};
+            out.push_back(iso::calendarToSeconds(time));
+        }
+    };
+    std::vector<std::vector<std::int64_t>> each(4);
+    std::vector<std::thread> threads;
+    for (std::vector<std::int64_t> &out : each)
+        threads.emplace_back(convertAll, std::ref(out));
+    for (std::thread &thread : threads)
+        thread.join();
+    std::vector<std::int64_t> alone;
+    convertAll(alone);
+    for (const std::vector<std::int64_t> &out : each)
+        QVERIFY(out == alone);
 }
 
 QTEST_GUILESS_MAIN(TestIsoHandmade)
