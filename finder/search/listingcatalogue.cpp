@@ -32,6 +32,9 @@ constexpr qsizetype kSizeAt = 1;         // u64: unpacked size
 constexpr qsizetype kModifiedAt = 9;     // i64: seconds since 1970, 0 without kHasTime
 constexpr qsizetype kPathLengthAt = 17;  // u32: UTF-16 units of the path that follows
 constexpr qsizetype kPathAt = 21;        // the path, UTF-16LE
+// No entry needs more: a path longer than this is cut by every reader long before.
+constexpr quint64 kMaxEntryBytes = kPathAt + 2 * 65536;
+constexpr int kPackLevel = 1;
 constexpr quint8 kFolder = 1;
 constexpr quint8 kHasTime = 2;
 
@@ -178,7 +181,9 @@ bool CListingCatalogue::open(const QString &path)
     if (opened != SQLITE_OK)
         return fail(QStringLiteral("cannot open %1").arg(path));
     sqlite3_busy_timeout(db, kBusyWaitMs);
-    if (!createLayout()) {
+    // With the write-ahead log a commit appends to the log without waiting for the disk; after a crash
+    // the file is still whole, at worst without the last listings, which are then read again.
+    if (!execute("PRAGMA journal_mode = WAL") || !execute("PRAGMA synchronous = NORMAL") || !createLayout()) {
         const bool failed = fail(QStringLiteral("%1 is no catalogue").arg(path));
         m_find.reset();
         m_db.reset();
@@ -249,9 +254,13 @@ std::optional<CataloguedListing> CListingCatalogue::find(const QString &archiveP
     stored.device = std::uint64_t(sqlite3_column_int64(row, 5));
     if (sqlite3_column_int(row, 0) != int(kind) || !(stored == stamp))
         return std::nullopt;
-    const auto *data = static_cast<const char *>(sqlite3_column_blob(row, 8));
-    std::optional<std::vector<ArchiveEntry>> entries =
-        decodedListing(QByteArrayView(data, data ? sqlite3_column_bytes(row, 8) : 0), sqlite3_column_int64(row, 7));
+    const auto *data = static_cast<const uchar *>(sqlite3_column_blob(row, 8));
+    const int packedBytes = data ? sqlite3_column_bytes(row, 8) : 0;
+    const std::int64_t count = sqlite3_column_int64(row, 7);
+    // qUncompress trusts the size the packed value gives; one too large for the entries is damage.
+    if (packedBytes < 4 || qFromBigEndian<quint32>(data) > quint64(count) * kMaxEntryBytes)
+        return std::nullopt;
+    std::optional<std::vector<ArchiveEntry>> entries = decodedListing(qUncompress(data, packedBytes), count);
     if (!entries)
         return std::nullopt;
     CataloguedListing listing;
@@ -278,7 +287,9 @@ void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, 
                                   .get();
     if (!row)
         return;
-    const QByteArray bytes = encodedListing(listing.entries);
+    // The paths of a listing repeat their folders; packed, a listing takes a fifth of the room and of the
+    // writes that the disk must wait for.
+    const QByteArray bytes = qCompress(encodedListing(listing.entries), kPackLevel);
     bindText(row, 1, archivePath);
     sqlite3_bind_int(row, 2, int(kind));
     sqlite3_bind_int64(row, 3, stamp.size);

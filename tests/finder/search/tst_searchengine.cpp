@@ -622,6 +622,18 @@ void TestSearchEngine::catalogueChangesNothing()
     if (QTest::currentTestFailed())
         return;
 
+    // A damaged listing is read anew: one that claims more than it holds, one cut short, one that is no
+    // packed value at all.
+    const char damage[] = "import sqlite3, sys\n"
+                          "db = sqlite3.connect(sys.argv[1])\n"
+                          "db.execute(\"update archives set listing = case id % 3 when 0 then x'00100000789c03000000'\"\n"
+                          "           \" when 1 then substr(listing, 1, length(listing) / 2) else x'0102' end\")\n"
+                          "db.commit()\n";
+    QVERIFY(runProcess("/usr/bin/python3", {"-c", damage, cataloguePath}).ok());
+    sameAsUncatalogued(all);
+    if (QTest::currentTestFailed())
+        return;
+
     CListingCatalogue catalogue;
     QVERIFY(catalogue.open(cataloguePath));
     // Every archive but the broken and the locked ones, the removed and the renamed ones gone.
