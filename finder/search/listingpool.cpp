@@ -119,6 +119,7 @@ bool CListingPool::isEmpty() const
 void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction,
                           const std::optional<ArchiveStamp> &stamp)
 {
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         Slot slot;
@@ -127,15 +128,22 @@ void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, cons
         slot.listing.restriction = restriction;
         slot.listing.stamp = stamp;
         m_slots.push_back(std::move(slot));
+        wake = m_idleWorkers > 0;
     }
-    m_queued.notify_one();
+    // A wake-up costs a switch of threads, which is as much as listing a small archive: a worker that is
+    // busy takes the next one when it is done.
+    if (wake)
+        m_queued.notify_one();
 }
 
 bool CListingPool::takeOldest(int waitMilliseconds, Listing &listing)
 {
     std::unique_lock lock(m_mutex);
     const auto oldestDone = [this] { return !m_slots.empty() && m_slots.front().done; };
-    if (!m_finished.wait_for(lock, std::chrono::milliseconds(waitMilliseconds), oldestDone))
+    m_takerWaiting = true;
+    const bool done = m_finished.wait_for(lock, std::chrono::milliseconds(waitMilliseconds), oldestDone);
+    m_takerWaiting = false;
+    if (!done)
         return false;
     listing = std::move(m_slots.front().listing);
     m_slots.pop_front();
@@ -146,7 +154,9 @@ bool CListingPool::takeOldest(int waitMilliseconds, Listing &listing)
 std::optional<std::pair<std::uint64_t, CListingPool::Listing>> CListingPool::claim()
 {
     std::unique_lock lock(m_mutex);
+    ++m_idleWorkers;
     m_queued.wait(lock, [this] { return m_closing || m_nextToClaim < m_firstSequence + m_slots.size(); });
+    --m_idleWorkers;
     if (m_closing)
         return std::nullopt;
     const std::uint64_t sequence = m_nextToClaim++;
@@ -155,13 +165,16 @@ std::optional<std::pair<std::uint64_t, CListingPool::Listing>> CListingPool::cla
 
 void CListingPool::finish(std::uint64_t sequence, Listing listing)
 {
+    bool wake = false;
     {
         std::lock_guard lock(m_mutex);
         Slot &slot = m_slots[std::size_t(sequence - m_firstSequence)];
         slot.listing = std::move(listing);
         slot.done = true;
+        wake = m_takerWaiting;
     }
-    m_finished.notify_all();
+    if (wake)
+        m_finished.notify_one();
 }
 
 void CListingPool::work()

@@ -76,6 +76,8 @@ private:
     std::deque<Slot> m_slots;
     std::uint64_t m_firstSequence = 0;  // that of m_slots.front()
     std::uint64_t m_nextToClaim = 0;
+    int m_idleWorkers = 0;
+    bool m_takerWaiting = false;
     bool m_closing = false;
     std::atomic<bool> m_abandoned{false};
     std::vector<std::thread> m_workers;
