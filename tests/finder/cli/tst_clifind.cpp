@@ -4,9 +4,12 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
+
+#include <csignal>
 
 // "orvfind-cli find" as a real process over a small tree, in UTC and the C locale so that times print
 // the same everywhere.
@@ -153,6 +156,44 @@ private slots:
         QCOMPARE(run(QStringList{"--no-catalogue"} + search, cache.path()).out, first.out);
         QVERIFY2(info().contains("\narchives: 0\n"), info());
         QCOMPARE(run({"drop"}, cache.path(), "catalogue").exitCode, 2);
+    }
+
+    // The output is written in blocks of a megabyte; while the test does not read, the pipe fills and the
+    // search stands in the middle of a write, so Ctrl-C surely comes during the search. It ends at a whole
+    // row, with every worker stopped, and the rows before it are those one thread gives.
+    void ctrlCEndsAtAWholeRow()
+    {
+        QVERIFY(orv::test::writeFile(at("many/src/0.txt"), "x"));
+        for (int i = 1; i < 3000; ++i)
+            QVERIFY(QFile::copy(at("many/src/0.txt"), at(QStringLiteral("many/src/%1.txt").arg(i))));
+        QVERIFY(QDir().mkpath(at("many/big")));
+        QVERIFY(orv::test::runProcess("zip", {"-q", "-r", "-0", at("many/big/0.zip"), "."}, at("many/src")).ok());
+        for (int i = 1; i < 12; ++i)
+            QVERIFY(QFile::copy(at("many/big/0.zip"), at(QStringLiteral("many/big/%1.zip").arg(i))));
+        const QStringList search{"--no-catalogue", "--files", "*", "many/big"};
+        const Result whole = run(QStringList{"--jobs", "1"} + search);
+        QVERIFY(whole.out.size() > 2 << 20);
+
+        QTemporaryDir config;
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", config.path());
+        environment.insert("XDG_CACHE_HOME", config.path());
+        environment.insert("TZ", "UTC");
+        environment.insert("LC_ALL", "C");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(ORVFIND_CLI), QStringList{"find", "--jobs", "3"} + search);
+        process.closeWriteChannel();
+        QVERIFY(process.waitForReadyRead(30000));
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray out = process.readAllStandardOutput();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(out.size() < whole.out.size());
+        QVERIFY(out.endsWith('\n'));
+        QVERIFY(whole.out.startsWith(out));
     }
 
     void refusals_data()
