@@ -3,6 +3,8 @@
 #include "unpack/iso/imagefile.h"
 #include "unpack/iso/isotime.h"
 
+#include <QStringList>
+
 #include <functional>
 
 namespace orv::iso {
