@@ -450,17 +450,37 @@ int CCliCommand::runExtract(CArchiveAccess &access, const CliRequest &request, C
         prompts.setOverwritePolicy(*request.overwrite);
     }
     access.SetUnpackIni(ini);
-    if (access.GetArchivePath(path).isEmpty()) {
-        error(tr("not an archive, nor a path inside one: %1").arg(path));
+    const CArchiveAccess::Located archive = locateArchiveOf(access, path);
+    if (archive.path.isEmpty() || !CArchiveExtraction::CreateDestination(destination, true))
+        return Failure;
+    const COpenedArchive opened = access.Open(archive.path, archive.kind);
+    if (!opened) {
+        reportOpenFailure(access, archive.kind);
         return Failure;
     }
-    if (!CArchiveExtraction::CreateDestination(destination, true))
-        return Failure;
     QObject progress;
     CInterruptBridge bridge(&progress);
     QObject::connect(&bridge, &CInterruptBridge::interrupted, &bridge,
                      [&prompts] { prompts.setInterruptRequested(); });
-    return CArchiveExtraction(access).ExtractPath(path, destination, &progress) ? Success : Failure;
+    const UnpackNoticeScope notices([this](const UnpackNotice &notice) { reportNotice(notice); });
+    const QString inner = innerPathOf(path, archive.path);
+    const UnpackItem item = CArchiveExtraction::ItemOf(opened.reader(), inner);
+    if (CArchiveExtraction::RunUnpack(access, item, inner, destination, archive.kind, &progress))
+        return Success;
+    if (prompts.interruptRequested())
+        error(tr("Extraction interrupted."));
+    else
+        access.ShowUnpackError(item, inner.isEmpty() ? archive.path : inner, archive.kind, false);
+    return Failure;
+}
+
+void CCliCommand::reportNotice(const UnpackNotice &notice)
+{
+    const QString kind = notice.kind == UnpackNotice::Kind::Skipped ? tr("skipped") : tr("failed");
+    // One line each, whatever the names hold.
+    const QByteArray line = terminalText(kind + QLatin1Char(' ') + notice.item + QStringLiteral(": ") + notice.reason)
+                            + '\n';
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), m_err);
 }
 
 }  // namespace orv
