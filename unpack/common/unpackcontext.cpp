@@ -30,6 +30,18 @@ UnpackNoticeSink &noticeSink()
     return sink;
 }
 
+// A reader's sentence as the few words after an item's name: "CRC failed: the archive is damaged." ends
+// without its full stop, and "The data is longer than the header says." also starts in lower case, which
+// an abbreviation ("CRC") keeps.
+QString asReason(QString sentence)
+{
+    if (sentence.endsWith(QLatin1Char('.')) && !sentence.endsWith(QLatin1String("..")))
+        sentence.chop(1);
+    if (sentence.size() > 1 && sentence[0].isUpper() && !sentence[1].isUpper())
+        sentence[0] = sentence[0].toLower();
+    return sentence;
+}
+
 // Items kept out by what is on disk are skipped; the others failed.
 bool blockedByDisk(OutputFile::Error error)
 {
@@ -82,13 +94,13 @@ UnpackNoticeSink UnpackContext::setNoticeSink(UnpackNoticeSink sink)
 void UnpackContext::noteSkipped(const QString &item, const QString &reason) const
 {
     if (const UnpackNoticeSink &sink = noticeSink())
-        sink(UnpackNotice{UnpackNotice::Kind::Skipped, item, reason});
+        sink(UnpackNotice{UnpackNotice::Kind::Skipped, item, asReason(reason)});
 }
 
 void UnpackContext::noteFailed(const QString &item, const QString &reason) const
 {
     if (const UnpackNoticeSink &sink = noticeSink())
-        sink(UnpackNotice{UnpackNotice::Kind::Failed, item, reason});
+        sink(UnpackNotice{UnpackNotice::Kind::Failed, item, asReason(reason)});
 }
 
 void UnpackContext::noteKept(const QString &item) const

@@ -82,6 +82,7 @@ public:
     // Installs the one receiver of the notices of every extraction in the process (none by default);
     // answers the previous one.
     static UnpackNoticeSink setNoticeSink(UnpackNoticeSink sink);
+    // The reason in a few words; a reader's sentence is passed on as such words.
     void noteSkipped(const QString &item, const QString &reason) const;
     void noteFailed(const QString &item, const QString &reason) const;
     // An existing file the replace question kept.

@@ -30,17 +30,6 @@ bool isSymbolicLink(const std::optional<std::uint32_t> &attributes)
     return attributes && (*attributes & Attr::UnixExtension) != 0 && S_ISLNK(static_cast<mode_t>(*attributes >> 16));
 }
 
-// The library's sentence as the few words of a notice: "Unexpected end of data: the archive is truncated."
-// becomes "unexpected end of data: the archive is truncated".
-QString asReason(QString sentence)
-{
-    if (sentence.endsWith(QLatin1Char('.')))
-        sentence.chop(1);
-    if (!sentence.isEmpty())
-        sentence[0] = sentence[0].toLower();
-    return sentence;
-}
-
 bool onMainThread()
 {
     const QCoreApplication *application = QCoreApplication::instance();
@@ -306,7 +295,7 @@ QString FileExtractCallback::failureReason(OpResult result) const
     default:
         break;
     }
-    return asReason(itemResultText(static_cast<ItemResult>(static_cast<int>(result)), m_currentEncrypted));
+    return itemResultText(static_cast<ItemResult>(static_cast<int>(result)), m_currentEncrypted);
 }
 
 void FileExtractCallback::finishFile(OpResult result)

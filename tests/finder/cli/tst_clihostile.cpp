@@ -49,6 +49,11 @@ with zipfile.ZipFile('links.zip', 'w') as z:
         z.writestr(info, target)
     info = zipfile.ZipInfo('target.txt'); info.create_system = 3; info.external_attr = 0o100666 << 16
     z.writestr(info, 't\n')
+# A stored file whose first byte no longer matches its CRC.
+with zipfile.ZipFile('crc.zip', 'w') as z:
+    z.writestr('bad.txt', 'hello\n'); z.writestr('good.txt', 'good\n')
+data = bytearray(open('crc.zip', 'rb').read()); data[30 + len('bad.txt')] ^= 0x20
+open('crc.zip', 'wb').write(data)
 # One local record of 600 MB of zeros that three central entries name.
 with zipfile.ZipFile('one.zip', 'w', zipfile.ZIP_DEFLATED, compresslevel=1) as z, z.open('a0.bin', 'w') as f:
     for _ in range(600): f.write(bytes(1 << 20))
@@ -215,8 +220,11 @@ private slots:
             << "longer.rar" << QStringList{} << 0 << 1
             << QStringList{"sub/dir1/file1.txt 0644 6", "sub/dir2/", "sub/empty/", "sub/with space/long fn.txt 0644 8",
                            "sub/üȵĩöḋè/file.txt 0644 5"}
-            << QStringList{"failed sub/dir2/file2.txt: The data is longer than the header says.",
+            << QStringList{"failed sub/dir2/file2.txt: the data is longer than the header says",
                            "Orvel-ZIP Finder: Corrupt file or wrong password.", unpackFailed.arg(at("longer.rar"))};
+        QTest::newRow("damaged ZIP entry")
+            << "crc.zip" << QStringList{} << 0 << 1 << QStringList{"good.txt 0600 5"}
+            << QStringList{"failed bad.txt: CRC failed: the archive is damaged", unpackFailed.arg(at("crc.zip"))};
         QTest::newRow("extent past the image's end")
             << "cut.iso" << QStringList{} << 0 << 1 << QStringList{"A.TXT 0644 2"}
             << QStringList{"failed Z.BIN: its data runs past the end of the image", unpackFailed.arg(at("cut.iso"))};
