@@ -1,11 +1,11 @@
 #include "linkwriter.h"
 
 #include "platform/prompts.h"
+#include "unpack/common/entrynames.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/safefs.h"
 #include "unpack/common/unpackcontext.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -55,7 +55,7 @@ EntryLinkResult openPlace(UnpackContext &context, const QString &targetFolder, c
         return EntryLinkResult::Failed;
     const qsizetype slash = relative.lastIndexOf(QLatin1Char('/'));
     const QStringView folders = QStringView(relative).first(std::max<qsizetype>(slash, 0));
-    place.name = QFile::encodeName(relative.mid(slash + 1));
+    place.name = entryNameBytes(QStringView(relative).sliced(slash + 1));
     place.entryPath = relative;
     place.fullPath = *safeOutputPath(targetFolder, relative);
     const safefs::WalkResult result = context.openEntryFolder(targetFolder, folders, place.folder);
@@ -158,7 +158,7 @@ EntryLinkResult createSymbolicLink(UnpackContext &context, const QString &target
         return refusePointingOutside(linkPath);
     if (opened != EntryLinkResult::Created)
         return opened;
-    const QByteArray text = QFile::encodeName(target);
+    const QByteArray text = entryNameBytes(target);
     const EntryLinkResult result = putInPlace(context, place, item, [&](const QByteArray &name) {
         return ::symlinkat(text.constData(), place.folder->get(), name.constData()) == 0;
     });

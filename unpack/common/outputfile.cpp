@@ -1,9 +1,8 @@
 #include "outputfile.h"
 
 #include "platform/fileattributes.h"
+#include "unpack/common/entrynames.h"
 #include "unpack/common/extractpaths.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -55,7 +54,7 @@ bool OutputFile::open(const QString &targetFolder, const QString &entryPath, con
     m_path = *safeOutputPath(targetFolder, *relative);
     const qsizetype slash = relative->lastIndexOf(QLatin1Char('/'));
     const QStringView folders = QStringView(*relative).first(std::max<qsizetype>(slash, 0));
-    m_name = QFile::encodeName(relative->mid(slash + 1));
+    m_name = entryNameBytes(relative->mid(slash + 1));
     for (int attempt = 0; attempt < 2; ++attempt) {
         const safefs::WalkResult walked = openFolder(targetFolder, folders, created, cache);
         if (walked != safefs::WalkResult::Ok)

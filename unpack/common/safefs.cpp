@@ -1,5 +1,7 @@
 #include "safefs.h"
 
+#include "unpack/common/entrynames.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -104,7 +106,7 @@ mode_t processUmask()
 
 Fd openTarget(const QString &targetFolder)
 {
-    const QByteArray native = QFile::encodeName(targetFolder);
+    const QByteArray native = entryNameBytes(targetFolder);
     return Fd(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
@@ -160,7 +162,7 @@ WalkResult FolderCache::walk(QStringView folders, const FolderCreated &created)
         Fd next;
         bool made = false;
         const WalkResult result =
-            openStep(m_levels.back().folder->get(), QFile::encodeName(component.toString()), made, next);
+            openStep(m_levels.back().folder->get(), entryNameBytes(component), made, next);
         if (result != WalkResult::Ok)
             return result;
         if (!m_path.isEmpty())

@@ -1,6 +1,7 @@
 #include "szfileextract.h"
 
 #include "platform/fileattributes.h"
+#include "unpack/common/entrynames.h"
 #include "unpack/common/linkwriter.h"
 #include "unpack/common/outputfile.h"
 #include "unpack/common/records.h"
@@ -8,7 +9,6 @@
 #include "unpack/sevenzip/szcallbacks.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QThread>
 
 #include <climits>
@@ -263,7 +263,7 @@ HRESULT FileExtractCallback::finishLink(OpResult result)
         return hr::ok;
     }
     const ArchivedFile archived{entryName(link->item.path), link->item.size, link->item.modified};
-    switch (createSymbolicLink(m_context, m_targetFolder, path, QFile::decodeName(link->target), archived)) {
+    switch (createSymbolicLink(m_context, m_targetFolder, path, decodeEntryName(link->target), archived)) {
     case EntryLinkResult::Created:
     case EntryLinkResult::Skipped:
         return hr::ok;
