@@ -83,8 +83,9 @@ void addFileMenu(QMenuBar *bar, CFrameCommands &commands)
 {
     QMenu *menu = bar->addMenu(tr("&File"));
     menu->setObjectName(QStringLiteral("menuFile"));
-    commands.add(menu, Cmd::ExportToExcel, tr("Export to &Excel"), kLater);
-    commands.add(menu, Cmd::ExportToWord, tr("Export to &Word"), kLater);
+    // Enabled by the Found Files list while a row is checked.
+    commands.add(menu, Cmd::ExportToExcel, tr("Export to &Excel"), false);
+    commands.add(menu, Cmd::ExportToWord, tr("Export to &Word"), false);
     menu->addSeparator();
     commands.add(menu, Cmd::Exit, tr("E&xit"));
 }

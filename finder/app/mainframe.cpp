@@ -15,6 +15,7 @@
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/browser/unpackprogress.h"
 #include "finder/common/commandids.h"
+#include "finder/export/exportcommands.h"
 #include "finder/places/placelinks.h"
 #include "finder/search/filedock.h"
 #include "finder/settings/options.h"
@@ -119,6 +120,9 @@ void CMainFrame::createPanes()
     m_foundFiles = new CFoundFilesPane(m_results);
     m_foundFiles->setBusyFlags(&m_busy);
     m_foundFiles->setCriteria(&m_criteria);
+    m_export = new CExportCommands(*m_foundFiles->model(), m_busy, this);
+    m_export->setTemporaryFolder(m_tempFolder);
+    m_export->setFileOpener(openWithDesktopProgram);
     m_filePane->dock()->setBody(m_foundFiles);
     applySettingsNow();
 }
@@ -141,9 +145,13 @@ void CMainFrame::connectPanes()
     COrvelArchiveTree *tree = m_browser->tree();
     CArchiveDockController *browserCommands = m_browser->controller();
     connect(tree, &COrvelArchiveTree::statusTextChanged, m_statusText, &QLabel::setText);
+    tree->ShowStatus();
     connect(browserCommands, &CArchiveDockController::statusTextChanged, m_statusText, &QLabel::setText);
     connect(m_foundFiles, &CFoundFilesPane::findInBrowserRequested, tree, &COrvelArchiveTree::SelectPath);
     connect(m_foundFiles, &CFoundFilesPane::extractRequested, m_extraction, &CExtractionCommands::ExtractChecked);
+    connect(m_foundFiles, &CFoundFilesPane::saveRequested, m_export, &CExportCommands::OnSaveAs);
+    connect(m_foundFiles, &CFoundFilesPane::exportToExcelRequested, m_export, &CExportCommands::OnExportToExcel);
+    connect(m_foundFiles, &CFoundFilesPane::exportToWordRequested, m_export, &CExportCommands::OnExportToWord);
     connect(browserCommands, &CArchiveDockController::searchStarting, this,
             [this](const SearchCriteria &criteria) { m_criteria = criteria; });
     connect(browserCommands, &CArchiveDockController::searchFinished, m_foundFiles,

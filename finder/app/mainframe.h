@@ -20,6 +20,7 @@ namespace orv {
 
 class CArchiveBrowserPane;
 class CBookmarkCommands;
+class CExportCommands;
 class CExtractionCommands;
 class CFoundFilesPane;
 class COrvelSplitter;
@@ -42,6 +43,7 @@ public:
     CFoundFilesPane *foundFiles() const { return m_foundFiles; }
     CArchiveService &archives() { return m_archives; }
     CExtractionCommands *extraction() const { return m_extraction; }
+    CExportCommands *exportCommands() const { return m_export; }
     CSettings &settings() { return m_settings; }
     CBusyFlags &busyFlags() { return m_busy; }
     CResultStore &results() { return m_results; }
@@ -92,6 +94,7 @@ private:
     CFileView *m_filePane = nullptr;
     CExtractionCommands *m_extraction = nullptr;
     CSplitMergeCommands *m_splitMerge = nullptr;
+    CExportCommands *m_export = nullptr;
     CArchiveBrowserPane *m_browser = nullptr;
     CFoundFilesPane *m_foundFiles = nullptr;
     QLabel *m_statusText = nullptr;

@@ -384,6 +384,12 @@ void COrvelArchiveTree::onCurrentChanged(QTreeWidgetItem *current)
     emit nodeSelected(nodePath(current), current->icon(0));
 }
 
+void COrvelArchiveTree::ShowStatus()
+{
+    if (currentItem() && !isPlaceholder(currentItem()))
+        showStatusOf(currentItem());
+}
+
 void COrvelArchiveTree::showStatusOf(const QTreeWidgetItem *item)
 {
     const QString path = nodePath(item);

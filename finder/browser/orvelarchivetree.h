@@ -47,6 +47,8 @@ public:
 
     // Rebuilds the roots: the drives, then the cloud and special roots; selects the first fixed drive.
     void Fill();
+    // Writes the status line of the selected node again, for a listener that came after the selection.
+    void ShowStatus();
     // Adds roots for drives that appeared, where they stand in the drive list.
     void RefreshDrives(const QList<CDriveInfo> &drives);
     // Drops the root of a drive that went away.

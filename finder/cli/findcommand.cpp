@@ -4,6 +4,8 @@
 #include "finder/cli/consoleprompter.h"
 #include "finder/cli/interruptbridge.h"
 #include "finder/cli/terminaltext.h"
+#include "finder/export/docxdocument.h"
+#include "finder/export/xlsxdocument.h"
 #include "finder/search/searchengine.h"
 #include "finder/settings/settings.h"
 #include "platform/events.h"
@@ -117,6 +119,15 @@ bool applyFilterPart(FilterPage &page, const QString &key, const QString &value)
     return false;
 }
 
+std::optional<ExportTarget> documentNamed(const QString &name)
+{
+    if (name.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
+        return ExportTarget::Excel;
+    if (name.compare(QLatin1String("docx"), Qt::CaseInsensitive) == 0)
+        return ExportTarget::Word;
+    return std::nullopt;
+}
+
 bool refuse(QString &error, const QString &reason)
 {
     error = reason;
@@ -171,9 +182,10 @@ bool applyOption(FindRequest &request, OptionValues &given, const QStringList &a
         (name == QLatin1String("--include") ? request.criteria.include : request.criteria.exclude) = *page;
     } else if (name == QLatin1String("--format")) {
         const std::optional<FoundFilesFormat> format = foundFilesFormatNamed(value);
-        if (!format)
-            return refuse(error, QStringLiteral("--format takes txt, csv or xml"));
-        request.format = *format;
+        request.document = documentNamed(value);
+        if (!format && !request.document)
+            return refuse(error, QStringLiteral("--format takes txt, csv, xml, xlsx or docx"));
+        request.format = format.value_or(FoundFilesFormat::Text);
     } else if (name == QLatin1String("--output")) {
         if (value.isEmpty())
             return refuse(error, QStringLiteral("--output needs a file name"));
@@ -225,13 +237,14 @@ class CHitWriter : public IFoundFileSink
 public:
     CHitWriter(FoundFilesFormat format, std::FILE *out, QSaveFile *file) : m_format(format), m_out(out), m_file(file)
     {
-        add(foundFilesHeader(format), true);
+        add(foundFilesHeader(format, lineEnd()), true);
     }
 
     void FreeAll() override { m_count = 0; }
     bool AddFoundFile(const CFileInfo &record) override
     {
-        add(foundFilesRow(m_format, m_file || m_format != FoundFilesFormat::Text ? record : forTerminal(record)),
+        add(foundFilesRow(m_format, m_file || m_format != FoundFilesFormat::Text ? record : forTerminal(record),
+                          lineEnd()),
             false);
         ++m_count;
         return true;
@@ -240,7 +253,7 @@ public:
 
     bool finish()
     {
-        add(foundFilesFooter(m_format), false);
+        add(foundFilesFooter(m_format, lineEnd()), false);
         flush();
         if (m_file)
             return m_ok && m_file->commit();
@@ -248,6 +261,8 @@ public:
     }
 
 private:
+    LineEnd lineEnd() const { return m_file ? LineEnd::CrLf : LineEnd::Lf; }
+
     // The plain lines on standard output show control characters in names escaped, one hit a line.
     static CFileInfo forTerminal(CFileInfo record)
     {
@@ -277,6 +292,29 @@ private:
     std::FILE *m_out;
     QSaveFile *m_file;
     QByteArray m_block;
+    bool m_ok = true;
+    std::uint32_t m_count = 0;
+};
+
+// Writes the hits into a new workbook or document as the search finds them; the file replaces an earlier
+// one only once it is complete. After a failure the hits are still counted but no longer written.
+class CDocumentHitWriter : public IFoundFileSink
+{
+public:
+    explicit CDocumentHitWriter(IFoundFilesDocument &document) : m_document(document) {}
+
+    void FreeAll() override { m_count = 0; }
+    bool AddFoundFile(const CFileInfo &record) override
+    {
+        m_ok = m_ok && m_document.writeRow(record, m_count);
+        ++m_count;
+        return true;
+    }
+    std::uint32_t foundCount() const override { return m_count; }
+    bool finish() { return m_ok && m_document.finish(); }
+
+private:
+    IFoundFilesDocument &m_document;
     bool m_ok = true;
     std::uint32_t m_count = 0;
 };
@@ -322,6 +360,10 @@ std::optional<FindRequest> parseFindArguments(const QStringList &arguments, QStr
     }
     if (!settleMode(request, given, error))
         return std::nullopt;
+    if (request.document && request.output.isEmpty()) {
+        error = QStringLiteral("--format xlsx and docx need --output");
+        return std::nullopt;
+    }
     return request;
 }
 
@@ -330,10 +372,11 @@ QString CFindCommand::UsageText()
     return QStringLiteral(
         "usage: orvfind-cli find [--mode archives|files|both] [--archives MASK] [--files MASK] [--no-subfolders]\n"
         "                        [--skip-compressed-tar] [--include FILTER] [--exclude FILTER]\n"
-        "                        [--format txt|csv|xml] [--output FILE] [--no-pump] PLACE...\n"
+        "                        [--format txt|csv|xml|xlsx|docx] [--output FILE] [--no-pump] PLACE...\n"
         "FILTER is for=archives|files|both,modified=FROM..TO,size=eq|ge|le:N, each part optional, times as\n"
         "YYYY-MM-DD HH:MM:SS local time. A PLACE is a folder, a file or a folder inside an archive.\n"
-        "--output writes the list as the program saves it (UTF-8 with byte-order mark, CR LF lines).\n");
+        "--output writes the list as the program saves it (UTF-8 with byte-order mark, CR LF lines), or the\n"
+        "workbook (xlsx) or document (docx) that the program exports; those two need --output.\n");
 }
 
 void CFindCommand::error(const QString &text)
@@ -341,6 +384,65 @@ void CFindCommand::error(const QString &text)
     const QByteArray bytes = (QStringLiteral("orvfind-cli: ") + text + QLatin1Char('\n')).toUtf8();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), m_err);
     std::fflush(m_err);
+}
+
+std::uint32_t CFindCommand::search(const FindRequest &request, IFoundFileSink &sink, bool &cancelled)
+{
+    CConsolePrompter &prompts = *m_prompts;
+    CSearchEngine engine(*m_access, sink);
+    engine.SetCriteria(request.criteria);
+    engine.SetPumping(request.pumping);
+    QObject progress;
+    engine.SetProgressWindow(&progress);
+    CInterruptBridge bridge(nullptr);
+    QObject::connect(&bridge, &CInterruptBridge::interrupted, &bridge, [&prompts, &progress] {
+        prompts.setInterruptRequested();
+        postOrvEvent(&progress, Ev::FindStop);
+    });
+    const std::uint32_t count = engine.Search(request.places);
+    cancelled = engine.IsCancelled();
+    return count;
+}
+
+bool CFindCommand::searchToList(const FindRequest &request, bool &cancelled)
+{
+    std::unique_ptr<QSaveFile> file;
+    if (!request.output.isEmpty()) {
+        file = std::make_unique<QSaveFile>(absolutePath(request.output));
+        if (!file->open(QIODevice::WriteOnly)) {
+            error(tr("cannot create file %1: %2").arg(file->fileName(), file->errorString()));
+            return false;
+        }
+    }
+    CHitWriter writer(request.format, m_out, file.get());
+    const std::uint32_t count = search(request, writer, cancelled);
+    const bool written = writer.finish();
+    if (!written)
+        error(file ? tr("cannot write to file %1: %2").arg(file->fileName(), file->errorString())
+                   : tr("cannot write the output"));
+    showInformation(CSearchEngine::CountMessage(count), productName());
+    return written;
+}
+
+bool CFindCommand::searchToDocument(const FindRequest &request, bool &cancelled)
+{
+    const QString path = absolutePath(request.output);
+    std::unique_ptr<IFoundFilesDocument> document;
+    if (*request.document == ExportTarget::Excel)
+        document = std::make_unique<CXlsxDocument>();
+    else
+        document = std::make_unique<CDocxDocument>();
+    if (!document->create(path) || !document->writeHeader()) {
+        error(tr("cannot create file %1: %2").arg(path, document->errorText()));
+        return false;
+    }
+    CDocumentHitWriter writer(*document);
+    const std::uint32_t count = search(request, writer, cancelled);
+    const bool written = writer.finish();
+    if (!written)
+        error(tr("cannot write to file %1: %2").arg(path, document->errorText()));
+    showInformation(CSearchEngine::CountMessage(count), productName());
+    return written;
 }
 
 int CFindCommand::Run(const QStringList &arguments)
@@ -358,6 +460,8 @@ int CFindCommand::Run(const QStringList &arguments)
     settings.LoadSettings();
     CArchiveAccess access;
     access.ApplySettings(settings.values());
+    m_access = &access;
+    m_prompts = &prompts;
 
     bool failed = false;
     for (const QString &place : request->places) {
@@ -366,35 +470,11 @@ int CFindCommand::Run(const QStringList &arguments)
             failed = true;
         }
     }
-
-    std::unique_ptr<QSaveFile> file;
-    if (!request->output.isEmpty()) {
-        file = std::make_unique<QSaveFile>(absolutePath(request->output));
-        if (!file->open(QIODevice::WriteOnly)) {
-            error(tr("cannot create file %1: %2").arg(file->fileName(), file->errorString()));
-            return 1;
-        }
-    }
-    CHitWriter writer(request->format, m_out, file.get());
-    CSearchEngine engine(access, writer);
-    engine.SetCriteria(request->criteria);
-    engine.SetPumping(request->pumping);
-    QObject progress;
-    engine.SetProgressWindow(&progress);
-    CInterruptBridge bridge(nullptr);
-    QObject::connect(&bridge, &CInterruptBridge::interrupted, &bridge, [&prompts, &progress] {
-        prompts.setInterruptRequested();
-        postOrvEvent(&progress, Ev::FindStop);
-    });
-
-    const std::uint32_t count = engine.Search(request->places);
-    if (!writer.finish()) {
-        error(file ? tr("cannot write to file %1: %2").arg(file->fileName(), file->errorString())
-                   : tr("cannot write the output"));
-        failed = true;
-    }
-    showInformation(CSearchEngine::CountMessage(count), productName());
-    return failed || engine.IsCancelled() ? 1 : 0;
+    bool cancelled = false;
+    const bool written = request->document ? searchToDocument(*request, cancelled) : searchToList(*request, cancelled);
+    m_access = nullptr;
+    m_prompts = nullptr;
+    return failed || !written || cancelled ? 1 : 0;
 }
 
 }  // namespace orv

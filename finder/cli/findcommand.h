@@ -1,5 +1,6 @@
 #pragma once
 
+#include "finder/export/exportrun.h"
 #include "finder/export/foundfileswriter.h"
 #include "finder/search/searchcriteria.h"
 
@@ -12,11 +13,16 @@
 
 namespace orv {
 
+class CArchiveAccess;
+class CConsolePrompter;
+class IFoundFileSink;
+
 // What "find" was asked for, before anything is touched.
 struct FindRequest
 {
     SearchCriteria criteria;
     FoundFilesFormat format = FoundFilesFormat::Text;
+    std::optional<ExportTarget> document;  // --format xlsx or docx, which needs --output
     QString output;  // empty: standard output
     QStringList places;
     bool pumping = true;
@@ -42,9 +48,17 @@ public:
 
 private:
     void error(const QString &text);
+    // Runs the search into the sink and reports the count; the output is the caller's.
+    std::uint32_t search(const FindRequest &request, IFoundFileSink &sink, bool &cancelled);
+    // False when the output could not be written (already reported).
+    bool searchToList(const FindRequest &request, bool &cancelled);
+    bool searchToDocument(const FindRequest &request, bool &cancelled);
 
     std::FILE *m_out;
     std::FILE *m_err;
+    // Lent by Run for the length of the command.
+    CArchiveAccess *m_access = nullptr;
+    CConsolePrompter *m_prompts = nullptr;
 };
 
 }  // namespace orv

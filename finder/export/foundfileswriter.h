@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <optional>
-#include <span>
 
 namespace orv {
 
@@ -25,17 +24,23 @@ struct FoundFileTexts
 };
 FoundFileTexts foundFileTexts(const CFileInfo &record);
 
-// The parts of a saved list, with "\n" as line end.
-QString foundFilesHeader(FoundFilesFormat format);
-QString foundFilesRow(FoundFilesFormat format, const CFileInfo &record);
-QString foundFilesFooter(FoundFilesFormat format);
+// The line end of a saved file (CR LF) or of plain lines on standard output (LF). Only the records end
+// with it: a line break inside a value is the value's own.
+enum class LineEnd { Lf, CrLf };
 
-// How a saved file is encoded: a UTF-8 byte-order mark in front and CR LF line ends.
+// The parts of a saved list. A CSV value holding ";", a double quote, CR or LF is quoted with its quotes
+// doubled, every other value is written as it is; the text form shows CR and LF inside a value as "\r" and
+// "\n", so that one record stays one line; XML text is escaped.
+QString foundFilesHeader(FoundFilesFormat format, LineEnd end);
+QString foundFilesRow(FoundFilesFormat format, const CFileInfo &record, LineEnd end);
+QString foundFilesFooter(FoundFilesFormat format, LineEnd end);
+// The row of the text form without its line end: the four texts separated by blanks.
+QString foundFilesTextLine(const CFileInfo &record);
+// Text for XML content: markup characters and line breaks as references, characters XML cannot carry as
+// U+FFFD.
+QString xmlEscaped(const QString &text);
+
+// How a saved file is encoded: UTF-8, with a byte-order mark in front of the first part.
 QByteArray foundFilesFileBytes(const QString &text, bool atStart);
-
-// Writes the whole list to a file through a temporary file renamed over the target at the end, so a
-// failed write leaves any earlier file as it was. False with the reason on failure.
-bool writeFoundFilesFile(const QString &path, FoundFilesFormat format, std::span<const CFileInfo> records,
-                         QString &error);
 
 }  // namespace orv

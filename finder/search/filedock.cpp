@@ -66,6 +66,7 @@ QList<int> CFoundFilesPane::sharedCommandIds()
 {
     QList<int> ids(std::begin(kSortCommands), std::end(kSortCommands));
     ids.append(QList<int>(std::begin(kViewCommands), std::end(kViewCommands)));
+    ids << Cmd::ExportToExcel << Cmd::ExportToWord;
     return ids;
 }
 
@@ -144,10 +145,15 @@ void CFoundFilesPane::createToolBar()
     tool(RemoveChecks, tr("Removes all check marks"), QStringLiteral("edit-select-none"),
          [this] { model()->setAllChecked(false); });
     m_toolBar->addSeparator();
-    tool(Save, tr("Save the checked items to the specified file type"), QStringLiteral("document-save"), [] {});
+    tool(Save, tr("Save the checked items to the specified file type"), QStringLiteral("document-save"),
+         &CFoundFilesPane::saveRequested);
     auto *exportMenu = new QMenu(this);
-    exportMenu->addAction(addCommand(Cmd::ExportToExcel, tr("Export to &Excel"), {}));
-    exportMenu->addAction(addCommand(Cmd::ExportToWord, tr("Export to &Word"), {}));
+    QAction *toExcel = addCommand(Cmd::ExportToExcel, tr("Export to &Excel"), {});
+    QAction *toWord = addCommand(Cmd::ExportToWord, tr("Export to &Word"), {});
+    exportMenu->addAction(toExcel);
+    exportMenu->addAction(toWord);
+    connect(toExcel, &QAction::triggered, this, &CFoundFilesPane::exportToExcelRequested);
+    connect(toWord, &QAction::triggered, this, &CFoundFilesPane::exportToWordRequested);
     addMenuButton(Export, tr("Export the checked items to Excel or Word"), QStringLiteral("document-export"), exportMenu);
     tool(Extract, tr("Extract checked items to the specified folder"), QStringLiteral("archive-extract"),
          &CFoundFilesPane::OnExtractChecked);
@@ -217,7 +223,7 @@ void CFoundFilesPane::updateCommands()
     for (QAction *frameAction : std::as_const(m_frameActions)) {
         const QAction *own = m_actions.value(frameAction->data().toInt());
         frameAction->setEnabled(own->isEnabled());
-        frameAction->setCheckable(true);
+        frameAction->setCheckable(own->isCheckable());
         frameAction->setChecked(own->isChecked());
         frameAction->setText(own->text());
     }

@@ -29,7 +29,7 @@ class CFoundFilesPane : public QWidget
 public:
     explicit CFoundFilesPane(CResultStore &store, QWidget *parent = nullptr);
 
-    // The Sort and View commands, which the frame's menu has too.
+    // The Sort, View and Export commands, which the frame's menu has too.
     static QList<int> sharedCommandIds();
 
     COrvelListFiles *list() const { return m_list; }
@@ -62,6 +62,10 @@ signals:
     void findInBrowserRequested(const QString &path);
     // "Extract checked items to the specified folder": the full paths of the checked rows, in the order shown.
     void extractRequested(const QStringList &paths);
+    // "Save As..." and the two exports: the checked rows, which the model gives.
+    void saveRequested();
+    void exportToExcelRequested();
+    void exportToWordRequested();
 
 public slots:
     void updateCommands();

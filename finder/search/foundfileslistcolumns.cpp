@@ -1,5 +1,6 @@
 #include "foundfileslistcolumns.h"
 
+#include "finder/common/commandids.h"
 #include "platform/product.h"
 
 #include <QSettings>
@@ -103,11 +104,12 @@ bool isCommandEnabled(int commandId, const FoundFilesListState &state)
     case CheckAll:
         return !state.empty;
     case RemoveChecks:
-    case Extract:
-        return state.anyChecked;
     case Save:
     case Export:
-        return state.laterCommands && state.anyChecked;
+    case Cmd::ExportToExcel:
+    case Cmd::ExportToWord:
+    case Extract:
+        return state.anyChecked;
     case SearchInResults:
         return !state.empty && !state.searchingInResults;
     default:

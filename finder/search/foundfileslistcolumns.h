@@ -73,7 +73,6 @@ struct FoundFilesListState
     bool empty = true;
     bool anyChecked = false;
     bool searchingInResults = false;
-    bool laterCommands = false;  // saving and exporting come later
 };
 
 bool isCommandEnabled(int commandId, const FoundFilesListState &state);

@@ -211,6 +211,16 @@ std::vector<CFileInfo> CFoundFilesModel::checkedRecords() const
     return result;
 }
 
+std::vector<CFoundFilesModel::CheckedRow> CFoundFilesModel::checkedRows() const
+{
+    std::vector<CheckedRow> result;
+    result.reserve(m_checkedCount);
+    for (std::size_t row = 0; row < m_order.size(); ++row)
+        if (m_checked[m_order[row]] != 0)
+            result.push_back({m_store.listIndexAt(m_order[row]), int(row)});
+    return result;
+}
+
 void CFoundFilesModel::removeRows(std::vector<int> rows)
 {
     if (!m_order.empty() && rows.size() >= m_order.size()) {

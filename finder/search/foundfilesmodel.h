@@ -34,6 +34,7 @@ public:
     // The record of a row, made whole from the store's compact form.
     CFileInfo record(int row) const;
     CResultStore &store() { return m_store; }
+    const CResultStore &store() const { return m_store; }
 
     // The sort column (-1 none) and direction of the last sort; reset when the store is emptied.
     int sortColumn() const { return m_sortColumn; }
@@ -50,6 +51,13 @@ public:
     bool anyChecked() const { return m_checkedCount > 0; }
     // The records of the checked rows, in the order shown.
     std::vector<CFileInfo> checkedRecords() const;
+    // The same rows as keys only: the list index of each record and the row it is shown in.
+    struct CheckedRow
+    {
+        std::uint32_t listIndex;
+        int row;
+    };
+    std::vector<CheckedRow> checkedRows() const;
     // Frees the records of the given rows and removes the rows.
     void removeRows(std::vector<int> rows);
 

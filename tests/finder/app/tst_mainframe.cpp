@@ -10,6 +10,7 @@
 #include "finder/settings/options.h"
 #include "finder/settings/optionspage.h"
 #include "finder/common/commandids.h"
+#include "finder/export/exportcommands.h"
 #include "platform/prompts.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
@@ -76,6 +77,7 @@ private Q_SLOTS:
     void firstStartWritesSettingsAndShowsBothPanes();
     void commandsCarryTheirNumbersAndTexts_data();
     void commandsCarryTheirNumbersAndTexts();
+    void fileMenuExportsTheCheckedRows();
     void closeIsRefusedWhileBusy_data();
     void closeIsRefusedWhileBusy();
     void styleSwitchingRewritesApplicationLook_data();
@@ -132,6 +134,8 @@ void TestMainFrame::firstStartWritesSettingsAndShowsBothPanes()
     QCOMPARE(menuTitles(frame.menuBar()),
              (QStringList{"&File", "&Edit", "&View", "&Bookmarks", "&Tools", "&Help"}));
     QVERIFY(frame.statusBar()->isVisible());
+    // The start drive's line, though the drive was selected before the status bar listened.
+    QVERIFY2(frame.statusText()->text().startsWith(QStringLiteral("Objects: ")), qPrintable(frame.statusText()->text()));
     QCOMPARE(frame.applicationLook(), 218);
     QVERIFY(frame.commands().action(218)->isChecked());
 
@@ -162,7 +166,7 @@ void TestMainFrame::commandsCarryTheirNumbersAndTexts_data()
     QTest::newRow("merge") << 32835 << "Merge Files..." << true;
     QTest::newRow("sort by date, later") << 32815 << "Sort by Da&te" << false;
     QTest::newRow("show selected always, later") << 32824 << "Show Selected &Always" << false;
-    QTest::newRow("export to word, later") << 32832 << "Export to &Word" << false;
+    QTest::newRow("export to word, nothing checked") << 32832 << "Export to &Word" << false;
 }
 
 void TestMainFrame::commandsCarryTheirNumbersAndTexts()
@@ -177,6 +181,33 @@ void TestMainFrame::commandsCarryTheirNumbersAndTexts()
     QCOMPARE(action->text(), text);
     QCOMPARE(action->isEnabled(), enabled);
     QCOMPARE(action->data().toInt(), id);
+}
+
+// The File menu's export follows the Found Files list and writes its checked rows into a new file of the
+// scratch folder each time.
+void TestMainFrame::fileMenuExportsTheCheckedRows()
+{
+    TestHome home;
+    orv::ScriptedPrompter prompts;
+    CMainFrame frame;
+    QStringList opened;
+    frame.exportCommands()->setFileOpener([&opened](const QString &path) {
+        opened << path;
+        return true;
+    });
+    QAction *toExcel = frame.commands().action(orv::Cmd::ExportToExcel);
+    orv::CFileInfo record;
+    record.m_strName = QStringLiteral("a.zip");
+    record.m_strFullPath = QStringLiteral("/d/a.zip");
+    frame.results().AddFoundFile(record);
+    QVERIFY(!toExcel->isEnabled());
+    frame.foundFiles()->model()->setAllChecked(true);
+    QVERIFY(toExcel->isEnabled());
+    toExcel->trigger();
+    toExcel->trigger();
+    const QDir scratch(frame.temporaryFolder());
+    QCOMPARE(opened, (QStringList{scratch.filePath("Found Files.xlsx"), scratch.filePath("Found Files (2).xlsx")}));
+    QCOMPARE(prompts.texts().value(0), QStringLiteral("Exported 1 lines to Excel"));
 }
 
 void TestMainFrame::closeIsRefusedWhileBusy_data()

@@ -53,6 +53,9 @@ private slots:
         QFile archive(at("tree/a.tgz"));
         QVERIFY(archive.open(QIODevice::ReadWrite));
         QVERIFY(archive.setFileTime(stamp, QFileDevice::FileModificationTime));
+        QVERIFY(orv::test::writeFile(at("odd/semi;colon \"q\".tgz"), orv::test::readFile(at("tree/a.tgz"))));
+        QFile odd(at("odd/semi;colon \"q\".tgz"));
+        QVERIFY(odd.open(QIODevice::ReadWrite) && odd.setFileTime(stamp, QFileDevice::FileModificationTime));
     }
 
     void hits_data()
@@ -79,6 +82,11 @@ private slots:
         QTest::newRow("folder inside the archive")
             << QStringList{"--files", "*", "--format", "csv", "tree/a.tgz/a.tar/docs"}
             << "Name;Path;Size;Modified\n" + x << 1;
+        QTest::newRow("csv: a name holding ; and quotes is quoted")
+            << QStringList{"--archives", "*", "--format", "csv", "odd"}
+            << "Name;Path;Size;Modified\n\"semi;colon \"\"q\"\".tgz\";" + at("odd").toUtf8() + ";"
+                   + QByteArray::number(QFileInfo(at("tree/a.tgz")).size()) + " bytes;01/01/20 00:00:00\n"
+            << 1;
         QTest::newRow("skip compressed tar")
             << QStringList{"--files", "*", "--skip-compressed-tar", "--format", "xml", "tree"}
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<found_files>\n<file>\n<name>a.tar</name>\n<path>"
@@ -110,6 +118,19 @@ private slots:
                      + ";6 bytes;01/01/20 00:00:00\r\n");
     }
 
+    // The workbook that the program exports, read back by openpyxl.
+    void workbook()
+    {
+        const Result result = run({"--files", "*.txt", "--format", "xlsx", "--output", "list.xlsx", "tree"});
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.err, count(1));
+        const char script[] = "import openpyxl, sys\n"
+                              "for r in openpyxl.load_workbook(sys.argv[1]).active.values: print('|'.join(map(str, r)))";
+        const orv::test::ProcessRun python = orv::test::runProcess("/usr/bin/python3", {"-c", script, at("list.xlsx")});
+        QCOMPARE(QString::fromUtf8(python.out), "Num.|Name|Path|Size|Modified\n1|x.txt|" + at("tree/a.tgz/a.tar/docs")
+                                                    + "|6 bytes|01/01/20 00:00:00\n");
+    }
+
     void refusals_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -125,6 +146,8 @@ private slots:
         QTest::newRow("bad date") << QStringList{"--files", "*", "--include", "modified=2020-13-01 00:00:00..", "tree"}
                                   << 2 << "bad filter part";
         QTest::newRow("bad format") << QStringList{"--files", "*", "--format", "json", "tree"} << 2 << "--format";
+        QTest::newRow("workbook to standard output") << QStringList{"--files", "*", "--format", "xlsx", "tree"} << 2
+                                                     << "need --output";
         QTest::newRow("option of another command") << QStringList{"--files", "*", "--password", "p", "tree"} << 2
                                                    << "unknown option";
         QTest::newRow("missing place still counts") << QStringList{"--files", "*", "nowhere"} << 1

@@ -1,4 +1,4 @@
-#include "finder/export/foundfileswriter.h"
+#include "finder/export/savedlistfile.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,7 +11,8 @@ using namespace orv;
 
 Q_DECLARE_METATYPE(orv::FoundFilesFormat)
 
-// The three saved forms byte for byte, in the C locale and UTC so that "%x %X" is fixed.
+// The three saved forms byte for byte, in the C locale and UTC so that "%x %X" is fixed. A list that was
+// right before values holding separators or line breaks were mended must come out the same.
 class TestFoundFilesWriter : public QObject
 {
     Q_OBJECT
@@ -52,11 +53,11 @@ private slots:
             << QByteArray("\xEF\xBB\xBF a b.txt /x/b.zip/dir 1 234 567 bytes 01/02/70 01:02:03\r\n"
                           "r&<d>;.zip / 999 bytes 01/01/70 00:00:00\r\n"
                           "dir\x01 /x/dir\x01  01/01/70 00:00:00\r\n");
-        QTest::newRow("csv: header says Path, no quoting")
+        QTest::newRow("csv: header says Path, only a value holding \";\" quoted")
             << FoundFilesFormat::Csv
             << QByteArray("\xEF\xBB\xBFName;Path;Size;Modified\r\n"
                           " a b.txt;/x/b.zip/dir;1 234 567 bytes;01/02/70 01:02:03\r\n"
-                          "r&<d>;.zip;/;999 bytes;01/01/70 00:00:00\r\n"
+                          "\"r&<d>;.zip\";/;999 bytes;01/01/70 00:00:00\r\n"
                           "dir\x01;/x/dir\x01;;01/01/70 00:00:00\r\n");
         QTest::newRow("xml: name trimmed, text escaped, empty size for a folder")
             << FoundFilesFormat::Xml
@@ -76,21 +77,17 @@ private slots:
         QFETCH(QByteArray, bytes);
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("/list");
-        QVERIFY(QFile(path).open(QIODevice::WriteOnly));  // an earlier file is replaced
-        QString error;
-        const std::vector<CFileInfo> rows = records();
-        QVERIFY(writeFoundFilesFile(path, format, rows, error));
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly));  // an earlier file is truncated
+        {
+            CSavedListFile file(format);
+            QVERIFY(file.create(path) && file.writeHeader());
+            for (const CFileInfo &record : records())
+                QVERIFY(file.writeRow(record, 0));
+            QVERIFY(file.finish());
+        }
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), bytes);
-    }
-
-    void unwritableTargetKeepsNothingHalfDone()
-    {
-        QString error;
-        QVERIFY(!writeFoundFilesFile(QStringLiteral("/nonexistent-folder/list.txt"), FoundFilesFormat::Text,
-                                     records(), error));
-        QVERIFY(!error.isEmpty());
     }
 };
 

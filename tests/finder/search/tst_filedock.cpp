@@ -65,7 +65,7 @@ private slots:
         QVERIFY(enabled(FoundFilesCmd::DeleteSelected) && enabled(FoundFilesCmd::FindInBrowser));
         pane.action(FoundFilesCmd::CheckAll)->trigger();
         QVERIFY(enabled(FoundFilesCmd::RemoveChecks) && enabled(FoundFilesCmd::Extract));
-        QVERIFY(!enabled(FoundFilesCmd::Save));
+        QVERIFY(enabled(FoundFilesCmd::Save) && enabled(FoundFilesCmd::Export) && enabled(Cmd::ExportToExcel));
 
         frameSortBySize.trigger();
         frameSortBySize.trigger();

@@ -256,7 +256,8 @@ private slots:
         QTest::newRow("check all: rows") << CheckAll << QList<bool>{false, false, false, false} << true;
         QTest::newRow("remove checks: none") << RemoveChecks << QList<bool>{true, false, false, false} << false;
         QTest::newRow("remove checks: some") << RemoveChecks << QList<bool>{false, false, true, false} << true;
-        QTest::newRow("save: later") << Save << QList<bool>{true, false, true, false} << false;
+        QTest::newRow("save: none checked") << Save << QList<bool>{true, false, false, false} << false;
+        QTest::newRow("export to word: some checked") << 32832 << QList<bool>{false, false, true, false} << true;
         QTest::newRow("search in results: running") << SearchInResults << QList<bool>{true, false, true, true} << false;
         QTest::newRow("search in results: rows") << SearchInResults << QList<bool>{false, false, false, false} << true;
         QTest::newRow("sort by size: empty") << 32814 << QList<bool>{false, true, false, false} << false;
@@ -266,7 +267,7 @@ private slots:
         QFETCH(int, id);
         QFETCH(QList<bool>, state);
         QFETCH(bool, enabled);
-        const FoundFilesListState s{state[0], state[1], state[2], state[3], false};
+        const FoundFilesListState s{state[0], state[1], state[2], state[3]};
         QCOMPARE(isCommandEnabled(id, s), enabled);
     }
 
