@@ -1,9 +1,13 @@
+#include "finder/app/application.h"
+#include "finder/app/mainframe.h"
+#include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archiveediting.h"
 #include "finder/browser/archiveservice.h"
 #include "finder/browser/dragoutdata.h"
 #include "finder/browser/orvelarchivetree.h"
 #include "finder/common/busyflags.h"
 #include "finder/settings/settings.h"
+#include "platform/events.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/testhome.h"
 #include "tests/support/tools.h"
@@ -25,6 +29,39 @@ class DragTree : public COrvelArchiveTree
 public:
     using COrvelArchiveTree::COrvelArchiveTree;
     QMimeData *offerOf(QTreeWidgetItem *node) { return dragDataOf(node, [] { return true; }); }
+};
+
+// Reaches what a drag offers on the main frame's own tree.
+struct DragOffer : COrvelArchiveTree
+{
+    using COrvelArchiveTree::dragDataOf;
+};
+
+// Does, once, what a user may do while a long operation pumps events: on the operation's first progress
+// report it queues a click on a node, the reopening of another and a request to close the window, which the
+// operation's next pump then runs.
+class Meddler : public QObject
+{
+public:
+    Meddler(int progressEvent, std::function<void()> meddle) : m_event(progressEvent), m_meddle(std::move(meddle))
+    {
+        qApp->installEventFilter(this);
+    }
+    bool done = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (!done && event->type() == Ev::type(m_event)) {
+            done = true;
+            QMetaObject::invokeMethod(this, m_meddle, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    int m_event;
+    std::function<void()> m_meddle;
 };
 
 // The Archive Browser's tree over one drive, with what the main frame gives it.
@@ -98,12 +135,15 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
+        COrvelZipFinderApp::setIdentity();
         QVERIFY(m_dir.isValid());
         for (const char *name : {"DOCS/ONE.TXT", "DOCS/TWO.TXT", "TOP.TXT", "new/x.txt", "new/y.txt"})
             QVERIFY(writeFile(src(name), name));
         QVERIFY(writeFile(at("folder/deeper/z.txt"), "z"));
         QVERIFY(runTool("zip", {"-q", "-r", "-X", at("a.zip"), "DOCS", "TOP.TXT"}, src("")).ok());
         QVERIFY(runTool("7z", {"a", "-bd", at("b.7z"), "DOCS", "TOP.TXT"}, src("")).ok());
+        QVERIFY(writeFile(src("big/big.bin"), test::noise(6 << 20, 11)));
+        QVERIFY(runTool("7z", {"a", "-bd", "-mx=1", m_dir.path() + "/big.7z", "big.bin"}, src("big")).ok());
     }
 
     void offerRendersOnceOnRequest_data()
@@ -230,6 +270,78 @@ private Q_SLOTS:
         QVERIFY(archiveNode()->isExpanded());
         QCOMPARE(prompts.texts(), QStringList());
         QVERIFY(runTool("7z", {"t", fresh + '/' + archive}).ok());
+    }
+
+    // A click, the reopening of the archive at work and a close request, all from inside the pump of an add
+    // or of the extraction at the end of a drag out: the window stays, the operation asks whether to stop,
+    // and goes on or stops cleanly as answered.
+    void longOperationsSurviveMeddling_data()
+    {
+        QTest::addColumn<bool>("adding");   // else dragging out
+        QTest::addColumn<bool>("interrupt");
+        QTest::addColumn<QStringList>("said");
+
+        const QString packing = "Interrupt the packing?";
+        const QString unpack = "Interrupt the unpack?";
+        QTest::newRow("add, kept going") << true << false << QStringList{packing};
+        QTest::newRow("add, interrupted") << true << true << QStringList{packing};
+        QTest::newRow("drag out, kept going") << false << false << QStringList{unpack};
+        // As every extraction that stops short.
+        QTest::newRow("drag out, interrupted") << false << true
+                                               << QStringList{unpack, "Cannot unpack the file big.bin."};
+    }
+
+    void longOperationsSurviveMeddling()
+    {
+        QFETCH(bool, adding);
+        QFETCH(bool, interrupt);
+        QFETCH(QStringList, said);
+        const QString fresh = test::freshFolder(m_dir.path());
+        QVERIFY(QFile::copy(at("a.zip"), fresh + "/a.zip") && QFile::copy(m_dir.path() + "/big.7z", fresh + "/big.7z"));
+        const QByteArray zipBefore = test::readFile(fresh + "/a.zip");
+        CMainFrame frame;
+        frame.show();
+        COrvelArchiveTree *tree = frame.browser()->tree();
+        tree->setDrives({{fresh, "Test", DriveType::Fixed}});
+        tree->Fill();
+        const QString archive = fresh + (adding ? "/a.zip" : "/big.7z");
+        QTreeWidgetItem *item = tree->SelectPath(adding ? archive : archive + "/big.bin");
+        QVERIFY(item);
+        ScriptedPrompter prompts;
+        prompts.setDefaultMessageAnswer(interrupt ? MsgAnswer::Yes : MsgAnswer::No);
+        Meddler meddler(adding ? Ev::PackProgress : Ev::UnpackProgress, [&] {
+            QTreeWidgetItem *folder = tree->loadedNode(fresh + "/a.zip");
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(folder).center());
+            QTreeWidgetItem *worked = tree->loadedNode(archive);
+            tree->collapseItem(worked);
+            tree->expandItem(worked);
+            QVERIFY(!frame.close());
+        });
+        QList<QUrl> delivered;
+        if (adding) {
+            sendDrag(*tree, QEvent::DragEnter, item, {src("big/big.bin")});
+            QVERIFY(sendDrag(*tree, QEvent::Drop, item, {src("big/big.bin")}));
+            QTRY_VERIFY(meddler.done && !frame.busyFlags().isRunning(CBusyFlags::Pack));
+        } else {
+            const std::unique_ptr<QMimeData> offered((tree->*(&DragOffer::dragDataOf))(item, [] { return true; }));
+            delivered = offered->urls();
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(meddler.done);
+        QCOMPARE(prompts.texts(), said);
+        QVERIFY(frame.isVisible());
+        if (adding && interrupt)
+            QCOMPARE(test::readFile(archive), zipBefore);
+        if (adding && !interrupt)
+            QCOMPARE(childTexts(tree->loadedNode(archive)), (QStringList{"DOCS", "big.bin", "TOP.TXT"}));
+        if (!adding) {
+            const QString file = frame.temporaryFolder() + "/big.bin";
+            QCOMPARE(delivered, interrupt ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(file)});
+            if (!interrupt)
+                QCOMPARE(test::readFile(file), test::readFile(src("big/big.bin")));
+        }
+        QVERIFY(runTool("7z", {"t", archive}).ok());
+        QVERIFY(frame.close());
     }
 
     void hoverOpensAClosedNode()
