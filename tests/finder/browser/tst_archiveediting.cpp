@@ -17,81 +17,39 @@ using orv::test::writeFile;
 
 namespace {
 
-// The tree's side: the drop target paths it is told to reload once an add is over.
-class TreeRecorder : public QObject
+// Stands in for the tree, noting the drop targets it is told to reload, and watches "Pack Progress": was the
+// packing flag up while the packer reported?
+class Windows : public QObject
 {
 public:
+    explicit Windows(const CBusyFlags &busy) : m_busy(busy) {}
     QStringList refreshed;
+    bool flagged = false;
 
 protected:
     bool event(QEvent *event) override
     {
-        const auto *refresh = dynamic_cast<OrvEvent *>(event);
-        if (refresh && refresh->type() == Ev::type(Ev::TreeRefresh) && refresh->value() == Ev::TreeRefreshDone)
-            refreshed << refresh->text();
+        const auto *orv = dynamic_cast<OrvEvent *>(event);
+        if (orv && event->type() == Ev::type(Ev::TreeRefresh) && orv->value() == Ev::TreeRefreshDone)
+            refreshed << orv->text();
         return QObject::event(event);
     }
-};
-
-// Stands in for "Pack Progress": asks to stop at once, and notes whether the packing flag was up while the
-// packer reported to it.
-class PackWindow : public QObject
-{
-public:
-    PackWindow(const CBusyFlags &busy, bool &flagged) : m_busy(busy), m_flagged(flagged)
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        postOrvEvent(this, Ev::PackStop);
-    }
-
-protected:
-    bool event(QEvent *event) override
-    {
-        if (event->type() == Ev::type(Ev::PackProgress))
-            m_flagged = m_busy.isRunning(CBusyFlags::Pack);
-        return QObject::event(event);
+        flagged = flagged || (event->type() == Ev::type(Ev::PackProgress) && m_busy.isRunning(CBusyFlags::Pack));
+        return false;
     }
 
 private:
     const CBusyFlags &m_busy;
-    bool &m_flagged;
-};
-
-// What the main frame holds for the adds, and one drop as the tree runs it: the items in order, up to the first
-// refusal.
-struct Editor
-{
-    CArchiveService archives;
-    CBusyFlags busy;
-    SettingsValues settings;
-    PackChoices choices;
-    CArchiveEditing editing{archives, busy, settings, choices};
-    TreeRecorder tree;
-    int dialogs = 0;
-
-    void answerDialogs(QList<bool> answers, PackChoices chosen = {})
-    {
-        editing.setChoicesDialog([this, answers, chosen](const NameAndLevelPresets &, PackChoices &taken) {
-            taken = chosen;
-            return answers.value(dialogs++);
-        });
-    }
-    int drop(const QStringList &sources, const QString &targetPath)
-    {
-        const std::unique_ptr<CArchiveAccess> access = archives.NewAccess();
-        const DropTarget target = editing.TestDropTarget(targetPath, folderTestThrough(*access));
-        int taken = 0;
-        while (taken < sources.size() && editing.AddDroppedItem(sources[taken], target, &tree, taken > 0))
-            ++taken;
-        editing.EndDrop();
-        return taken;
-    }
 };
 
 QStringList entriesOf(const QString &archive, const QString &password = {})
 {
     QStringList paths;
     for (const test::SltRecord &item : test::sevenZipListing(archive, password))
-        paths << item.value("Path") + (item.value("Folder") == "+" ? "/" : "");
+        paths << item.value("Path") + (item.value("Folder") == "+" ? "/" : "") + ' '
+                     + item.value("Method").section(' ', 0, 0).left(password.isEmpty() ? 0 : 7);
     paths.sort();
     return paths;
 }
@@ -106,13 +64,7 @@ private:
     test::TestHome m_home;
     QTemporaryDir m_dir;
 
-    QString at(const QString &relative) const { return m_dir.path() + "/drive/" + relative; }
     QString src(const QString &relative) const { return m_dir.path() + "/src/" + relative; }
-    QString copyOfZip() const
-    {
-        const QString copy = test::freshFolder(m_dir.path()) + "/a.zip";
-        return QFile::copy(at("a.zip"), copy) ? copy : QString();
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -120,12 +72,12 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         for (const char *name : {"docs/old.txt", "top.txt", "one.txt", "two.txt", "three.txt", "pics/p1.txt"})
             QVERIFY(writeFile(src(name), name));
-        QVERIFY(writeFile(src("big.bin"), test::noise(1 << 20, 3)));
-        QVERIFY(QDir().mkpath(at("plain folder")) && QDir().mkpath(at("links")));
-        QVERIFY(runTool("zip", {"-q", "-r", "-X", at("a.zip"), "docs", "top.txt"}, src("")).ok());
-        QVERIFY(runTool("7z", {"a", "-bd", at("d.7z"), "docs", "top.txt"}, src("")).ok());
+        QVERIFY(writeFile(src("big.bin"), test::noise(1 << 20, 3)) && writeFile(src("in/report.docx"), "report"));
+        QVERIFY(runTool("zip", {"-q", "-r", "-X", m_dir.path() + "/a.zip", "docs", "top.txt"}, src("")).ok());
+        QVERIFY(runTool("7z", {"a", "-bd", m_dir.path() + "/d.7z", "docs", "top.txt"}, src("")).ok());
         for (const char *copy : {"b.jar", "c.xap", "f.abc"})
-            QVERIFY(QFile::copy(at("a.zip"), at(copy)));
+            QVERIFY(QFile::copy(m_dir.path() + "/a.zip", m_dir.path() + '/' + copy));
+        QVERIFY(QDir().mkpath(m_dir.path() + "/links"));
     }
 
     void dropTargets_data()
@@ -141,7 +93,7 @@ private Q_SLOTS:
         QTest::newRow("folder inside a xap") << "c.xap/docs" << int(DropTarget::Archive) << "docs";
         QTest::newRow("folder inside a 7z") << "d.7z/docs" << int(DropTarget::None) << "";
         QTest::newRow("custom kind read as zip") << "f.abc" << int(DropTarget::None) << "";
-        QTest::newRow("disk folder") << "plain folder" << int(DropTarget::Folder) << "";
+        QTest::newRow("disk folder") << "src" << int(DropTarget::Folder) << "";
         QTest::newRow("folder of cloud links") << "links" << int(DropTarget::None) << "";
     }
 
@@ -150,125 +102,132 @@ private Q_SLOTS:
         QFETCH(QString, node);
         QFETCH(int, kind);
         QFETCH(QString, archiveFolder);
-        Editor editor;
-        editor.archives.layer().SetArchiveExtensions({"ZIP", "JAR", "XAP", "7Z"});
-        editor.archives.layer().SetCustomArchives({"Mine#ABC=1"});
-        editor.editing.setRefusedFolder(at("links"));
-        const std::unique_ptr<CArchiveAccess> access = editor.archives.NewAccess();
-        const DropTarget target = editor.editing.TestDropTarget(at(node), folderTestThrough(*access));
+        CArchiveService archives;
+        archives.layer().SetArchiveExtensions({"ZIP", "JAR", "XAP", "7Z"});
+        archives.layer().SetCustomArchives({"Mine#ABC=1"});
+        CBusyFlags busy;
+        SettingsValues settings;
+        PackChoices choices;
+        CArchiveEditing editing(archives, busy, settings, choices);
+        editing.setRefusedFolder(m_dir.path() + "/links");
+        const std::unique_ptr<CArchiveAccess> access = archives.NewAccess();
+        const DropTarget target = editing.TestDropTarget(m_dir.path() + '/' + node, folderTestThrough(*access));
         QCOMPARE(int(target.kind), kind);
         QCOMPARE(target.archiveFolder, archiveFolder);
     }
 
-    void dropOfThreeFiles_data()
+    // One drop as the tree runs it: the items in order up to the first refusal, then the choices forgotten.
+    void drops_data()
     {
-        QTest::addColumn<int>("level");  // -2 asks in the dialog
-        QTest::addColumn<QList<bool>>("answers");
+        QTest::addColumn<QString>("node");          // below a fresh folder holding a copy of a.zip
+        QTest::addColumn<QString>("prepare");       // "damaged": a.zip is no archive; "existing": report.zip is
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<int>("level");             // -2 asks in the dialog
+        QTest::addColumn<QList<bool>>("dialogs");   // its answers; any makes a new archive ask too
+        QTest::addColumn<QString>("password");      // chosen in the dialog, with AES-256
+        QTest::addColumn<bool>("stop");             // "&Stop" at once, and Yes to every question
         QTest::addColumn<int>("added");
+        QTest::addColumn<int>("refreshes");
+        QTest::addColumn<QString>("said");          // a pattern of the one message; %1 the folder
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QStringList>("entries");   // empty: the archive is byte for byte as it was
 
-        QTest::newRow("settings fixed, no dialog") << -1 << QList<bool>{} << 3;
-        QTest::newRow("the dialog for every item") << -2 << QList<bool>{true, true, true} << 3;
-        QTest::newRow("cancel on the first item") << -2 << QList<bool>{false} << 0;
+        const QStringList three{"one.txt", "two.txt", "three.txt"};
+        const QStringList inDocs{"docs/ ", "docs/old.txt ", "docs/one.txt ", "docs/three.txt ", "docs/two.txt ", "top.txt "};
+        QTest::newRow("settings fixed, no dialog") << "a.zip/docs" << "" << three << -1 << QList<bool>{} << "" << false
+                                                   << 3 << 3 << "" << "a.zip" << inDocs;
+        QTest::newRow("the dialog for every item") << "a.zip/docs" << "" << three << -2 << QList<bool>{true, true, true}
+                                                   << "" << false << 3 << 3 << "" << "a.zip" << inDocs;
+        QTest::newRow("cancel on the first item") << "a.zip/docs" << "" << three << -2 << QList<bool>{false} << ""
+                                                  << false << 0 << 0 << "" << "a.zip" << QStringList{};
+        QTest::newRow("new archive over a file, No") << "" << "existing" << QStringList{"in/report.docx", "one.txt"}
+                                                     << -1 << QList<bool>{} << "" << false << 0 << 0
+                                                     << "Replace the existent file:\n\n%1/report.zip\n1 234 567 bytes, "
+                                                        ".+\n\nwith the created archive\\?"
+                                                     << "report.zip" << QStringList{};
+        // The dialog's password serves the later items too.
+        QTest::newRow("encrypted new archive") << "" << "" << QStringList{"pics", "one.txt"} << -1 << QList<bool>{true}
+                                               << "Drop pass 7!" << false << 2 << 2 << "" << "secret.zip"
+                                               << QStringList{"one.txt AES-256", "pics/ Store", "pics/p1.txt AES-256"};
+        QTest::newRow("stopped") << "a.zip" << "" << QStringList{"big.bin", "one.txt"} << -1 << QList<bool>{} << ""
+                                 << true << 0 << 1 << "Interrupt the packing\\?" << "a.zip" << QStringList{};
+        QTest::newRow("not an archive") << "a.zip" << "damaged" << QStringList{"one.txt"} << -1 << QList<bool>{} << ""
+                                        << false << 0 << 0 << "Cannot open the archive\\.(\n\n.+)?" << "a.zip"
+                                        << QStringList{};
     }
 
-    void dropOfThreeFiles()
+    void drops()
     {
+        QFETCH(QString, node);
+        QFETCH(QString, prepare);
+        QFETCH(QStringList, sources);
         QFETCH(int, level);
-        QFETCH(QList<bool>, answers);
-        QFETCH(int, added);
-        const QString archive = copyOfZip();
-        const QByteArray before = readFile(archive);
-        Editor editor;
-        editor.settings.nCompressionLevel = level;
-        editor.answerDialogs(answers);
-        ScriptedPrompter prompts;
-        QCOMPARE(editor.drop({src("one.txt"), src("two.txt"), src("three.txt")}, archive + "/docs"), added);
-        QCOMPARE(editor.dialogs, answers.size());
-        QCOMPARE(editor.editing.cancelled(), added == 0);
-        QCOMPARE(prompts.texts(), QStringList());
-        QCOMPARE(editor.tree.refreshed, QStringList(added, archive + "/docs"));
-        if (added == 0)
-            QCOMPARE(readFile(archive), before);
-        else
-            QCOMPARE(entriesOf(archive), (QStringList{"docs/", "docs/old.txt", "docs/one.txt", "docs/three.txt",
-                                                      "docs/two.txt", "top.txt"}));
-    }
-
-    void newArchiveOverAnExistingFileAnsweredNo()
-    {
-        const QString out = test::freshFolder(m_dir.path());
-        const QByteArray existing = test::noise(1234567, 9);
-        QVERIFY(writeFile(out + "/report.zip", existing) && writeFile(out + "/in/report.docx", "the report"));
-        Editor editor;
-        ScriptedPrompter prompts;
-        prompts.queueMessageAnswer(MsgAnswer::No);
-        QCOMPARE(editor.drop({out + "/in/report.docx", src("one.txt")}, out), 0);
-        QCOMPARE(readFile(out + "/report.zip"), existing);
-        QCOMPARE(prompts.records().size(), size_t(1));
-        const ScriptedPrompter::Record &asked = prompts.records().front();
-        QCOMPARE(asked.caption, "Confirm Replace");
-        QCOMPARE(asked.buttons, MsgButtons::YesNo);
-        const QString start = "Replace the existent file:\n\n" + out + "/report.zip\n1 234 567 bytes, ";
-        QVERIFY2(asked.text.startsWith(start) && asked.text.endsWith("\n\nwith the created archive?"),
-                 qPrintable(asked.text));
-    }
-
-    // The dialog's password serves every item of the drop, and is gone after it.
-    void encryptedNewArchive()
-    {
-        const QString out = test::freshFolder(m_dir.path());
-        Editor editor;
-        editor.settings.bAskBeforeCreation = true;
-        editor.settings.bPackFoldersWithoutPaths = true;  // as a new settings file has it
-        const QString password = "Drop pass 7!";
-        editor.answerDialogs({true}, PackChoices{"secret.data", 9, 14, true, password, 3});
-        ScriptedPrompter prompts;
-        QCOMPARE(editor.drop({src("pics"), src("one.txt")}, out), 2);
-        QCOMPARE(editor.dialogs, 1);
-        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{"secret.zip"});
-        const QString archive = out + "/secret.zip";
-        const test::ToolRun tested = runTool("7z", {"t", "-p" + password, archive});
-        QVERIFY2(tested.ok(), tested.output.constData());
-        QVERIFY(!runTool("7z", {"t", "-pwrong", archive}).ok());
-        QStringList methods;
-        for (const test::SltRecord &item : test::sevenZipListing(archive, password)) {
-            if (item.value("Folder") != "+")
-                methods << item.value("Path") + ' ' + item.value("Method").section(' ', 0, 0);
-        }
-        QCOMPARE(methods, (QStringList{"pics/p1.txt AES-256", "one.txt AES-256"}));
-        QVERIFY(!editor.choices.encrypt && editor.choices.password.isEmpty());
-    }
-
-    void failedAddLeavesTheArchive_data()
-    {
-        QTest::addColumn<bool>("stop");
-        QTest::addColumn<QString>("said");
-
-        QTest::newRow("stopped") << true << "Interrupt the packing?";
-        QTest::newRow("not an archive at all") << false << "Cannot open the archive.";
-    }
-
-    void failedAddLeavesTheArchive()
-    {
+        QFETCH(QList<bool>, dialogs);
+        QFETCH(QString, password);
         QFETCH(bool, stop);
+        QFETCH(int, added);
+        QFETCH(int, refreshes);
         QFETCH(QString, said);
-        const QString archive = copyOfZip();
-        if (!stop)
-            QVERIFY(writeFile(archive, QByteArray("PK\x03\x04", 4) + test::noise(200, 5)));
-        const QByteArray before = readFile(archive);
-        Editor editor;
-        bool packingFlagged = false;
-        editor.editing.setProgressFactory([&] { return std::make_unique<PackWindow>(editor.busy, packingFlagged); });
+        QFETCH(QString, archive);
+        QFETCH(QStringList, entries);
+        const QString folder = test::freshFolder(m_dir.path());
+        QVERIFY(QFile::copy(m_dir.path() + "/a.zip", folder + "/a.zip"));
+        if (prepare == "damaged")
+            QVERIFY(writeFile(folder + "/a.zip", QByteArray("PK\x03\x04", 4) + test::noise(200, 5)));
+        if (prepare == "existing")
+            QVERIFY(writeFile(folder + "/report.zip", test::noise(1234567, 9)));
+        const QString archivePath = folder + '/' + archive;
+        const QByteArray before = readFile(archivePath);
+
+        CArchiveService archives;
+        CBusyFlags busy;
+        SettingsValues settings;
+        settings.nCompressionLevel = level;
+        settings.bAskBeforeCreation = !dialogs.isEmpty();
+        settings.bPackFoldersWithoutPaths = true;
+        PackChoices choices;
+        CArchiveEditing editing(archives, busy, settings, choices);
+        Windows windows(busy);
+        int asked = 0;
+        editing.setChoicesDialog([&](const NameAndLevelPresets &, PackChoices &taken) {
+            taken = password.isEmpty() ? PackChoices{} : PackChoices{"secret.data", 9, 14, true, password, 3};
+            return dialogs.value(asked++);
+        });
+        editing.setProgressFactory([&] {
+            auto progress = std::make_unique<QObject>();
+            progress->installEventFilter(&windows);
+            if (stop)
+                postOrvEvent(progress.get(), Ev::PackStop);
+            return progress;
+        });
         ScriptedPrompter prompts;
-        prompts.setDefaultMessageAnswer(MsgAnswer::Yes);
-        QCOMPARE(editor.drop({src("big.bin"), src("one.txt")}, archive), 0);
-        QCOMPARE(readFile(archive), before);
-        QCOMPARE(QDir(QFileInfo(archive).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.zip"});
-        QCOMPARE(packingFlagged, stop);
-        QVERIFY(!editor.busy.isRunning(CBusyFlags::Pack));
-        QCOMPARE(prompts.records().size(), size_t(1));
-        QVERIFY2(prompts.records().front().text.startsWith(said), qPrintable(prompts.texts().join('\n')));
-        QCOMPARE(editor.tree.refreshed, QStringList(stop ? 1 : 0, archive));
+        prompts.setDefaultMessageAnswer(stop ? MsgAnswer::Yes : MsgAnswer::No);
+        const std::unique_ptr<CArchiveAccess> access = archives.NewAccess();
+        const DropTarget target = editing.TestDropTarget(QDir(folder).filePath(node), folderTestThrough(*access));
+        int taken = 0;
+        while (taken < sources.size()
+               && editing.AddDroppedItem(src(sources[taken]), target, &windows, taken > 0))
+            ++taken;
+        editing.EndDrop();
+
+        QCOMPARE(taken, added);
+        QCOMPARE(asked, dialogs.size());
+        QCOMPARE(windows.refreshed.size(), refreshes);
+        QVERIFY(!busy.isRunning(CBusyFlags::Pack) && !choices.encrypt && choices.password.isEmpty());
+        QCOMPARE(prompts.records().size(), size_t(said.isEmpty() ? 0 : 1));
+        if (!said.isEmpty()) {
+            const QRegularExpression pattern(QRegularExpression::anchoredPattern(QString(said).replace("%1", folder)));
+            QVERIFY2(pattern.match(prompts.texts().constFirst()).hasMatch(), qPrintable(prompts.texts().constFirst()));
+        }
+        QCOMPARE(windows.flagged, taken > 0 || stop);
+        if (entries.isEmpty()) {
+            QCOMPARE(readFile(archivePath), before);
+            return;
+        }
+        QCOMPARE(entriesOf(archivePath, password), entries);
+        const test::ToolRun tested = runTool("7z", {"t", "-p" + password, archivePath});
+        QVERIFY2(tested.ok(), tested.output.constData());
+        QCOMPARE(runTool("7z", {"t", "-pwrong", archivePath}).ok(), password.isEmpty());
     }
 };
 
