@@ -87,7 +87,9 @@ private:
 }  // namespace
 
 COrvelArchiveTree::COrvelArchiveTree(CArchiveService &service, QWidget *parent)
-    : COrvelDragDropTree(parent), m_service(service), m_folderIcon(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
+    : COrvelDragDropTree(parent),
+      m_service(service),
+      m_folderIcon(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
 {
     setObjectName(QStringLiteral("ArchiveTree"));
     setProperty("controlId", ControlId);

@@ -133,7 +133,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("entries");   // empty: the archive is byte for byte as it was
 
         const QStringList three{"one.txt", "two.txt", "three.txt"};
-        const QStringList inDocs{"docs/ ", "docs/old.txt ", "docs/one.txt ", "docs/three.txt ", "docs/two.txt ", "top.txt "};
+        const QStringList inDocs{"docs/ ",          "docs/old.txt ", "docs/one.txt ",
+                                 "docs/three.txt ", "docs/two.txt ", "top.txt "};
         QTest::newRow("settings fixed, no dialog") << "a.zip/docs" << "" << three << -1 << QList<bool>{} << "" << false
                                                    << 3 << 3 << "" << "a.zip" << inDocs;
         QTest::newRow("the dialog for every item") << "a.zip/docs" << "" << three << -2 << QList<bool>{true, true, true}

@@ -159,7 +159,8 @@ private Q_SLOTS:
         if (!offered)
             return;
         const QString temporary = m_frame->temporaryFolder();
-        const QList<QUrl> urls = delivered.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(temporary + '/' + item->text(0))};
+        const QString file = temporary + '/' + item->text(0);
+        const QList<QUrl> urls = delivered.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(file)};
         QCOMPARE(offered->urls(), QList<QUrl>{});
         QVERIFY(QDir(temporary).isEmpty());
         outside = true;
@@ -251,7 +252,8 @@ private Q_SLOTS:
         ScriptedPrompter prompts;
         prompts.setDefaultMessageAnswer(interrupt ? MsgAnswer::Yes : MsgAnswer::No);
         Meddler meddler(adding ? Ev::PackProgress : Ev::UnpackProgress, [&] {
-            QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, m_tree->visualItemRect(m_tree->loadedNode(at("folder"))).center());
+            const QRect other = m_tree->visualItemRect(m_tree->loadedNode(at("folder")));
+            QTest::mouseClick(m_tree->viewport(), Qt::LeftButton, {}, other.center());
             QTreeWidgetItem *worked = m_tree->loadedNode(archive);
             m_tree->collapseItem(worked);
             m_tree->expandItem(worked);
