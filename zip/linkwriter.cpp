@@ -1,11 +1,11 @@
 #include "linkwriter.h"
 
 #include "platform/prompts.h"
+#include "unpack/common/entrynames.h"
 #include "unpack/common/extractpaths.h"
 #include "unpack/common/safefs.h"
 #include "unpack/common/unpackcontext.h"
 
-#include <QFile>
 #include <QStringList>
 
 #include <fcntl.h>
@@ -73,7 +73,7 @@ LinkResult createSymbolicLink(UnpackContext &context, const QString &targetFolde
     if (!context.createFolder(targetFolder))
         return LinkResult::Failed;
     QStringList folders = relative->split(QLatin1Char('/'));
-    const QByteArray name = QFile::encodeName(folders.takeLast());
+    const QByteArray name = entryNameBytes(folders.takeLast());
     const safefs::Fd root = safefs::openTarget(targetFolder);
     safefs::Fd folder;
     const auto created = [&context](const QString &path) { context.updateFileTree(path); };
@@ -90,7 +90,7 @@ LinkResult createSymbolicLink(UnpackContext &context, const QString &targetFolde
     const LinkResult room = makeRoom(context, folder, name, fullPath, item);
     if (room != LinkResult::Created)
         return room;
-    if (::symlinkat(QFile::encodeName(target).constData(), folder.get(), name.constData()) != 0)
+    if (::symlinkat(entryNameBytes(target).constData(), folder.get(), name.constData()) != 0)
         return LinkResult::Failed;
     context.updateFileTree(fullPath);
     return LinkResult::Created;

@@ -9,6 +9,7 @@
 #include "finder/cli/terminaltext.h"
 #include "finder/settings/settings.h"
 #include "unpack/common/entrylookup.h"
+#include "unpack/common/entrynames.h"
 
 #include <QDir>
 
@@ -161,11 +162,11 @@ public:
     void add(const ArchiveEntry &entry)
     {
         if (Lines *lines = linesFor(entry.path, entry.folder))
-            append(*lines, false, entry.folder, entry.size, entry.modified, entry.path.toUtf8());
+            append(*lines, false, entry.folder, entry.size, entry.modified, entryNameBytes(entry.path));
     }
     void add(const StreamedEntry &entry)
     {
-        Lines *lines = m_inner.isEmpty() ? &m_exact : linesFor(QString::fromUtf8(entry.path), entry.folder);
+        Lines *lines = m_inner.isEmpty() ? &m_exact : linesFor(decodeEntryName(entry.path), entry.folder);
         if (lines)
             append(*lines, entry.leading, entry.folder, entry.size, entry.modified, entry.path);
     }

@@ -1,9 +1,9 @@
 #include "outputfile.h"
 
 #include "platform/fileattributes.h"
+#include "unpack/common/entrynames.h"
 #include "unpack/common/extractpaths.h"
 
-#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -56,7 +56,7 @@ bool OutputFile::open(const QString &targetFolder, const QString &entryPath, con
     }
     m_path = *safeOutputPath(targetFolder, *relative);
     QStringList folders = relative->split(QLatin1Char('/'));
-    m_name = QFile::encodeName(folders.takeLast());
+    m_name = entryNameBytes(folders.takeLast());
     for (int attempt = 0; attempt < 2; ++attempt) {
         switch (openFolder(targetFolder, folders, created, cache)) {
         case safefs::WalkResult::Ok:

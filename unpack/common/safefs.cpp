@@ -1,6 +1,6 @@
 #include "safefs.h"
 
-#include <QFile>
+#include "unpack/common/entrynames.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -68,7 +68,7 @@ bool Fd::reset()
 
 Fd openTarget(const QString &targetFolder)
 {
-    const QByteArray native = QFile::encodeName(targetFolder);
+    const QByteArray native = entryNameBytes(targetFolder);
     return Fd(::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
@@ -85,7 +85,7 @@ WalkResult walkFolders(const Fd &base, const QString &basePath, const QStringLis
         path += component;
         Fd next;
         bool made = false;
-        const WalkResult result = openStep(current.get(), QFile::encodeName(component), create, made, next);
+        const WalkResult result = openStep(current.get(), entryNameBytes(component), create, made, next);
         if (result != WalkResult::Ok)
             return result;
         if (made && created)

@@ -4,9 +4,9 @@
 #include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
+#include "unpack/common/entrynames.h"
 #include "unpack/common/extractpaths.h"
 
-#include <QFile>
 #include <QObject>
 
 #include <cerrno>
@@ -74,7 +74,7 @@ bool UnpackContext::createFolder(const QString &requested)
         path.chop(1);
     if (path.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = entryNameBytes(path);
     struct stat st{};
     if (::lstat(native.constData(), &st) == 0)
         return isFolder(native);
@@ -91,7 +91,7 @@ bool UnpackContext::createFolder(const QString &requested)
 bool UnpackContext::fileExists(const QString &path)
 {
     struct stat st{};
-    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return !path.isEmpty() && ::lstat(entryNameBytes(path).constData(), &st) == 0;
 }
 
 void UnpackContext::updateProgress(std::uint64_t done, std::uint64_t total, const QString &name)
