@@ -4,6 +4,8 @@
 #include "unpack/iso/imagefile.h"
 #include "unpack/iso/iso9660reader.h"
 
+#include <QStringList>
+
 #include <cstdlib>
 
 using namespace orv;

@@ -5,6 +5,8 @@
 #include "unpack/iso/udfscanner.h"
 #include "unpack/iso/udfvolumes.h"
 
+#include <QStringList>
+
 #include <cstdlib>
 
 using namespace orv;

@@ -26,7 +26,8 @@ constexpr int DialogUnpackProgress = UserBase + 100;
 constexpr int DialogUnpackStop = UserBase + 101;
 constexpr int DialogPackProgress = UserBase + 103;
 constexpr int DialogPackStop = UserBase + 104;
-constexpr int TreeRefresh = UserBase + 105;
+constexpr int TreeRefresh = UserBase + 105;  // a path; the packer's notices carry 0
+constexpr int TreeRefreshDone = 1;            // the value of the one sent when an add is over
 
 constexpr QEvent::Type type(int number) { return static_cast<QEvent::Type>(number); }
 }  // namespace Ev

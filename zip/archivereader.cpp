@@ -1,5 +1,7 @@
 #include "archivereader.h"
 
+#include "unpack/common/entrynames.h"
+
 #include <QFile>
 
 #include <archive.h>
@@ -29,10 +31,10 @@ QString entryText(archive_entry *entry, NameGetter utf8, NameGetter local)
 {
     if (localeIsUtf8()) {
         if (const char *name = local(entry))
-            return QString::fromUtf8(name);
+            return decodeEntryName(name);
     }
     if (const char *name = utf8(entry))
-        return QString::fromUtf8(name);
+        return decodeEntryName(name);
     if (const char *name = local(entry))
         return QFile::decodeName(name);
     return {};
@@ -236,7 +238,7 @@ ArchiveReader::Step ArchiveReader::next(StreamHeaderView &header)
     if (name) {
         header.path = QByteArrayView(name, qsizetype(std::strlen(name)));
     } else {
-        m_pathBytes = entryText(entry, archive_entry_pathname_utf8, archive_entry_pathname).toUtf8();
+        m_pathBytes = entryNameBytes(entryText(entry, archive_entry_pathname_utf8, archive_entry_pathname));
         header.path = m_pathBytes;
     }
     header.type = typeOf(entry);

@@ -14,21 +14,6 @@ void fillShortInfo(FILESHORTINFO &record, const ArchiveEntry &entry)
 
 namespace {
 
-// The folders an item in this folder lies in, outermost first; none past a ".." component, which names no
-// folder of the archive.
-QStringList foldersOf(const QString &parent)
-{
-    QStringList folders;
-    QString prefix;
-    for (const QString &part : parent.split(QLatin1Char('/'))) {
-        if (part == QLatin1String(".."))
-            break;
-        prefix = prefix.isEmpty() ? part : prefix + QLatin1Char('/') + part;
-        folders << prefix;
-    }
-    return folders;
-}
-
 ArchiveEntry impliedFolder(const QString &path, std::int64_t modified)
 {
     ArchiveEntry implied;
@@ -83,47 +68,18 @@ void EntryList::add(ArchiveEntry entry)
         if (source != m_lastFile.cend()) {
             entry.source = *source;
             entry.size = at(*source).size;
+            // A later link may name this one: it stands for the same file.
+            m_lastFile.insert(entry.path, entry.source);
         }
     }
     m_entries.push_back(std::move(entry));
 }
 
-void ImpliedFolders::addParent(QStringView parent)
-{
-    // Items of one folder mostly follow each other.
-    if (parent == m_lastParent)
-        return;
-    m_lastParent = parent.toString();
-    if (m_parentsSeen.contains(m_lastParent))
-        return;
-    m_parentsSeen.insert(m_lastParent);
-    m_parents << m_lastParent;
-}
-
-QStringList ImpliedFolders::folders()
-{
-    QStringList implied;
-    for (const QString &parent : std::as_const(m_parents)) {
-        for (const QString &folder : foldersOf(parent)) {
-            if (m_named.contains(folder))
-                continue;
-            m_named.insert(folder);
-            implied << folder;
-        }
-    }
-    return implied;
-}
-
 void EntryList::addImpliedFolders(std::int64_t modified)
 {
     ImpliedFolders implied;
-    for (const ArchiveEntry &entry : m_entries) {
-        if (entry.isFolder())
-            implied.addFolder(entry.path);
-        const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
-        if (slash >= 0)
-            implied.addParent(QStringView(entry.path).left(slash));
-    }
+    for (const ArchiveEntry &entry : m_entries)
+        implied.addItem(entry.path, entry.isFolder());
     for (const QString &folder : implied.folders())
         add(impliedFolder(folder, modified));
 }

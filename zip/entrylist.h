@@ -1,10 +1,10 @@
 #pragma once
 
+#include "unpack/common/impliedfolders.h"
 #include "unpack/common/records.h"
 #include "zip/archivereader.h"
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -40,30 +40,12 @@ struct ArchiveEntry
 // bSubFolder for every entry whose path has a parent.
 void fillShortInfo(FILESHORTINFO &record, const ArchiveEntry &entry);
 
-// The folders that the paths of the items imply but no header names, each once, in the order the items
-// first imply them. Case matters: "A/x" and "a/y" in a tar are two folders.
-class ImpliedFolders
-{
-public:
-    // A folder a header names.
-    void addFolder(const QString &path) { m_named.insert(path); }
-    // The parent folder of an item, the part of its path before the last "/".
-    void addParent(QStringView parent);
-    // Once the last item is in: the implied folders, parents before children.
-    QStringList folders();
-
-private:
-    QSet<QString> m_named;
-    QSet<QString> m_parentsSeen;
-    QStringList m_parents;  // in the order first seen
-    QString m_lastParent;
-};
-
 class EntryList
 {
 public:
     void clear();
-    // A hard link is tied here to the last file before it with the path it names, and takes its size.
+    // A hard link is tied here to the last file before it with the path it names, or to the file an earlier
+    // link with that path stands for, and takes its size.
     void add(ArchiveEntry entry);
     // Adds a folder entry, once, for every folder that the paths of the items imply but no header names.
     // Called after the last real entry: the implied folders follow the real ones.
@@ -97,8 +79,8 @@ private:
     // almost every path handed in comes from the listing itself.
     mutable QHash<QString, int> m_byFolded;
     mutable bool m_foldedBuilt = false;
-    // Exact path -> index of the last file with it, for hard links; built at the first hard link, as most
-    // archives have none.
+    // Exact path -> index of the last file with it, or of the file the last link with it stands for, for
+    // hard links; built at the first hard link, as most archives have none.
     QHash<QString, int> m_lastFile;
     bool m_tracksFiles = false;
 };

@@ -3,10 +3,10 @@
 #include "platform/fileattributes.h"
 #include "platform/prompts.h"
 #include "unpack/common/extractpaths.h"
+#include "unpack/common/linkwriter.h"
 #include "unpack/common/outputfile.h"
 #include "unpack/common/unpackcontext.h"
 #include "zip/archivereader.h"
-#include "zip/linkwriter.h"
 
 #include <algorithm>
 
@@ -60,7 +60,7 @@ bool ExtractionPass::refuseStored(const ArchiveEntry &entry)
 void ExtractionPass::plan(const ExtractionTarget &target)
 {
     const ArchiveEntry &entry = m_listing.entries.at(target.entry);
-    if (!safeRelativePath(entry.storedPath) && !entry.implied) {
+    if (!entry.implied && !safeRelativePath(entry.storedPath)) {
         refuseStored(entry);
         return;
     }
@@ -75,21 +75,41 @@ void ExtractionPass::plan(const ExtractionTarget &target)
         m_jobsByEntry[target.entry].push_back(Job{target.entry, target.relativePath});
         return;
     case ArchiveEntry::Type::HardLink:
-        if (entry.source < 0) {
-            showError(QStringLiteral("The link \"%1\" names no file of the archive and was not unpacked.")
-                          .arg(entry.path),
-                      errorCaption());
-            m_ok = false;
-            return;
-        }
-        m_jobsByEntry[entry.source].push_back(Job{target.entry, target.relativePath});
-        m_total += entry.size;
+        planHardLink(target, entry);
         return;
     case ArchiveEntry::Type::File:
         m_jobsByEntry[target.entry].push_back(Job{target.entry, target.relativePath});
         m_total += entry.size;
         return;
     }
+}
+
+void ExtractionPass::planHardLink(const ExtractionTarget &target, const ArchiveEntry &entry)
+{
+    if (entry.source < 0) {
+        showError(QStringLiteral("The link \"%1\" names no file of the archive and was not unpacked.").arg(entry.path),
+                  errorCaption());
+        m_ok = false;
+        return;
+    }
+    // The file comes before its links, so it is planned by now when this pass writes it.
+    const auto planned = m_jobsByEntry.constFind(entry.source);
+    const bool passWritesFile = planned != m_jobsByEntry.cend()
+                                && std::any_of(planned->cbegin(), planned->cend(),
+                                               [&](const Job &job) { return job.entry == entry.source; });
+    if (passWritesFile) {
+        m_hardLinks[entry.source].push_back(Job{target.entry, target.relativePath});
+        return;
+    }
+    m_jobsByEntry[entry.source].push_back(Job{target.entry, target.relativePath});
+    m_total += entry.size;
+}
+
+bool ExtractionPass::failArchive(const QString &text)
+{
+    m_error = text;
+    m_context.noteFailed(m_archivePath, text);
+    return false;
 }
 
 bool ExtractionPass::run(const std::vector<ExtractionTarget> &targets, const QString &targetFolder, bool rawStream)
@@ -104,30 +124,24 @@ bool ExtractionPass::run(const std::vector<ExtractionTarget> &targets, const QSt
         return m_ok;
     ArchiveReader outer;
     if (!outer.open(m_archivePath, m_compression == Compression::None ? ArchiveReader::Formats::Tar
-                                                                        : ArchiveReader::Formats::Raw)) {
-        m_error = outer.errorText();
-        return false;
-    }
+                                                                        : ArchiveReader::Formats::Raw))
+        return failArchive(outer.errorText());
     if (m_compression == Compression::None)
         return streamTar(outer) && m_ok;
     if (rawStream)
         return streamRaw(outer) && m_ok;
     StreamHeader header;
     ArchiveReader inner;
-    if (outer.next(header) != ArchiveReader::Step::Ok || !inner.openTarFrom(outer)) {
-        m_error = outer.failed() ? outer.errorText() : inner.errorText();
-        return false;
-    }
+    if (outer.next(header) != ArchiveReader::Step::Ok || !inner.openTarFrom(outer))
+        return failArchive(outer.failed() ? outer.errorText() : inner.errorText());
     return streamTar(inner) && m_ok;
 }
 
 bool ExtractionPass::streamRaw(ArchiveReader &reader)
 {
     StreamHeader header;
-    if (reader.next(header) != ArchiveReader::Step::Ok) {
-        m_error = reader.errorText();
-        return false;
-    }
+    if (reader.next(header) != ArchiveReader::Step::Ok)
+        return failArchive(reader.errorText());
     return writeData(0, m_jobsByEntry.value(0), reader) == Outcome::Continue;
 }
 
@@ -144,20 +158,16 @@ bool ExtractionPass::streamTar(ArchiveReader &reader)
         case ArchiveReader::Step::Ok:
             break;
         case ArchiveReader::Step::End:
-            m_error = QStringLiteral("The archive ended early.");
-            return false;
+            return failArchive(QStringLiteral("The archive ended early."));
         case ArchiveReader::Step::Failed:
-            m_error = reader.errorText();
-            return false;
+            return failArchive(reader.errorText());
         }
         const auto found = entryOfStream.constFind(stream);
         if (found == entryOfStream.cend())
             continue;
         --remaining;
-        if (header.rawPath != m_listing.entries.at(*found).storedPath) {
-            m_error = QStringLiteral("The archive changed since it was opened.");
-            return false;
-        }
+        if (header.rawPath != m_listing.entries.at(*found).storedPath)
+            return failArchive(QStringLiteral("The archive changed since it was opened."));
         if (writeData(*found, m_jobsByEntry.value(*found), reader) == Outcome::Stop)
             return false;
     }
@@ -168,15 +178,15 @@ ExtractionPass::Outcome ExtractionPass::writeLink(const Job &job)
 {
     const ArchiveEntry &entry = m_listing.entries.at(job.entry);
     switch (createSymbolicLink(m_context, m_targetFolder, job.relativePath, entry.linkTarget, archivedFile(entry))) {
-    case LinkResult::Created:
+    case EntryLinkResult::Created:
         return Outcome::Continue;
-    case LinkResult::Cancelled:
+    case EntryLinkResult::Cancelled:
         m_ok = false;
         return Outcome::Stop;
-    case LinkResult::Skipped:
+    case EntryLinkResult::Skipped:
         return Outcome::Continue;
-    case LinkResult::Refused:
-    case LinkResult::Failed:
+    case EntryLinkResult::Refused:
+    case EntryLinkResult::Failed:
         break;
     }
     m_ok = false;
@@ -187,15 +197,15 @@ ExtractionPass::Outcome ExtractionPass::writeData(int dataEntry, const std::vect
 {
     if (m_listing.entries.at(dataEntry).type == ArchiveEntry::Type::SymbolicLink)
         return writeLink(jobs.front());
-    std::vector<std::unique_ptr<OutputFile>> files;
-    if (!openFiles(jobs, files))
+    std::vector<Output> files;
+    if (!openFiles(dataEntry, jobs, files))
         return Outcome::Stop;
-    if (files.empty())
-        return Outcome::Continue;
-    return streamData(dataEntry, reader, files);
+    if (!files.empty() && streamData(dataEntry, reader, files) == Outcome::Stop)
+        return Outcome::Stop;
+    return writeHardLinks(dataEntry);
 }
 
-bool ExtractionPass::openFiles(const std::vector<Job> &jobs, std::vector<std::unique_ptr<OutputFile>> &files)
+bool ExtractionPass::openFiles(int dataEntry, const std::vector<Job> &jobs, std::vector<Output> &files)
 {
     for (const Job &job : jobs) {
         const ArchiveEntry &entry = m_listing.entries.at(job.entry);
@@ -203,9 +213,11 @@ bool ExtractionPass::openFiles(const std::vector<Job> &jobs, std::vector<std::un
         auto file = std::make_unique<OutputFile>();
         switch (m_context.beginFile(*file, m_targetFolder, job.relativePath, archivedFile(entry))) {
         case FileStart::Open:
-            files.push_back(std::move(file));
+            files.push_back(Output{job.entry, std::move(file)});
             continue;
         case FileStart::Skipped:
+            if (job.entry == dataEntry)
+                m_linkSources[dataEntry].kept = true;
             continue;
         case FileStart::Failed:
             break;
@@ -217,8 +229,7 @@ bool ExtractionPass::openFiles(const std::vector<Job> &jobs, std::vector<std::un
     return true;
 }
 
-ExtractionPass::Outcome ExtractionPass::streamData(int dataEntry, ArchiveReader &reader,
-                                                   std::vector<std::unique_ptr<OutputFile>> &files)
+ExtractionPass::Outcome ExtractionPass::streamData(int dataEntry, ArchiveReader &reader, std::vector<Output> &files)
 {
     const QString name = entryName(m_listing.entries.at(dataEntry).path);
     const void *data = nullptr;
@@ -233,14 +244,20 @@ ExtractionPass::Outcome ExtractionPass::streamData(int dataEntry, ArchiveReader 
             return Outcome::Continue;
         case ArchiveReader::Step::Failed:
             m_error = reader.errorText();
+            for (const Output &output : files)
+                m_context.noteFailed(output.file->entryPath(), m_error);
             m_ok = false;
             return Outcome::Stop;
         }
-        for (auto &file : files) {
-            if (!fillTo(*file, static_cast<std::uint64_t>(std::max<std::int64_t>(offset, 0))) || !file->write(data, size))
+        for (Output &output : files) {
+            OutputFile &file = *output.file;
+            const auto start = static_cast<std::uint64_t>(std::max<std::int64_t>(offset, 0));
+            if (!fillTo(file, start) || !file.write(data, size)) {
+                m_context.noteFailed(file.entryPath(), file.errorText());
                 m_ok = false;
+            }
         }
-        std::erase_if(files, [](const auto &file) { return !file->isOpen(); });
+        std::erase_if(files, [](const Output &output) { return !output.file->isOpen(); });
         m_done += size;
         m_context.updateProgress(m_done, m_total, name);
         if (!m_context.doEvents()) {
@@ -250,20 +267,61 @@ ExtractionPass::Outcome ExtractionPass::streamData(int dataEntry, ArchiveReader 
     }
 }
 
-void ExtractionPass::finish(int dataEntry, std::vector<std::unique_ptr<OutputFile>> &files)
+void ExtractionPass::finish(int dataEntry, std::vector<Output> &files)
 {
     const ArchiveEntry &entry = m_listing.entries.at(dataEntry);
-    for (auto &file : files) {
-        if (!fillTo(*file, entry.size)) {
+    const bool linked = m_hardLinks.contains(dataEntry);
+    for (Output &output : files) {
+        OutputFile &file = *output.file;
+        if (!fillTo(file, entry.size)) {
+            m_context.noteFailed(file.entryPath(), file.errorText());
             m_ok = false;
             continue;
         }
-        file->setModificationTime(entry.modified);
+        file.setModificationTime(entry.modified);
         if (entry.mode & PermissionBits)
-            file->setAttributes(((entry.mode & PermissionBits) << 16) | Attr::UnixExtension);
-        if (!m_context.finishFile(*file))
+            file.setAttributes(((entry.mode & PermissionBits) << 16) | Attr::UnixExtension);
+        const std::optional<WrittenFile> identity =
+            linked && output.entry == dataEntry ? file.identity() : std::nullopt;
+        if (!m_context.finishFile(file))
             m_ok = false;
+        else if (identity)
+            m_linkSources[dataEntry].written = identity;
     }
+}
+
+ExtractionPass::Outcome ExtractionPass::writeHardLinks(int dataEntry)
+{
+    const auto links = m_hardLinks.constFind(dataEntry);
+    if (links == m_hardLinks.cend())
+        return Outcome::Continue;
+    const LinkSource source = m_linkSources.value(dataEntry);
+    for (const Job &job : *links) {
+        const ArchiveEntry &entry = m_listing.entries.at(job.entry);
+        if (!source.written) {
+            // Never a link to a file this pass did not write: it may be anything, from anywhere.
+            if (source.kept) {
+                m_context.noteSkipped(job.relativePath, QStringLiteral("the file it links to was kept as it was"));
+            } else {
+                m_context.noteSkipped(job.relativePath, QStringLiteral("the file it links to was not unpacked"));
+                m_ok = false;
+            }
+            continue;
+        }
+        switch (createHardLink(m_context, m_targetFolder, job.relativePath, *source.written, archivedFile(entry))) {
+        case EntryLinkResult::Created:
+        case EntryLinkResult::Skipped:
+            continue;
+        case EntryLinkResult::Cancelled:
+            m_ok = false;
+            return Outcome::Stop;
+        case EntryLinkResult::Refused:
+        case EntryLinkResult::Failed:
+            break;
+        }
+        m_ok = false;
+    }
+    return Outcome::Continue;
 }
 
 }  // namespace orv::zip

@@ -1,5 +1,6 @@
 #include "streamlisting.h"
 
+#include "unpack/common/entrynames.h"
 #include "unpack/common/records.h"
 #include "zip/archivereader.h"
 #include "zip/entrylist.h"
@@ -57,7 +58,7 @@ public:
     void streamItem(ArchiveEntry item, bool tarInside) override
     {
         m_count = 1;
-        m_leadPath = item.path.toStdString();
+        m_leadPath = entryNameBytes(item.path).toStdString();
         m_lead = std::move(item);
         noteItem(m_leadPath, false);
         if (tarInside && m_underStreamItem)
@@ -95,7 +96,7 @@ public:
         item.folder = true;
         item.modified = fileTime;
         for (const QString &folder : m_implied.folders()) {
-            const std::string path = folder.toStdString();
+            const std::string path = entryNameBytes(folder).toStdString();
             item.path = withPrefix(path);
             m_visit(item);
         }
@@ -135,14 +136,14 @@ private:
         const std::string_view path = textOf(raw);
         if (isPlainNormalisedPath(path))
             return path;
-        m_converted = normaliseEntryPath(QString::fromUtf8(raw)).toStdString();
+        m_converted = entryNameBytes(normaliseEntryPath(decodeEntryName(raw))).toStdString();
         return m_converted;
     }
 
     void noteItem(std::string_view path, bool folder)
     {
         if (folder)
-            m_implied.addFolder(QString::fromUtf8(bytesOf(path)));
+            m_implied.addFolder(decodeEntryName(bytesOf(path)));
         const std::size_t slash = path.rfind('/');
         if (slash == std::string_view::npos)
             return;
@@ -150,7 +151,7 @@ private:
         if (parent == m_lastParent)
             return;
         m_lastParent = parent;
-        m_implied.addParent(QString::fromUtf8(bytesOf(parent)));
+        m_implied.addParent(decodeEntryName(bytesOf(parent)));
     }
 
     QByteArrayView withPrefix(std::string_view path)

@@ -46,6 +46,9 @@ void ZipCatalog::build(const sz::SevenZipArchive &archive, std::int64_t impliedF
         const sz::ItemInfo item = archive.item(i);
         ArchiveEntry entry;
         entry.path = displayPath(item, utf8Locale);
+        // "." and "/" name nothing to list or write, as in a tar.
+        if (entry.path.isEmpty())
+            continue;
         entry.storedPath = item.path;
         entry.type = item.isDir ? ArchiveEntry::Type::Folder : ArchiveEntry::Type::File;
         entry.size = item.size.value_or(0);

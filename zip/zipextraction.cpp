@@ -1,7 +1,9 @@
 #include "zipextraction.h"
 
+#include "unpack/common/damage.h"
 #include "unpack/common/unpackcontext.h"
 #include "unpack/sevenzip/sevenziparchive.h"
+#include "unpack/sevenzip/szabi.h"
 #include "unpack/sevenzip/szcallbacks.h"
 #include "unpack/sevenzip/szcom.h"
 #include "unpack/sevenzip/szfileextract.h"
@@ -14,6 +16,9 @@
 namespace orv::zip {
 
 namespace {
+
+// The fixed part of ZIP's local file header, which stands before each entry's name and data.
+constexpr quint64 LocalHeaderSize = 30;
 
 using sz::HRESULT;
 using sz::OpResult;
@@ -108,8 +113,51 @@ bool ZipExtraction::makeFolder(const ZipJob &job, const QString &targetFolder)
     return false;
 }
 
+// Entries whose local records overlap share their data, and a few kilobytes of it can then come out as
+// gigabytes of files; such an archive is refused as damaged before anything is written. Each entry takes
+// at least its local header's fixed part and its compressed data from its offset on, so a sound archive
+// is never refused. What this leaves unseen, an entry starting inside another's name or extra field,
+// shares no more than those fields, which the archive has to hold once for every entry that does so.
+bool ZipExtraction::refuseOverlaps()
+{
+    struct Span
+    {
+        quint64 start;
+        quint64 end;
+        int entry;
+    };
+    std::vector<Span> spans;
+    for (int i = 0; i < m_catalog.size(); ++i) {
+        const ZipFacts *facts = m_catalog.facts(i);
+        const std::optional<quint64> offset =
+            facts && !m_catalog.at(i).isFolder() ? m_archive.itemUInt64(facts->index, sz::pid::offset) : std::nullopt;
+        if (!offset)
+            continue;
+        const quint64 length = std::min<quint64>(m_catalog.at(i).packed, ~quint64{0} - LocalHeaderSize);
+        const quint64 end = *offset + LocalHeaderSize + length;
+        spans.push_back({*offset, end < *offset ? ~quint64{0} : end, i});
+    }
+    std::stable_sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) { return a.start < b.start; });
+    const Span *reaching = nullptr;  // of the entries so far, the one that reaches furthest
+    for (const Span &span : spans) {
+        if (reaching && span.start < reaching->end) {
+            const QString &path = m_catalog.at(span.entry).path;
+            const QString &other = m_catalog.at(reaching->entry).path;
+            m_error = damagedArchiveText(QStringLiteral("the entries %1 and %2 share their data").arg(other, path));
+            m_context.noteFailed(path, QStringLiteral("the archive is damaged: it shares its data with %1, so "
+                                                      "nothing was unpacked").arg(other));
+            return true;
+        }
+        if (!reaching || span.end > reaching->end)
+            reaching = &span;
+    }
+    return false;
+}
+
 bool ZipExtraction::run(const std::vector<ZipJob> &jobs, const QString &targetFolder)
 {
+    if (refuseOverlaps())
+        return false;
     if (!m_context.createFolder(targetFolder)) {
         m_error = QStringLiteral("The folder %1 cannot be created.").arg(targetFolder);
         return false;
@@ -147,8 +195,7 @@ bool ZipExtraction::extractFiles(const std::vector<ZipJob> &files, const QString
     }
     auto callback = sz::makeCom<ExtractCallback>(m_context, m_catalog, targetFolder, std::move(byIndex), m_passwords,
                                                    m_truncated);
-    const HRESULT code = handler->Extract(indices.data(), static_cast<UInt32>(indices.size()), 0, callback.get());
-    callback->abandonCurrent();
+    const HRESULT code = callback->run(*handler, indices);
     m_passwordSuspect = callback->passwordSuspect();
     m_error = callback->error();
     if (code == hr::abort && m_passwords->declined())

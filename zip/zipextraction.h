@@ -45,6 +45,7 @@ public:
     bool passwordSuspect() const { return m_passwordSuspect; }
 
 private:
+    bool refuseOverlaps();
     bool makeFolder(const ZipJob &job, const QString &targetFolder);
     bool extractFiles(const std::vector<ZipJob> &files, const QString &targetFolder);
 

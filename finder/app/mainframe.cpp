@@ -11,7 +11,9 @@
 #include "finder/browser/archivebrowserpane.h"
 #include "finder/browser/archivedock.h"
 #include "finder/browser/extractioncommands.h"
+#include "finder/browser/nameandlevel.h"
 #include "finder/browser/orvelarchivetree.h"
+#include "finder/browser/unpackprogress.h"
 #include "finder/common/commandids.h"
 #include "finder/export/exportcommands.h"
 #include "finder/places/placelinks.h"
@@ -38,7 +40,10 @@ constexpr int kMinimumPaneWidth = 200;
 const QSize kFirstStartSize(1200, 760);
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), m_commands(new CFrameCommands(this))
+CMainFrame::CMainFrame(QWidget *parent)
+    : QMainWindow(parent),
+      m_editing(m_archives, m_busy, m_settings.values(), m_packChoices),
+      m_commands(new CFrameCommands(this))
 {
     setObjectName(QStringLiteral("MainFrame"));
     m_look = m_profile.applicationLook();
@@ -106,9 +111,10 @@ void CMainFrame::createPanes()
     m_archives.setBusyFlags(&m_busy);
     m_archives.setFileLauncher(openWithDesktopProgram);
     m_extraction = new CExtractionCommands(m_archives, m_busy, this);
+    useEditingDialogs();
     m_bookmarksRoot = bookmarksRootPath();
     m_bookmarks = new CBookmarkCommands(m_bookmarksRoot, m_settings.values().bEnableShowTooltipForBookmarksMenu, this);
-    m_browser = new CArchiveBrowserPane(BrowserContext{m_archives, *m_extraction, m_busy, m_results,
+    m_browser = new CArchiveBrowserPane(BrowserContext{m_archives, *m_extraction, m_editing, m_busy, m_results,
                                                        m_settings.values(), m_places, m_bookmarksRoot});
     m_archivePane->dock()->setBody(m_browser);
     m_foundFiles = new CFoundFilesPane(m_results);
@@ -119,6 +125,19 @@ void CMainFrame::createPanes()
     m_export->setFileOpener(openWithDesktopProgram);
     m_filePane->dock()->setBody(m_foundFiles);
     applySettingsNow();
+}
+
+void CMainFrame::useEditingDialogs()
+{
+    m_editing.setRefusedFolder(m_places.sugarSyncLinkFolder);
+    m_editing.setChoicesDialog([this](const NameAndLevelPresets &presets, PackChoices &choices) {
+        return CNameAndLevel::ask(presets, choices, this);
+    });
+    m_editing.setProgressFactory([this] {
+        auto progress = std::make_unique<CPackProgress>(this);
+        progress->show();
+        return std::unique_ptr<QObject>(std::move(progress));
+    });
 }
 
 void CMainFrame::connectPanes()

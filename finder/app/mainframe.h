@@ -3,6 +3,7 @@
 #include "finder/app/frameprofile.h"
 #include "finder/app/framemenus.h"
 #include "finder/app/panes.h"
+#include "finder/browser/archiveediting.h"
 #include "finder/browser/archiveservice.h"
 #include "finder/common/busyflags.h"
 #include "finder/places/placeroots.h"
@@ -75,6 +76,7 @@ private:
     void connectFrameCommands();
     void saveFrameState();
     void applySettingsNow();
+    void useEditingDialogs();
 
     FrameProfile m_profile;
     CSettings m_settings;
@@ -83,6 +85,9 @@ private:
     CResultStore m_results;
     SearchCriteria m_criteria;
     CArchiveService m_archives;
+    // The choices of the adds of the current drop.
+    PackChoices m_packChoices;
+    CArchiveEditing m_editing;
     CFrameCommands *m_commands;
     COrvelSplitter *m_splitter = nullptr;
     CArchiveView *m_archivePane = nullptr;

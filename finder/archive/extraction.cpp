@@ -58,11 +58,7 @@ bool CArchiveExtraction::extractOne(const QString &selectedPath, const CArchiveA
         return false;
     }
     const QString inner = innerPathOf(selectedPath, archive);
-    UnpackItem item = UnpackItem::File;
-    if (inner.isEmpty())
-        item = UnpackItem::Archive;
-    else if (opened->isFolder(inner))
-        item = UnpackItem::Folder;
+    const UnpackItem item = ItemOf(opened.reader(), inner);
     const bool done = unpack(item, inner, destination, kind, progress);
     if (!done)
         m_access.ShowUnpackError(item, inner.isEmpty() ? archive : inner, kind, false);
@@ -79,15 +75,28 @@ bool CArchiveExtraction::unpack(UnpackItem item, const QString &inner, const QSt
     std::optional<BusyScope> busy;
     if (m_busy)
         busy.emplace(*m_busy, CBusyFlags::Unpack, progress);
+    return RunUnpack(m_access, item, inner, destination, kind, progress);
+}
+
+UnpackItem CArchiveExtraction::ItemOf(IUnpacker &reader, const QString &innerPath)
+{
+    if (innerPath.isEmpty())
+        return UnpackItem::Archive;
+    return reader.isFolder(innerPath) ? UnpackItem::Folder : UnpackItem::File;
+}
+
+bool CArchiveExtraction::RunUnpack(CArchiveAccess &access, UnpackItem item, const QString &innerPath,
+                                   const QString &destination, ArchiveKindCode kind, QObject *progress)
+{
     switch (item) {
     case UnpackItem::Archive:
-        return m_access.UnpackArchiveOfKind(destination, kind, progress, true);
+        return access.UnpackArchiveOfKind(destination, kind, progress, true);
     case UnpackItem::Folder:
-        return m_access.UnpackFolderOfKind(inner, destination, kind, progress, true);
+        return access.UnpackFolderOfKind(innerPath, destination, kind, progress, true);
     case UnpackItem::File:
         break;
     }
-    return m_access.UnpackFileOfKind(inner, destination, kind, progress, true);
+    return access.UnpackFileOfKind(innerPath, destination, kind, progress, true);
 }
 
 bool CArchiveExtraction::CreateDestination(const QString &folder, bool asError)

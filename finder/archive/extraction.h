@@ -45,6 +45,13 @@ public:
     bool ExtractItems(const QStringList &paths, const QString &destination, bool separateFolders,
                       QObject *progress);
 
+    // Which of the three unpack calls a path inside an open archive takes (an empty path is the whole
+    // archive).
+    static UnpackItem ItemOf(IUnpacker &reader, const QString &innerPath);
+    // That unpack call, quiet, on the archive open in the layer.
+    static bool RunUnpack(CArchiveAccess &access, UnpackItem item, const QString &innerPath,
+                          const QString &destination, ArchiveKindCode kind, QObject *progress);
+
     // Creates a folder with all missing parents; on failure shows "Cannot create the folder" with the
     // given icon and returns false.
     static bool CreateDestination(const QString &folder, bool asError);

@@ -31,6 +31,7 @@ CArchiveBrowserPane::CArchiveBrowserPane(const BrowserContext &context, QWidget 
     setFocusProxy(m_tree);
 
     m_tree->setOpenOnDoubleClick(context.settings.bEnableDoubleClickToOpen);
+    m_tree->setDragAndDrop(&context.editing, &context.settings);
     m_tree->setDrives(m_watcher->drives());
     m_tree->setCloudRoots(context.places.roots);
 

@@ -19,6 +19,7 @@ class QTreeWidgetItem;
 namespace orv {
 
 class CArchiveBrowserPane;
+class CArchiveEditing;
 class CArchiveService;
 class CBusyFlags;
 class CExtractionCommands;
@@ -32,6 +33,8 @@ struct BrowserContext
 {
     CArchiveService &archives;
     CExtractionCommands &extraction;
+    // Adding dropped files to archives.
+    CArchiveEditing &editing;
     CBusyFlags &busy;
     CResultStore &results;
     const SettingsValues &settings;

@@ -46,7 +46,7 @@ bool CArchiveService::OpenFile(const QString &virtualPath)
         }
         if (opened->isFolder(inner))
             return false;
-        unpacked = unpackForOpening(*access, opened, inner);
+        unpacked = unpackToTemporary(*access, opened, inner, UnpackItem::File, nullptr);
     }
     if (!unpacked)
         return false;
@@ -58,8 +58,25 @@ bool CArchiveService::OpenFile(const QString &virtualPath)
     return false;
 }
 
-// Opened files land flat in the temporary folder, replacing an earlier copy without asking.
-bool CArchiveService::unpackForOpening(CArchiveAccess &access, const COpenedArchive &archive, const QString &inner)
+bool CArchiveService::ExtractForDragging(const QString &virtualPath, QObject *progress)
+{
+    const CArchiveAccess::Located archive = m_layer.locateArchive(virtualPath);
+    const QString inner = innerPathOf(virtualPath, archive.path);
+    if (archive.kind == ArchiveKind::None || inner.isEmpty())
+        return false;
+    const std::unique_ptr<CArchiveAccess> access = NewAccess();
+    const COpenedArchive opened = access->Open(archive.path, archive.kind);
+    if (!opened) {
+        access->ShowOpenError(archive.kind, true);
+        return false;
+    }
+    const UnpackItem item = opened->isFolder(inner) ? UnpackItem::Folder : UnpackItem::File;
+    return unpackToTemporary(*access, opened, inner, item, progress);
+}
+
+// Items opened or dragged out land flat in the temporary folder, replacing an earlier copy without asking.
+bool CArchiveService::unpackToTemporary(CArchiveAccess &access, const COpenedArchive &archive, const QString &inner,
+                                        UnpackItem item, QObject *progress)
 {
     // The archive is not at fault then, and the unpack error would say it is.
     if (m_tempFolder.isEmpty()) {
@@ -72,14 +89,16 @@ bool CArchiveService::unpackForOpening(CArchiveAccess &access, const COpenedArch
     }
     std::optional<BusyScope> busy;
     if (m_busy)
-        busy.emplace(*m_busy, CBusyFlags::Unpack, nullptr);
+        busy.emplace(*m_busy, CBusyFlags::Unpack, progress);
     INIUNPACK flat;
     flat.bUnpackFilesWithoutPaths = flat.bUnpackFoldersWithoutPaths = flat.bUnpackArchivesWithoutPaths = 1;
     flat.bAskBeforeOverwriting = 0;
     access.SetUnpackIni(flat);
-    const bool unpacked = access.UnpackFileOfKind(inner, m_tempFolder, archive.kind(), nullptr, true);
+    const bool unpacked = item == UnpackItem::Folder
+                              ? access.UnpackFolderOfKind(inner, m_tempFolder, archive.kind(), progress, true)
+                              : access.UnpackFileOfKind(inner, m_tempFolder, archive.kind(), progress, true);
     if (!unpacked)
-        access.ShowUnpackError(UnpackItem::File, inner, archive.kind(), true);
+        access.ShowUnpackError(item, inner, archive.kind(), true);
     return unpacked;
 }
 

@@ -54,9 +54,14 @@ public:
     // path that is no file inside an archive, and after a message when the file cannot be taken out or
     // nothing opens it.
     bool OpenFile(const QString &virtualPath);
+    // Extracts a file or folder inside an archive into the temporary folder, for another program to take
+    // (the end of a drag out of the tree); the progress window shows it and takes its stop request. False for
+    // a path that is no item inside an archive, and after a message when the item cannot be taken out.
+    bool ExtractForDragging(const QString &virtualPath, QObject *progress);
 
 private:
-    bool unpackForOpening(CArchiveAccess &access, const COpenedArchive &archive, const QString &inner);
+    bool unpackToTemporary(CArchiveAccess &access, const COpenedArchive &archive, const QString &inner,
+                           UnpackItem item, QObject *progress);
 
     CPasswordCache m_passwords;
     ExpandedQuery m_isExpanded;

@@ -1,8 +1,12 @@
 #include "orvelarchivetree.h"
 
+#include "finder/browser/archiveediting.h"
 #include "finder/browser/archiveservice.h"
+#include "finder/browser/dragoutdata.h"
 #include "finder/browser/treelevels.h"
+#include "finder/browser/unpackprogress.h"
 #include "finder/places/drivesbutton.h"
+#include "finder/settings/settings.h"
 #include "platform/events.h"
 #include "platform/gui/fileicons.h"
 #include "platform/prompts.h"
@@ -12,6 +16,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QSignalBlocker>
 
 #include <memory>
@@ -35,7 +40,7 @@ QTreeWidgetItem *makeNode(const QString &text, const QIcon &icon, bool expandabl
     auto *item = new QTreeWidgetItem;
     item->setText(0, text);
     item->setIcon(0, icon);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsDragEnabled);
     item->setCheckState(0, Qt::Unchecked);
     if (expandable)
         item->addChild(makePlaceholder());
@@ -82,7 +87,9 @@ private:
 }  // namespace
 
 COrvelArchiveTree::COrvelArchiveTree(CArchiveService &service, QWidget *parent)
-    : QTreeWidget(parent), m_service(service), m_folderIcon(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
+    : COrvelDragDropTree(parent),
+      m_service(service),
+      m_folderIcon(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
 {
     setObjectName(QStringLiteral("ArchiveTree"));
     setProperty("controlId", ControlId);
@@ -463,13 +470,107 @@ void COrvelArchiveTree::RefreshPath(const QString &path)
     }
 }
 
+// The packer tells of the archive it changed while it works; once the add is over the drop target is
+// reloaded, and the way down to that archive opened.
 bool COrvelArchiveTree::event(QEvent *event)
 {
     if (event->type() == Ev::type(Ev::TreeRefresh)) {
-        RefreshPath(static_cast<OrvEvent *>(event)->text());
+        const auto *refresh = static_cast<OrvEvent *>(event);
+        if (refresh->value() == Ev::TreeRefreshDone)
+            refreshAfterPacking(refresh->text());
+        else
+            m_packedArchive = refresh->text();
         return true;
     }
-    return QTreeWidget::event(event);
+    return COrvelDragDropTree::event(event);
+}
+
+void COrvelArchiveTree::refreshAfterPacking(const QString &targetPath)
+{
+    RefreshPath(targetPath);
+    QTreeWidgetItem *node = loadedNode(targetPath);
+    if (node && !node->isExpanded())
+        ExpandNode(node);
+    const QString prefix = targetPath.endsWith(QLatin1Char('/')) ? targetPath : targetPath + QLatin1Char('/');
+    if (!node || !m_packedArchive.startsWith(prefix))
+        return;
+    for (const QString &name : m_packedArchive.mid(prefix.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        node = childNamed(node, name);
+        if (!node)
+            return;
+        if (!node->isExpanded())
+            ExpandNode(node);
+    }
+}
+
+void COrvelArchiveTree::setDragAndDrop(CArchiveEditing *editing, const SettingsValues *settings)
+{
+    m_editing = editing;
+    m_dragSettings = settings;
+    setDropAllowed([this] {
+        return m_editing && m_dragSettings && m_dragSettings->bEnableDraggingToArchive && !m_editing->isPacking();
+    });
+}
+
+// A folder inside an archive is known by its icon, which its level gave it: the archive is not opened at
+// every node the pointer passes.
+DropTarget COrvelArchiveTree::dropTargetOfNode(const QTreeWidgetItem *node)
+{
+    if (!m_editing || !node || isPlaceholder(node))
+        return {};
+    const bool folderIcon = hasFolderIcon(node);
+    return m_editing->TestDropTarget(nodePath(node), [folderIcon](const QString &, ArchiveKindCode, const QString &) {
+        return folderIcon;
+    });
+}
+
+QTreeWidgetItem *COrvelArchiveTree::dropTargetNode(QTreeWidgetItem *node)
+{
+    return dropTargetOfNode(node) ? node : nullptr;
+}
+
+bool COrvelArchiveTree::dropFile(const QString &source, QTreeWidgetItem *target, bool laterItem)
+{
+    const DropTarget where = dropTargetOfNode(target);
+    if (!where || !m_editing)
+        return false;
+    if (!laterItem)
+        m_packedArchive.clear();
+    const bool added = m_editing->AddDroppedItem(source, where, this, laterItem);
+    // The selection goes back to the node the files were dropped on.
+    if (m_editing->cancelled()) {
+        if (QTreeWidgetItem *again = loadedNode(where.path))
+            setCurrentItem(again);
+    }
+    return added;
+}
+
+void COrvelArchiveTree::dropFinished()
+{
+    if (m_editing)
+        m_editing->EndDrop();
+}
+
+// Only items inside an archive are handed out, as a file or folder taken out into the temporary folder when
+// the other program asks for it; the archive's own node may be dragged but offers nothing.
+QMimeData *COrvelArchiveTree::dragDataOf(QTreeWidgetItem *node, const std::function<bool()> &droppedOutside)
+{
+    if (isPlaceholder(node))
+        return nullptr;
+    const QString path = nodePath(node);
+    const CArchiveAccess::Located archive = m_service.layer().locateArchive(path);
+    if (archive.kind == ArchiveKind::None)
+        return nullptr;
+    const bool offered = m_dragSettings && m_dragSettings->bEnableDraggingFromArchive
+                         && !innerPathOf(path, archive.path).isEmpty() && !m_service.temporaryFolder().isEmpty();
+    const QString delivered = offered ? joinPath(m_service.temporaryFolder(), node->text(0)) : QString();
+    CArchiveService *service = &m_service;
+    const QPointer<QWidget> owner(window());
+    return new CDragOutData(delivered, [service, path, owner] {
+        CUnpackProgress progress(owner);
+        progress.show();
+        return service->ExtractForDragging(path, &progress);
+    }, droppedOutside);
 }
 
 void COrvelArchiveTree::keyPressEvent(QKeyEvent *event)
@@ -480,7 +581,7 @@ void COrvelArchiveTree::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    COrvelDragDropTree::keyPressEvent(event);
 }
 
 void COrvelArchiveTree::onDoubleClicked(QTreeWidgetItem *item)

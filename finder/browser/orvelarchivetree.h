@@ -1,24 +1,31 @@
 #pragma once
 
 #include "finder/archive/archiveaccess.h"
+#include "finder/browser/droptarget.h"
+#include "finder/browser/orveldragdroptree.h"
 #include "finder/places/clouddriveitem.h"
 #include "finder/places/mounttable.h"
 
 #include <QIcon>
-#include <QTreeWidget>
 
 #include <functional>
 #include <vector>
 
 namespace orv {
 
+class CArchiveEditing;
 class CArchiveService;
+struct SettingsValues;
 
 // The tree of the Archive Browser: drives, cloud and special roots, folders and archives, with archives
 // expanding into their folders and files as if they were on disk. Levels load when a node expands and are
 // dropped when it collapses, so every expansion reads the disk or the archive afresh. Only a node's text
 // is kept; its path is rebuilt from the texts up to its root.
-class COrvelArchiveTree : public QTreeWidget
+//
+// Items inside an archive are dragged out to other programs as files; files dropped from other programs
+// go into ZIP, JAR and XAP archives or make a new ZIP archive in a disk folder. Items are never renamed
+// here: the archives are only added to.
+class COrvelArchiveTree : public COrvelDragDropTree
 {
     Q_OBJECT
 
@@ -34,6 +41,9 @@ public:
     void setDrives(const QList<CDriveInfo> &drives) { m_drives = drives; }
     void setCloudRoots(const std::vector<CCloudDriveItem> &roots) { m_roots = roots; }
     void setOpenOnDoubleClick(bool on) { m_openOnDoubleClick = on; }
+    // Dragging out and dropping in, with the two switches of the settings; without them the tree does
+    // neither.
+    void setDragAndDrop(CArchiveEditing *editing, const SettingsValues *settings);
 
     // Rebuilds the roots: the drives, then the cloud and special roots; selects the first fixed drive.
     void Fill();
@@ -73,6 +83,10 @@ signals:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    QTreeWidgetItem *dropTargetNode(QTreeWidgetItem *node) override;
+    bool dropFile(const QString &source, QTreeWidgetItem *target, bool laterItem) override;
+    void dropFinished() override;
+    QMimeData *dragDataOf(QTreeWidgetItem *node, const std::function<bool()> &droppedOutside) override;
 
 private:
     void onExpanded(QTreeWidgetItem *item);
@@ -86,6 +100,8 @@ private:
     void loadArchive(QTreeWidgetItem *item, const QString &path, const CArchiveAccess::Located &archive);
     void resetToPlaceholder(QTreeWidgetItem *item);
     void reload(QTreeWidgetItem *item);
+    void refreshAfterPacking(const QString &targetPath);
+    DropTarget dropTargetOfNode(const QTreeWidgetItem *node);
     QTreeWidgetItem *fillRoots();
     QTreeWidgetItem *makeDriveRoot(const CDriveInfo &drive);
     QTreeWidgetItem *rootOf(const QString &path, QString *rest) const;
@@ -101,6 +117,9 @@ private:
     bool m_loading = false;
     QIcon m_folderIcon;
     QString m_unopenedArchive;  // the archive whose failed open the status line tells of
+    CArchiveEditing *m_editing = nullptr;
+    const SettingsValues *m_dragSettings = nullptr;
+    QString m_packedArchive;    // the archive the packer last told of
 };
 
 }  // namespace orv

@@ -5,49 +5,63 @@
 
 namespace orv {
 
-CUnpackProgress::CUnpackProgress(QWidget *parent)
-    : CProgressWindow(Ev::UnpackStop, parent), m_ui(std::make_unique<Ui::CUnpackProgress>())
+CItemProgress::CItemProgress(int progressEvent, int stopEvent, const QString &title, QWidget *parent)
+    : CProgressWindow(stopEvent, parent),
+      m_ui(std::make_unique<Ui::CUnpackProgress>()),
+      m_progressEvent(progressEvent),
+      m_stopEvent(stopEvent)
 {
     m_ui->setupUi(this);
+    setWindowTitle(title);
     connectForm(m_ui->elapsedLabel, m_ui->stopButton);
     showProgress(0, QString());
 }
 
-CUnpackProgress::~CUnpackProgress() = default;
+CItemProgress::~CItemProgress() = default;
 
-QString CUnpackProgress::nameText() const
+QString CItemProgress::nameText() const
 {
     return m_ui->nameLabel->text();
 }
 
-int CUnpackProgress::percent() const
+int CItemProgress::percent() const
 {
     return m_ui->progressBar->value();
 }
 
-QString CUnpackProgress::elapsedText() const
+QString CItemProgress::elapsedText() const
 {
     return m_ui->elapsedLabel->text();
 }
 
-bool CUnpackProgress::event(QEvent *event)
+bool CItemProgress::event(QEvent *event)
 {
-    if (event->type() == Ev::type(Ev::UnpackProgress)) {
+    if (event->type() == Ev::type(m_progressEvent)) {
         if (const auto *progress = dynamic_cast<const OrvEvent *>(event))
             showProgress(progress->value(), progress->text());
         return true;
     }
-    if (event->type() == Ev::type(Ev::UnpackStop))
+    if (event->type() == Ev::type(m_stopEvent))
         return true;
     return CProgressWindow::event(event);
 }
 
-void CUnpackProgress::showProgress(int percent, const QString &name)
+void CItemProgress::showProgress(int percent, const QString &name)
 {
     m_ui->progressBar->setValue(qBound(0, percent, 100));
     if (!name.isEmpty())
         m_ui->nameLabel->setText(name);
     updateElapsed();
+}
+
+CUnpackProgress::CUnpackProgress(QWidget *parent)
+    : CItemProgress(Ev::UnpackProgress, Ev::UnpackStop, tr("Unpack Progress"), parent)
+{
+}
+
+CPackProgress::CPackProgress(QWidget *parent)
+    : CItemProgress(Ev::PackProgress, Ev::PackStop, tr("Pack Progress"), parent)
+{
 }
 
 }  // namespace orv

@@ -9,6 +9,7 @@
 #include "finder/cli/terminaltext.h"
 #include "finder/settings/settings.h"
 #include "unpack/common/entrylookup.h"
+#include "unpack/common/entrynames.h"
 
 #include <QDir>
 
@@ -161,11 +162,11 @@ public:
     void add(const ArchiveEntry &entry)
     {
         if (Lines *lines = linesFor(entry.path, entry.folder))
-            append(*lines, false, entry.folder, entry.size, entry.modified, entry.path.toUtf8());
+            append(*lines, false, entry.folder, entry.size, entry.modified, entryNameBytes(entry.path));
     }
     void add(const StreamedEntry &entry)
     {
-        Lines *lines = m_inner.isEmpty() ? &m_exact : linesFor(QString::fromUtf8(entry.path), entry.folder);
+        Lines *lines = m_inner.isEmpty() ? &m_exact : linesFor(decodeEntryName(entry.path), entry.folder);
         if (lines)
             append(*lines, entry.leading, entry.folder, entry.size, entry.modified, entry.path);
     }
@@ -452,17 +453,37 @@ int CCliCommand::runExtract(CArchiveAccess &access, const CliRequest &request, C
         prompts.setOverwritePolicy(*request.overwrite);
     }
     access.SetUnpackIni(ini);
-    if (access.GetArchivePath(path).isEmpty()) {
-        error(tr("not an archive, nor a path inside one: %1").arg(path));
+    const CArchiveAccess::Located archive = locateArchiveOf(access, path);
+    if (archive.path.isEmpty() || !CArchiveExtraction::CreateDestination(destination, true))
+        return Failure;
+    const COpenedArchive opened = access.Open(archive.path, archive.kind);
+    if (!opened) {
+        reportOpenFailure(access, archive.kind);
         return Failure;
     }
-    if (!CArchiveExtraction::CreateDestination(destination, true))
-        return Failure;
     QObject progress;
     CInterruptBridge bridge(&progress);
     QObject::connect(&bridge, &CInterruptBridge::interrupted, &bridge,
                      [&prompts] { prompts.setInterruptRequested(); });
-    return CArchiveExtraction(access).ExtractPath(path, destination, &progress) ? Success : Failure;
+    const UnpackNoticeScope notices([this](const UnpackNotice &notice) { reportNotice(notice); });
+    const QString inner = innerPathOf(path, archive.path);
+    const UnpackItem item = CArchiveExtraction::ItemOf(opened.reader(), inner);
+    if (CArchiveExtraction::RunUnpack(access, item, inner, destination, archive.kind, &progress))
+        return Success;
+    if (prompts.interruptRequested())
+        error(tr("Extraction interrupted."));
+    else
+        access.ShowUnpackError(item, inner.isEmpty() ? archive.path : inner, archive.kind, false);
+    return Failure;
+}
+
+void CCliCommand::reportNotice(const UnpackNotice &notice)
+{
+    const QString kind = notice.kind == UnpackNotice::Kind::Skipped ? tr("skipped") : tr("failed");
+    // One line each, whatever the names hold.
+    const QByteArray line = terminalText(kind + QLatin1Char(' ') + notice.item + QStringLiteral(": ") + notice.reason)
+                            + '\n';
+    std::fwrite(line.constData(), 1, std::size_t(line.size()), m_err);
 }
 
 }  // namespace orv

@@ -3,6 +3,7 @@
 #include "finder/archive/archiveaccess.h"
 #include "finder/archive/archivekind.h"
 #include "finder/cli/consoleprompter.h"
+#include "unpack/common/unpackcontext.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -52,6 +53,8 @@ private:
     CArchiveAccess::Located locateArchiveOf(CArchiveAccess &access, const QString &path);
     // Says why the archive could not be opened, in the reader's words where it gives them.
     void reportOpenFailure(CArchiveAccess &access, ArchiveKindCode kind);
+    // One line on the error stream for each item an extraction left out.
+    void reportNotice(const UnpackNotice &notice);
     void error(const QString &text);
     void print(const QString &text);
 

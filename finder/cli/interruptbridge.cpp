@@ -38,13 +38,22 @@ CInterruptBridge::CInterruptBridge(QObject *stopReceiver, QObject *parent)
     action.sa_handler = onInterruptSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    m_installed = ::sigaction(SIGINT, &action, &m_previous) == 0;
+    m_installed = true;
+    for (std::size_t i = 0; i < std::size(Signals); ++i) {
+        if (::sigaction(Signals[i], nullptr, &m_previous[i]) != 0) {
+            m_installed = false;
+            continue;
+        }
+        if (m_previous[i].sa_handler != SIG_IGN)
+            m_handled[i] = ::sigaction(Signals[i], &action, nullptr) == 0;
+    }
 }
 
 CInterruptBridge::~CInterruptBridge()
 {
-    if (m_installed)
-        ::sigaction(SIGINT, &m_previous, nullptr);
+    for (std::size_t i = 0; i < std::size(Signals); ++i)
+        if (m_handled[i])
+            ::sigaction(Signals[i], &m_previous[i], nullptr);
     if (g_writeFd == m_fds[1])
         g_writeFd = -1;
     m_notifier.reset();

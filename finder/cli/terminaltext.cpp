@@ -1,5 +1,7 @@
 #include "terminaltext.h"
 
+#include "unpack/common/entrynames.h"
+
 namespace orv {
 
 namespace {
@@ -36,22 +38,34 @@ bool needsEscape(unsigned char c)
 
 void appendTerminalText(std::string &out, QByteArrayView utf8)
 {
-    const char *run = utf8.data();
-    const char *const end = utf8.data() + utf8.size();
-    for (const char *p = run; p != end; ++p) {
-        if (!needsEscape(static_cast<unsigned char>(*p)))
+    const char *const begin = utf8.data();
+    const qsizetype size = utf8.size();
+    qsizetype run = 0;
+    qsizetype i = 0;
+    while (i < size) {
+        const auto c = static_cast<unsigned char>(begin[i]);
+        if (c >= 0x80) {
+            // A byte no UTF-8 sequence holds would reach the terminal as it is.
+            const qsizetype length = validUtf8Length(utf8.sliced(i));
+            if (length > 0) {
+                i += length;
+                continue;
+            }
+        } else if (!needsEscape(c)) {
+            ++i;
             continue;
-        out.append(run, p);
-        appendEscape(out, static_cast<unsigned char>(*p));
-        run = p + 1;
+        }
+        out.append(begin + run, begin + i);
+        appendEscape(out, c);
+        run = ++i;
     }
-    out.append(run, end);
+    out.append(begin + run, begin + size);
 }
 
 QByteArray terminalText(const QString &text)
 {
     std::string out;
-    appendTerminalText(out, text.toUtf8());
+    appendTerminalText(out, entryNameBytes(text));
     return QByteArray(out.data(), qsizetype(out.size()));
 }
 

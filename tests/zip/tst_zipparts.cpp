@@ -1,5 +1,5 @@
+#include "unpack/common/linkwriter.h"
 #include "zip/gzipheader.h"
-#include "zip/linkwriter.h"
 #include "zip/listing.h"
 
 #include <QTest>
@@ -66,7 +66,7 @@ private slots:
         QFETCH(QString, link);
         QFETCH(QString, target);
         QFETCH(bool, inside);
-        QCOMPARE(linkStaysInside(link, target), inside);
+        QCOMPARE(orv::linkStaysInside(link, target), inside);
     }
 
     void gzipHeaders_data()

@@ -68,6 +68,12 @@ bool Extraction::run(const std::vector<Job> &jobs, const QString &targetFolder)
     for (const Job &job : jobs) {
         if (job.index >= m_items.size())
             continue;
+        if (m_items[job.index].isAnti) {
+            // It says that an update removed the item; writing it would make an empty file of it, or
+            // empty the file already there.
+            m_context.noteSkipped(job.relativePath, QStringLiteral("it only marks the item as deleted"));
+            continue;
+        }
         if (!m_items[job.index].isDir) {
             files.push_back(job);
         } else if (!m_context.createEntryFolder(targetFolder, job.relativePath)) {
@@ -102,8 +108,7 @@ bool Extraction::extractFiles(const std::vector<Job> &files, const QString &targ
         return false;
     }
     auto callback = sz::makeCom<ExtractCallback>(m_context, m_items, targetFolder, std::move(byIndex), m_passwords);
-    const HRESULT code = handler->Extract(indices.data(), static_cast<UInt32>(indices.size()), 0, callback.get());
-    callback->abandonCurrent();
+    const HRESULT code = callback->run(*handler, indices);
     m_passwordSuspect = callback->passwordSuspect();
     m_error = callback->error();
     if (code == hr::abort && m_passwords->declined())

@@ -5,10 +5,13 @@
 #include "unpack/7z/sevenzipextraction.h"
 #include "unpack/common/damage.h"
 #include "unpack/common/extractpaths.h"
+#include "unpack/common/impliedfolders.h"
 #include "unpack/common/outputinfo.h"
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "unpack/sevenzip/szcallbacks.h"
 #include "unpack/sevenzip/szvolumes.h"
+
+#include <QFileInfo>
 
 namespace orv {
 
@@ -41,6 +44,25 @@ std::optional<quint64> startOffsetLimit(const QString &path)
     if (path.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
         return std::nullopt;
     return 0;
+}
+
+// A folder that only the paths below it name is listed as in a ZIP, with the archive's own time.
+void addImpliedFolders(std::vector<sz::ItemInfo> &items, const QString &archivePath)
+{
+    ImpliedFolders implied;
+    for (const sz::ItemInfo &item : items)
+        implied.addItem(item.path, item.isDir);
+    const QStringList folders = implied.folders();
+    if (folders.isEmpty())
+        return;
+    const qint64 modified = QFileInfo(archivePath).lastModified().toSecsSinceEpoch();
+    for (const QString &folder : folders) {
+        sz::ItemInfo item;
+        item.path = folder;
+        item.isDir = true;
+        item.mTime = modified;
+        items.push_back(std::move(item));
+    }
 }
 
 void fillShort(FILESHORTINFO &record, const sz::ItemInfo &item)
@@ -121,6 +143,8 @@ bool C7zUnpacker::tryOpen(const QStringList &volumes, bool usePreset)
     open->items.reserve(count);
     for (quint32 i = 0; i < count; ++i)
         open->items.push_back(open->archive.item(i));
+    // After the library's items, so that an item's position stays its index in the library.
+    addImpliedFolders(open->items, shown);
     if (const QString reason = open->archive.damageReason(); !reason.isEmpty())
         open->damage = damagedArchiveText(reason);
     if (const std::optional<QString> password = open->archive.password()) {

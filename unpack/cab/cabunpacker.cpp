@@ -105,9 +105,12 @@ public:
                 fail(QStringLiteral("Cannot write the file %1.").arg(output.path()));
         } else {
             output.discard();
-            if (!context.isCancelled())
+            if (!context.isCancelled()) {
+                context.noteFailed(output.entryPath(),
+                                   QStringLiteral("the cabinet is damaged or a cabinet of its set is missing"));
                 fail(QStringLiteral("Cannot unpack the file %1: the cabinet is damaged or a cabinet of its set "
                                     "is missing.").arg(m_owner.m_currentName));
+            }
         }
         m_file.reset();
         return !context.isCancelled();

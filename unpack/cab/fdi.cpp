@@ -1,5 +1,6 @@
 #include "fdi.h"
 
+#include "unpack/common/entrynames.h"
 #include "unpack/common/outputfile.h"
 
 #include <QFile>
@@ -207,13 +208,13 @@ void copyBytes(void *source, void *target, size_t bytes)
 
 std::string nativePath(const QString &folder, const QString &name)
 {
-    return QFile::encodeName(folder + name).toStdString();
+    return entryNameBytes(folder + name).toStdString();
 }
 
 FdiFile describe(const mscabd_file &file)
 {
     FdiFile info;
-    info.name = QString::fromUtf8(file.filename);
+    info.name = decodeEntryName(file.filename);
     info.size = file.length;
     info.attributes = static_cast<std::uint16_t>(file.attribs);
     info.date = dosDate(file.date_y, file.date_m, file.date_d);
@@ -265,7 +266,7 @@ void appendFollowing(OpenCabinets &cabinets, mscabd_cabinet *first, const QStrin
     for (int count = 1; count < MaxCabinetsInSet; ++count) {
         if (!(last->flags & MSCAB_HDR_NEXTCAB) || !last->nextname)
             return;
-        const QString name = QString::fromUtf8(last->nextname);
+        const QString name = decodeEntryName(last->nextname);
         if (name.contains(QLatin1Char('/')) || !notify.nextCabinet(folder, name))
             return;
         mscabd_cabinet *next = cabinets.open(nativePath(folder, name));

@@ -8,8 +8,18 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <sys/types.h>
 
 namespace orv {
+
+// A file the running extraction wrote, as a hard link names it: where it went below the target folder,
+// and which file it was, so that nothing put there since is linked instead.
+struct WrittenFile
+{
+    QString entryPath;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
 
 // Writes one extracted file below a target folder. A name nothing holds yet is created exclusively and
 // written in place; when something is there, the data goes to a hidden temporary file beside it and
@@ -19,7 +29,7 @@ namespace orv {
 class OutputFile
 {
 public:
-    enum class Error { None, OutsideTarget, CannotCreate, CannotWrite, FolderInTheWay };
+    enum class Error { None, OutsideTarget, CannotCreate, CannotWrite, FolderInTheWay, FileInTheWay, NameTooLong };
 
     OutputFile() = default;
     ~OutputFile();
@@ -35,6 +45,9 @@ public:
     void setModificationTime(std::int64_t secondsSince1970) { m_modified = secondsSince1970; }
     // An attribute word as the archive records it, applied as far as it maps here.
     void setAttributes(std::uint32_t attributes) { m_attributes = attributes; }
+    // A Unix mode from the archive passes through this mask as a mode given to open(2) passes through the
+    // umask; the process's umask when none is set.
+    void setCreationMask(mode_t mask) { m_creationMask = mask; }
     bool commit();
     void discard();
 
@@ -44,13 +57,22 @@ public:
     bool replacesExisting() const { return !m_temporaryName.isEmpty(); }
     // The final full path (known once open succeeded, or once the entry was refused).
     const QString &path() const { return m_path; }
+    // The path below the target folder, as checked.
+    const QString &entryPath() const { return m_entryPath; }
     Error error() const { return m_error; }
+    // Why the file could not be written, in a few words ("its name is too long for the file system");
+    // empty when nothing failed.
+    QString errorText() const;
     std::uint64_t written() const { return m_written; }
+    // Which file this is, while it is open; the entry path is where it ends up once committed.
+    std::optional<WrittenFile> identity() const;
 
 private:
     bool fail(Error error);
-    safefs::WalkResult openFolder(const QString &targetFolder, const QStringList &folders,
+    safefs::WalkResult openFolder(const QString &targetFolder, QStringView folders,
                                   const safefs::FolderCreated &created, safefs::FolderCache *cache);
+    bool failOnWalk(safefs::WalkResult result);
+    bool failOnCreate();
     bool createFinal();
     bool createTemporary();
     void applyAttributes();
@@ -62,11 +84,14 @@ private:
     QByteArray m_name;
     QByteArray m_temporaryName;  // empty while the file is written under its final name
     QString m_path;
+    QString m_entryPath;
     std::optional<std::int64_t> m_modified;
     std::optional<std::uint32_t> m_attributes;
+    std::optional<mode_t> m_creationMask;
     std::uint64_t m_written = 0;
     bool m_created = false;  // the final name was made by this open and goes again if not committed
     Error m_error = Error::None;
+    int m_systemError = 0;  // errno of a failed create or write
 };
 
 }  // namespace orv

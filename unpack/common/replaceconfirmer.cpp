@@ -3,8 +3,7 @@
 #include "platform/fileattributes.h"
 #include "platform/numbers.h"
 #include "platform/prompts.h"
-
-#include <QFile>
+#include "unpack/common/entrynames.h"
 
 #include <sys/stat.h>
 
@@ -29,7 +28,7 @@ ExistingFile inspect(const QString &path)
     if (existing.attributes == InvalidAttributes)
         return existing;
     struct stat st{};
-    if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
+    if (::lstat(entryNameBytes(path).constData(), &st) == 0) {
         existing.size = static_cast<std::uint64_t>(st.st_size);
         existing.modified = static_cast<std::int64_t>(st.st_mtime);
     }

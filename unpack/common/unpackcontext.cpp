@@ -4,12 +4,14 @@
 #include "platform/product.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
+#include "unpack/common/entrynames.h"
 #include "unpack/common/extractpaths.h"
 
-#include <QFile>
 #include <QObject>
 
 #include <cerrno>
+#include <cstring>
+#include <utility>
 #include <sys/stat.h>
 
 namespace orv {
@@ -20,6 +22,31 @@ const QString &unpackErrorCaption()
 {
     static const QString caption = QStringLiteral("Error Unpacking File");
     return caption;
+}
+
+UnpackNoticeSink &noticeSink()
+{
+    static UnpackNoticeSink sink;
+    return sink;
+}
+
+// A reader's sentence as the few words after an item's name: "CRC failed: the archive is damaged." ends
+// without its full stop, and "The data is longer than the header says." also starts in lower case, which
+// an abbreviation ("CRC") keeps.
+QString asReason(QString sentence)
+{
+    if (sentence.endsWith(QLatin1Char('.')) && !sentence.endsWith(QLatin1String("..")))
+        sentence.chop(1);
+    if (sentence.size() > 1 && sentence[0].isUpper() && !sentence[1].isUpper())
+        sentence[0] = sentence[0].toLower();
+    return sentence;
+}
+
+// Items kept out by what is on disk are skipped; the others failed.
+bool blockedByDisk(OutputFile::Error error)
+{
+    return error == OutputFile::Error::FolderInTheWay || error == OutputFile::Error::FileInTheWay
+           || error == OutputFile::Error::NameTooLong;
 }
 
 bool isFolder(const QByteArray &native)
@@ -59,8 +86,58 @@ UnpackContext &UnpackContext::operator=(const UnpackContext &other)
     return *this;
 }
 
+UnpackNoticeSink UnpackContext::setNoticeSink(UnpackNoticeSink sink)
+{
+    return std::exchange(noticeSink(), std::move(sink));
+}
+
+void UnpackContext::noteSkipped(const QString &item, const QString &reason) const
+{
+    if (const UnpackNoticeSink &sink = noticeSink())
+        sink(UnpackNotice{UnpackNotice::Kind::Skipped, item, asReason(reason)});
+}
+
+void UnpackContext::noteFailed(const QString &item, const QString &reason) const
+{
+    if (const UnpackNoticeSink &sink = noticeSink())
+        sink(UnpackNotice{UnpackNotice::Kind::Failed, item, asReason(reason)});
+}
+
+void UnpackContext::noteKept(const QString &item) const
+{
+    noteSkipped(item, QStringLiteral("a file of that name is already there and was kept"));
+}
+
+void UnpackContext::noteWalkFailure(const QString &item, safefs::WalkResult result, int systemError) const
+{
+    switch (result) {
+    case safefs::WalkResult::Ok:
+    case safefs::WalkResult::ThroughLink:
+        break;
+    case safefs::WalkResult::NotAFolder:
+        noteSkipped(item, QStringLiteral("a file is in the way"));
+        break;
+    case safefs::WalkResult::NameTooLong:
+        noteSkipped(item, QStringLiteral("its name is too long for the file system"));
+        break;
+    case safefs::WalkResult::CannotCreate:
+        noteFailed(item,
+                   QStringLiteral("it cannot be created: %1").arg(QString::fromLocal8Bit(std::strerror(systemError))));
+        break;
+    }
+}
+
+void UnpackContext::noteOutputFailure(const OutputFile &file) const
+{
+    if (blockedByDisk(file.error()))
+        noteSkipped(file.entryPath(), file.errorText());
+    else
+        noteFailed(file.entryPath(), file.errorText());
+}
+
 void UnpackContext::beginOperation()
 {
+    m_creationMask = safefs::processUmask();
     m_checkedTarget.clear();
     m_folders.clear();
     m_cancelled = false;
@@ -74,7 +151,7 @@ bool UnpackContext::createFolder(const QString &requested)
         path.chop(1);
     if (path.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = entryNameBytes(path);
     struct stat st{};
     if (::lstat(native.constData(), &st) == 0)
         return isFolder(native);
@@ -91,7 +168,7 @@ bool UnpackContext::createFolder(const QString &requested)
 bool UnpackContext::fileExists(const QString &path)
 {
     struct stat st{};
-    return !path.isEmpty() && ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return !path.isEmpty() && ::lstat(entryNameBytes(path).constData(), &st) == 0;
 }
 
 void UnpackContext::updateProgress(std::uint64_t done, std::uint64_t total, const QString &name)
@@ -137,6 +214,16 @@ bool UnpackContext::refuseOutside(const QString &entryPath)
     return false;
 }
 
+safefs::WalkResult UnpackContext::openEntryFolder(const QString &targetFolder, QStringView folders,
+                                                  std::shared_ptr<const safefs::Fd> &folder)
+{
+    const auto created = [this](const QString &path) {
+        m_outputPath = path;
+        updateFileTree(path);
+    };
+    return m_folders.open(targetFolder, folders, created, folder);
+}
+
 bool UnpackContext::createEntryFolder(const QString &targetFolder, const QString &entryPath)
 {
     const std::optional<QString> relative = safeRelativePath(entryPath);
@@ -144,23 +231,14 @@ bool UnpackContext::createEntryFolder(const QString &targetFolder, const QString
         return refuseOutside(entryPath);
     if (!createFolder(targetFolder))
         return false;
-    const safefs::Fd root = safefs::openTarget(targetFolder);
-    if (!root.valid())
-        return false;
-    safefs::Fd folder;
-    const auto created = [this](const QString &path) {
-        m_outputPath = path;
-        updateFileTree(path);
-    };
-    switch (safefs::walkFolders(root, targetFolder, relative->split(QLatin1Char('/')), true, created, folder)) {
-    case safefs::WalkResult::Ok:
+    std::shared_ptr<const safefs::Fd> folder;
+    const safefs::WalkResult result = openEntryFolder(targetFolder, *relative, folder);
+    const int systemError = errno;
+    if (result == safefs::WalkResult::Ok)
         return true;
-    case safefs::WalkResult::ThroughLink:
+    if (result == safefs::WalkResult::ThroughLink)
         return refuseOutside(entryPath);
-    case safefs::WalkResult::NotAFolder:
-    case safefs::WalkResult::CannotCreate:
-        break;
-    }
+    noteWalkFailure(*relative, result, systemError);
     return false;
 }
 
@@ -179,26 +257,15 @@ FileStart UnpackContext::beginFile(OutputFile &file, const QString &targetFolder
             return FileStart::Failed;
         m_checkedTarget = targetFolder;
     }
-    // The folders are walked and made first, so the question below never looks through a link.
-    const auto created = [this](const QString &path) { updateFileTree(path); };
-    if (!file.open(targetFolder, entryPath, created, &m_folders)) {
-        if (file.error() == OutputFile::Error::OutsideTarget)
-            refuseOutside(entryPath);
-        // The target may have gone since it was made sure of; it is then made again, once.
-        if (file.error() == OutputFile::Error::CannotCreate && targetChecked) {
-            m_checkedTarget.clear();
-            m_folders.clear();
-            return beginFile(file, targetFolder, entryPath, item);
-        }
-        return FileStart::Failed;
-    }
-    if (!file.replacesExisting())
-        return FileStart::Open;
+    const FileStart opened = openFile(file, targetFolder, entryPath, targetChecked);
+    if (opened != FileStart::Open || !file.replacesExisting())
+        return opened;
     switch (confirmReplace(*outputPath, item)) {
     case ReplaceDecision::Write:
         return FileStart::Open;
     case ReplaceDecision::Skip:
         file.discard();
+        noteKept(file.entryPath());
         return FileStart::Skipped;
     case ReplaceDecision::Cancel:
         break;
@@ -207,10 +274,39 @@ FileStart UnpackContext::beginFile(OutputFile &file, const QString &targetFolder
     return FileStart::Failed;
 }
 
+// The folders are walked and made first, so the replace question never looks through a link.
+FileStart UnpackContext::openFile(OutputFile &file, const QString &targetFolder, const QString &entryPath,
+                                  bool targetChecked)
+{
+    const auto created = [this](const QString &path) { updateFileTree(path); };
+    if (file.open(targetFolder, entryPath, created, &m_folders)) {
+        if (m_creationMask)
+            file.setCreationMask(*m_creationMask);
+        return FileStart::Open;
+    }
+    if (file.error() == OutputFile::Error::OutsideTarget) {
+        refuseOutside(entryPath);
+        return FileStart::Failed;
+    }
+    // The target may have gone since it was made sure of; it is then made again, once.
+    if (file.error() == OutputFile::Error::CannotCreate && targetChecked) {
+        m_checkedTarget.clear();
+        m_folders.clear();
+        if (!createFolder(targetFolder))
+            return FileStart::Failed;
+        m_checkedTarget = targetFolder;
+        return openFile(file, targetFolder, entryPath, false);
+    }
+    noteOutputFailure(file);
+    return FileStart::Failed;
+}
+
 bool UnpackContext::finishFile(OutputFile &file)
 {
-    if (!file.commit())
+    if (!file.commit()) {
+        noteOutputFailure(file);
         return false;
+    }
     updateFileTree(file.path());
     return true;
 }

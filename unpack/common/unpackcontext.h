@@ -10,6 +10,10 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 
 class QObject;
 
@@ -21,6 +25,17 @@ enum class FileStart {
     Skipped,  // the user keeps the existing file: the item is done as asked, not failed
     Failed,   // refused or not creatable, or the run was cancelled (isCancelled tells)
 };
+
+// An item an extraction left out, and why, for whoever wants every one of them named (the command
+// line); the window keeps to its messages.
+struct UnpackNotice
+{
+    enum class Kind { Skipped, Failed };
+    Kind kind = Kind::Failed;
+    QString item;    // the item's path below the target folder, or inside the archive
+    QString reason;  // a few words: "a folder of that name is in the way"
+};
+using UnpackNoticeSink = std::function<void(const UnpackNotice &)>;
 
 // The state every unpacker keeps while it extracts: the settings and Yes To All answers, the two windows
 // it reports to, and the cancel and stop-request flags. The unpacker classes hold one and let it do the
@@ -64,17 +79,33 @@ public:
     // Lets the windows work; when a stop was requested asks whether to interrupt. False once cancelled.
     bool doEvents();
 
+    // Installs the one receiver of the notices of every extraction in the process (none by default);
+    // answers the previous one.
+    static UnpackNoticeSink setNoticeSink(UnpackNoticeSink sink);
+    // The reason in a few words; a reader's sentence is passed on as such words.
+    void noteSkipped(const QString &item, const QString &reason) const;
+    void noteFailed(const QString &item, const QString &reason) const;
+    // An existing file the replace question kept.
+    void noteKept(const QString &item) const;
+    // Why a walk to an item's folder failed; a link in the way is the caller's to refuse.
+    void noteWalkFailure(const QString &item, safefs::WalkResult result, int systemError) const;
+
     // The replace question for an existing output file; Cancel also cancels the running extraction.
     ReplaceDecision confirmReplace(const QString &outputPath, const ArchivedFile &item);
 
     // A folder entry below the target folder. A path that leaves the target is reported and refused.
     bool createEntryFolder(const QString &targetFolder, const QString &entryPath);
+    // The folder below the target that the components name, made where missing and never reached through
+    // a symbolic link; the walk starts from the folders the previous items of this extraction opened.
+    // Failures are the caller's to note.
+    safefs::WalkResult openEntryFolder(const QString &targetFolder, QStringView folders,
+                                       std::shared_ptr<const safefs::Fd> &folder);
     // Everything before the data of one file: the path check (a refused entry is reported by name), the
     // replace question, the folders above it and the output file. A file the user chose to keep counts
     // as done: an extraction that skips it still succeeds.
     FileStart beginFile(OutputFile &file, const QString &targetFolder, const QString &entryPath,
                         const ArchivedFile &item);
-    // Commits a written file and reports it to the file tree.
+    // Commits a written file and reports it to the file tree; a file that cannot be put in place is noted.
     bool finishFile(OutputFile &file);
 
     // The folder just created or the file being written.
@@ -82,17 +113,34 @@ public:
 
 private:
     bool refuseOutside(const QString &entryPath);
+    FileStart openFile(OutputFile &file, const QString &targetFolder, const QString &entryPath, bool targetChecked);
+    void noteOutputFailure(const OutputFile &file) const;
 
     INIUNPACK m_ini;
     INIYESTOALL m_yesToAll;
     QPointer<QObject> m_fileTree;
     StopEventFilter m_stopFilter{Ev::UnpackStop, [this] { requestStop(); }};
     QString m_outputPath;
-    // Per extraction call: the target folder already made sure of, and the folder the last file went to.
+    // Per extraction call: the target folder already made sure of, the folders the last walk below it
+    // opened, and the umask the modes from the archive pass through.
     QString m_checkedTarget;
     safefs::FolderCache m_folders;
+    std::optional<mode_t> m_creationMask;
     bool m_cancelled = false;
     bool m_stopRequested = false;
+};
+
+// Installs a receiver of the notices of every extraction for its lifetime.
+class UnpackNoticeScope
+{
+public:
+    explicit UnpackNoticeScope(UnpackNoticeSink sink) : m_previous(UnpackContext::setNoticeSink(std::move(sink))) {}
+    ~UnpackNoticeScope() { UnpackContext::setNoticeSink(std::move(m_previous)); }
+    UnpackNoticeScope(const UnpackNoticeScope &) = delete;
+    UnpackNoticeScope &operator=(const UnpackNoticeScope &) = delete;
+
+private:
+    UnpackNoticeSink m_previous;
 };
 
 }  // namespace orv

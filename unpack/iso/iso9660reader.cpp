@@ -1,7 +1,10 @@
 #include "iso9660reader.h"
 
+#include "unpack/common/entrynames.h"
 #include "unpack/iso/imagefile.h"
 #include "unpack/iso/isotime.h"
+
+#include <QStringList>
 
 #include <functional>
 
@@ -79,7 +82,7 @@ bool IsHiddenISO9660(std::uint8_t flags)
 
 QString GetNameItemISO9660(ByteView record)
 {
-    QString name = QString::fromUtf8(record.sub(Rec::Identifier, record.u8(Rec::IdentifierLength)).toByteArray());
+    QString name = decodeEntryName(record.sub(Rec::Identifier, record.u8(Rec::IdentifierLength)).toByteArray());
     const qsizetype semicolon = name.lastIndexOf(QLatin1Char(';'));
     if (semicolon >= 0 && semicolon == name.size() - 2 && name.endsWith(QLatin1Char('1'))) {
         name.truncate(semicolon);

@@ -85,8 +85,10 @@ bool CIsoUnpacker::writeFile(const iso::CIsoItemInfo &item, const QString &targe
         return false;
     const std::uint64_t size = itemSize(item);
     const std::optional<std::vector<DataRun>> runs = dataRuns(item);
-    if (!runs)
+    if (!runs) {
+        m_context.noteFailed(relativePath, QStringLiteral("the image's record of where its data lies is damaged"));
         return false;
+    }
     OutputFile file;
     ArchivedFile archived{item.name, size, std::nullopt};
     if (item.modified != 0)
@@ -101,6 +103,10 @@ bool CIsoUnpacker::writeFile(const iso::CIsoItemInfo &item, const QString &targe
     else
         ok = copyRuns(*runs, size, item.name, file);
     if (!ok) {
+        if (file.error() != OutputFile::Error::None)
+            m_context.noteFailed(file.entryPath(), file.errorText());
+        else if (!m_context.isCancelled())
+            m_context.noteFailed(file.entryPath(), QStringLiteral("its data runs past the end of the image"));
         file.discard();
         return false;
     }

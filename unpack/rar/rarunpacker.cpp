@@ -438,6 +438,9 @@ bool CRarUnpacker::writeCurrent(const RarHeader &header, const QString &relative
     if (code != RarCode::Success) {
         file.discard();
         m_error = m_archive.errorText();
+        if (!m_context.isCancelled())
+            m_context.noteFailed(file.entryPath(),
+                                 file.error() != OutputFile::Error::None ? file.errorText() : m_error);
         if (!m_context.isCancelled() && code == RarCode::BadPassword)
             showError(QStringLiteral("The specified password is incorrect."), productName());
         else if (!m_context.isCancelled() && code == RarCode::BadData)

@@ -280,6 +280,7 @@ ItemInfo SevenZipArchive::item(quint32 index) const
     info.crc = get(pid::crc).toUInt32();
     info.method = toQString(get(pid::method).toUtf16().value_or(u""));
     info.encrypted = get(pid::encrypted).toBool().value_or(false);
+    info.isAnti = get(pid::isAnti).toBool().value_or(false);
     info.characteristics = toQString(get(pid::characts).toUtf16().value_or(u""));
     return info;
 }
@@ -290,6 +291,16 @@ std::optional<quint64> SevenZipArchive::archiveUInt64(PROPID propId) const
         return std::nullopt;
     PropVariant value;
     if (m_handler->GetArchiveProperty(propId, value.out()) != hr::ok)
+        return std::nullopt;
+    return value.toUInt64();
+}
+
+std::optional<quint64> SevenZipArchive::itemUInt64(quint32 index, PROPID propId) const
+{
+    if (!m_handler || index >= m_count)
+        return std::nullopt;
+    PropVariant value;
+    if (m_handler->GetProperty(index, propId, value.out()) != hr::ok)
         return std::nullopt;
     return value.toUInt64();
 }

@@ -30,6 +30,8 @@ struct ItemInfo
     std::optional<quint32> crc;
     QString method;
     bool encrypted = false;
+    // A 7z deletion marker: an update that removed the item records its name this way, and no data.
+    bool isAnti = false;
     QString characteristics;  // ZIP: "Descriptor", "Encrypt", "UTF8", ... separated by spaces
 
     // The entry has a data descriptor (general purpose flag bit 3).
@@ -98,6 +100,8 @@ public:
     QString damageReason() const;
     bool isReadOnly() const;
     std::optional<quint64> archiveUInt64(PROPID propId) const;
+    // An item's number that item() does not read.
+    std::optional<quint64> itemUInt64(quint32 index, PROPID propId) const;
 
     // The password the library accepted or that the user gave last, for later opens of the same archive.
     std::optional<QString> password() const;

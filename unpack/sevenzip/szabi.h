@@ -121,6 +121,7 @@ constexpr PROPID mTime = 12;
 constexpr PROPID solid = 13;
 constexpr PROPID encrypted = 15;
 constexpr PROPID crc = 19;
+constexpr PROPID isAnti = 21;
 constexpr PROPID method = 22;
 constexpr PROPID block = 27;
 constexpr PROPID comment = 28;

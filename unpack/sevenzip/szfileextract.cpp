@@ -1,6 +1,8 @@
 #include "szfileextract.h"
 
 #include "platform/fileattributes.h"
+#include "unpack/common/entrynames.h"
+#include "unpack/common/linkwriter.h"
 #include "unpack/common/outputfile.h"
 #include "unpack/common/records.h"
 #include "unpack/common/unpackcontext.h"
@@ -9,6 +11,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <climits>
+#include <sys/stat.h>
 #include <utility>
 
 namespace orv::sz {
@@ -19,6 +23,11 @@ namespace {
 bool usableAttributes(std::uint32_t attributes)
 {
     return (attributes & Attr::UnixExtension) == 0 || ((attributes >> 16) & 0777u) != 0;
+}
+
+bool isSymbolicLink(const std::optional<std::uint32_t> &attributes)
+{
+    return attributes && (*attributes & Attr::UnixExtension) != 0 && S_ISLNK(static_cast<mode_t>(*attributes >> 16));
 }
 
 bool onMainThread()
@@ -48,7 +57,39 @@ private:
     OutputFile &m_file;
 };
 
+// Keeps the target text of a symbolic link item, which is its data; no more of it than a link can hold.
+class LinkTargetStream final : public ComObject<ISequentialOutStream>
+{
+public:
+    explicit LinkTargetStream(QByteArray &target, bool &tooLong) : m_target(target), m_tooLong(tooLong) {}
+
+    HRESULT Write(const void *data, UInt32 size, UInt32 *processedSize) noexcept override
+    {
+        return guarded([&] {
+            if (m_target.size() + qsizetype(size) >= PATH_MAX)
+                m_tooLong = true;
+            else
+                m_target.append(static_cast<const char *>(data), qsizetype(size));
+            if (processedSize)
+                *processedSize = size;
+            return hr::ok;
+        });
+    }
+
+private:
+    QByteArray &m_target;
+    bool &m_tooLong;
+};
+
 }  // namespace
+
+// A symbolic link item whose target text is being read.
+struct FileExtractCallback::PendingLink
+{
+    SelectedItem item;
+    QByteArray target;
+    bool tooLong = false;
+};
 
 FileExtractCallback::FileExtractCallback(UnpackContext &context, const QString &targetFolder,
                                          std::shared_ptr<PasswordSource> passwords)
@@ -58,9 +99,43 @@ FileExtractCallback::FileExtractCallback(UnpackContext &context, const QString &
 
 FileExtractCallback::~FileExtractCallback() = default;
 
+HRESULT FileExtractCallback::run(IInArchive &handler, const std::vector<UInt32> &indices)
+{
+    std::vector<UInt32> plain;
+    std::vector<UInt32> encrypted;
+    for (const UInt32 index : indices) {
+        const std::optional<SelectedItem> item = selectedItem(index);
+        (item && item->encrypted ? encrypted : plain).push_back(index);
+    }
+    const HRESULT code = extract(handler, plain);
+    if (code != hr::ok || encrypted.empty())
+        return code;
+    if (m_passwords->get())
+        return extract(handler, encrypted);
+    for (const UInt32 index : encrypted) {
+        if (const std::optional<SelectedItem> item = selectedItem(index)) {
+            m_context.noteSkipped(item->relativePath, QStringLiteral("it is encrypted and no password was given"));
+            ++m_failed;
+        }
+    }
+    if (m_error.isEmpty())
+        m_error = QStringLiteral("No password was given for the encrypted files.");
+    return hr::ok;
+}
+
+HRESULT FileExtractCallback::extract(IInArchive &handler, const std::vector<UInt32> &indices)
+{
+    if (indices.empty())
+        return hr::ok;
+    m_earlierRuns = m_total;
+    const HRESULT code = handler.Extract(indices.data(), static_cast<UInt32>(indices.size()), 0, this);
+    abandonCurrent();
+    return code;
+}
+
 HRESULT FileExtractCallback::SetTotal(UInt64 total) noexcept
 {
-    m_total = total;
+    m_total = m_earlierRuns + total;
     return hr::ok;
 }
 
@@ -68,7 +143,7 @@ HRESULT FileExtractCallback::SetCompleted(const UInt64 *completeValue) noexcept
 {
     return guarded([&] {
         if (completeValue)
-            m_done = *completeValue;
+            m_done = m_earlierRuns + *completeValue;
         // Worker threads of the library must touch no Qt object and never pump.
         if (!onMainThread())
             return hr::ok;
@@ -89,10 +164,13 @@ HRESULT FileExtractCallback::GetStream(UInt32 index, ISequentialOutStream **outS
             return hr::ok;
         m_currentIndex = index;
         m_currentEncrypted = item->encrypted;
+        m_currentPath = item->relativePath;
         // A wrong password makes the library only test a selected file: it is not written then.
         m_unwritten = true;
         if (static_cast<AskMode>(askExtractMode) != AskMode::Extract)
             return hr::ok;
+        if (isSymbolicLink(item->attributes))
+            return openLink(*item, outStream);
         return openFile(*item, outStream);
     });
 }
@@ -101,6 +179,8 @@ HRESULT FileExtractCallback::SetOperationResult(Int32 opRes) noexcept
 {
     return guarded([&] {
         const auto result = static_cast<OpResult>(opRes);
+        if (m_link)
+            return finishLink(result);
         if (m_file)
             finishFile(result);
         else if (std::exchange(m_unwritten, false))
@@ -120,6 +200,7 @@ HRESULT FileExtractCallback::CryptoGetTextPassword(BSTR *password) noexcept
 void FileExtractCallback::abandonCurrent()
 {
     m_unwritten = false;
+    m_link.reset();
     if (m_file) {
         m_file->discard();
         m_file.reset();
@@ -158,6 +239,65 @@ HRESULT FileExtractCallback::openFile(const SelectedItem &item, ISequentialOutSt
     return hr::ok;
 }
 
+HRESULT FileExtractCallback::openLink(const SelectedItem &item, ISequentialOutStream **outStream)
+{
+    m_currentName = entryName(item.path);
+    m_context.updateProgress(m_done, m_total, m_currentName);
+    m_link = std::make_unique<PendingLink>(PendingLink{item, {}, false});
+    m_unwritten = false;
+    *outStream = ComPtr<ISequentialOutStream>(makeCom<LinkTargetStream>(m_link->target, m_link->tooLong)).detach();
+    return hr::ok;
+}
+
+HRESULT FileExtractCallback::finishLink(OpResult result)
+{
+    const std::unique_ptr<PendingLink> link = std::move(m_link);
+    if (result != OpResult::Ok) {
+        noteResult(result);
+        return hr::ok;
+    }
+    const QString &path = link->item.relativePath;
+    if (link->tooLong) {
+        m_context.noteFailed(path, QStringLiteral("the target of the link is too long"));
+        noteFailure(QStringLiteral("Cannot create the link %1.").arg(path));
+        return hr::ok;
+    }
+    const ArchivedFile archived{entryName(link->item.path), link->item.size, link->item.modified};
+    switch (createSymbolicLink(m_context, m_targetFolder, path, decodeEntryName(link->target), archived)) {
+    case EntryLinkResult::Created:
+    case EntryLinkResult::Skipped:
+        return hr::ok;
+    case EntryLinkResult::Cancelled:
+        return hr::abort;
+    case EntryLinkResult::Refused:
+    case EntryLinkResult::Failed:
+        break;
+    }
+    noteFailure(QStringLiteral("Cannot create the link %1.").arg(path));
+    return hr::ok;
+}
+
+QString FileExtractCallback::failureReason(OpResult result) const
+{
+    switch (result) {
+    case OpResult::WrongPassword:
+        return QStringLiteral("wrong password");
+    case OpResult::DataError:
+    case OpResult::CrcError:
+        // The 7z reader never says that a password is wrong: the data then fails its check.
+        if (m_currentEncrypted && m_passwordUsed)
+            return QStringLiteral("wrong password, or the data is damaged");
+        break;
+    case OpResult::UnsupportedMethod:
+        if (m_currentEncrypted && !m_passwordUsed)
+            return QStringLiteral("it is encrypted and no password was given");
+        break;
+    default:
+        break;
+    }
+    return itemResultText(static_cast<ItemResult>(static_cast<int>(result)), m_currentEncrypted);
+}
+
 void FileExtractCallback::finishFile(OpResult result)
 {
     const std::unique_ptr<OutputFile> file = std::move(m_file);
@@ -174,6 +314,7 @@ void FileExtractCallback::noteResult(OpResult result)
 {
     if (m_passwordUsed && m_currentEncrypted)
         m_passwordSuspect = true;
+    m_context.noteFailed(m_currentPath, failureReason(result));
     noteFailure(resultText(result, m_currentIndex));
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace orv {
 class OutputFile;
@@ -30,11 +31,17 @@ struct SelectedItem
 
 // The library asks here where each selected file goes and reports how it came out: every file streams
 // into a checked output file, asked about through the replace question and put in place only when the
-// library reported its data sound (a wrong password can produce garbage of full length). The archive's
-// own reader says which items are selected and words the failures.
+// library reported its data sound (a wrong password can produce garbage of full length). An item with
+// a Unix symbolic link's mode holds the link's target as its data and becomes that link, under the rules
+// of every link from an archive. The archive's own reader says which items are selected and words the
+// failures; every item left out is noted.
 class FileExtractCallback : public ComObject<IArchiveExtractCallback, ICryptoGetTextPassword>
 {
 public:
+    // Extracts the selected items (ascending, each once): the plain ones first, then the encrypted ones
+    // when there is a password to give, so that a missing password keeps back only what needs it.
+    HRESULT run(IInArchive &handler, const std::vector<UInt32> &indices);
+
     HRESULT SetTotal(UInt64 total) noexcept override;
     HRESULT SetCompleted(const UInt64 *completeValue) noexcept override;
     HRESULT GetStream(UInt32 index, ISequentialOutStream **outStream, Int32 askExtractMode) noexcept override;
@@ -58,8 +65,12 @@ protected:
     virtual QString resultText(OpResult result, UInt32 index) const = 0;
 
 private:
+    HRESULT extract(IInArchive &handler, const std::vector<UInt32> &indices);
     HRESULT openFile(const SelectedItem &item, ISequentialOutStream **outStream);
+    HRESULT openLink(const SelectedItem &item, ISequentialOutStream **outStream);
     void finishFile(OpResult result);
+    HRESULT finishLink(OpResult result);
+    QString failureReason(OpResult result) const;
     void noteResult(OpResult result);
     void noteFailure(const QString &text);
 
@@ -67,11 +78,15 @@ private:
     QString m_targetFolder;
     std::shared_ptr<PasswordSource> m_passwords;
     std::unique_ptr<OutputFile> m_file;
+    struct PendingLink;
+    std::unique_ptr<PendingLink> m_link;
     UInt32 m_currentIndex = 0;
     bool m_currentEncrypted = false;
     QString m_currentName;
+    QString m_currentPath;  // below the target folder
     UInt64 m_total = 0;
     UInt64 m_done = 0;
+    UInt64 m_earlierRuns = 0;  // the amounts of the runs before this one, for one progress over all
     int m_failed = 0;
     QString m_error;
     bool m_passwordUsed = false;

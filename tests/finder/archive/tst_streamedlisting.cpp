@@ -3,6 +3,7 @@
 #include "tests/support/testhome.h"
 #include "tests/support/tools.h"
 #include "tests/zip/zipfixtures.h"
+#include "unpack/common/entrynames.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -45,7 +46,7 @@ Outcome streamed(const QString &path, ArchiveKindCode kind)
     CArchiveAccess access;
     Outcome outcome;
     outcome.result = access.StreamArchiveOfKind(path, kind, TarNames::UnderTar, [&](const StreamedEntry &entry) {
-        const Listed item{QString::fromUtf8(entry.path), entry.folder, entry.size, entry.modified};
+        const Listed item{orv::decodeEntryName(entry.path), entry.folder, entry.size, entry.modified};
         if (entry.leading)
             outcome.items.insert(outcome.leading++, item);
         else

@@ -249,7 +249,7 @@ void TestArchiveTree::changedArchiveIsReadAgain()
 
     QVERIFY(writeFile(drive + "/m.zip", readFile(m_dir.path() + "/src/z/inner.zip")));
     if (byRefreshEvent) {
-        orv::sendOrvEvent(&tree, orv::Ev::TreeRefresh, 0, drive);
+        orv::sendOrvEvent(&tree, orv::Ev::TreeRefresh, orv::Ev::TreeRefreshDone, drive);
         archive = tree.loadedNode(drive + "/m.zip");
         QVERIFY(archive && archive->isExpanded());
     } else {

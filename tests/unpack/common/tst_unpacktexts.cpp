@@ -1,3 +1,4 @@
+#include "unpack/common/entrynames.h"
 #include "unpack/common/foldermap.h"
 #include "unpack/common/outputinfo.h"
 #include "unpack/common/records.h"
@@ -129,6 +130,40 @@ private slots:
         for (const char *path : {"a/b/x.txt", "a/b/y.txt", "top.txt"})
             filesOnly.addParentOf(QString::fromLatin1(path));
         QCOMPARE(filesOnly.folders(), quint64(2));
+    }
+
+    // Which bytes are taken for UTF-8 decides which names collapse: every row must come back byte for byte,
+    // and only the rows with bytes outside a valid sequence carry escapes.
+    void entryNames_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("escaped");
+        QTest::newRow("ascii") << QByteArray("docs/a.txt") << 0;
+        // U+1D4AE: the second half of its UTF-16 pair lies among the escapes.
+        QTest::newRow("two, three and four bytes") << QByteArray("\xc3\xa9\xe2\x82\xac\xf0\x9d\x92\xae") << 0;
+        QTest::newRow("the replacement character itself") << QByteArray("\xef\xbf\xbd") << 0;
+        QTest::newRow("lone high byte") << QByteArray("a\xff.txt") << 1;
+        QTest::newRow("sequence cut by the end") << QByteArray("a\xe2\x82") << 2;
+        QTest::newRow("sequence cut by ascii") << QByteArray("\xe2\x82/b") << 2;
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << 2;
+        QTest::newRow("overlong three bytes") << QByteArray("\xe0\x80\xaf") << 3;
+        QTest::newRow("encoded surrogate") << QByteArray("\xed\xb3\xbf") << 3;
+        QTest::newRow("past U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << 4;
+        QTest::newRow("stray continuation") << QByteArray("\x80") << 1;
+    }
+
+    void entryNames()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, escaped);
+        const QString name = orv::decodeEntryName(bytes);
+        int lone = 0;
+        for (qsizetype i = 0; i < name.size(); ++i)
+            lone += name[i].isLowSurrogate() && (i == 0 || !name[i - 1].isHighSurrogate()) ? 1 : 0;
+        QCOMPARE(lone, escaped);
+        QCOMPARE(orv::entryNameBytes(name), bytes);
+        if (escaped == 0)
+            QCOMPARE(name, QString::fromUtf8(bytes));
     }
 
     void fileTexts_data()
