@@ -29,9 +29,10 @@ class COpenedArchive;
 struct ArchiveEntry;
 
 // Walks the places to search, recognises archives by their extension and, by the mode, reports the
-// archives themselves or the entries inside them that pass the criteria. Runs on the one thread: it sends
-// the path it is at to the progress window, pumps events between units of work, and a stop event arriving
-// at the progress window leads to the question whether to interrupt.
+// archives themselves or the entries inside them that pass the criteria. Runs on the one thread (only the
+// listing of archives may be handed to workers, see SetJobs): it sends the path it is at to the progress
+// window, pumps events between units of work, and a stop event arriving at the progress window leads to the
+// question whether to interrupt.
 class CSearchEngine
 {
     Q_DECLARE_TR_FUNCTIONS(CSearchEngine)
