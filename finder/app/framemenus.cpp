@@ -129,6 +129,11 @@ void addToolsMenu(QMenuBar *bar, CFrameCommands &commands)
     menu->addSeparator();
     commands.add(menu, Cmd::BookmarksManager, tr("&Archive Bookmarks Manager..."), kLater);
     menu->addSeparator();
+    QAction *keep = commands.add(menu, Cmd::KeepListings, tr("&Keep Archive Listings"));
+    keep->setCheckable(true);
+    keep->setStatusTip(tr("Keep the listings of the archives searched, so that a search opens only archives that "
+                          "are new or changed"));
+    menu->addSeparator();
     commands.add(menu, Cmd::Options, tr("&Options..."))->setStatusTip(tr("Changes options"));
 }
 

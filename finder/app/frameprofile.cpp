@@ -14,6 +14,12 @@ QSettings profile()
     return QSettings(organizationName(), productName());
 }
 
+const QString &keepListingsKey()
+{
+    static const QString key = QStringLiteral("Search/KeepListings");
+    return key;
+}
+
 QString splitterKey(int view)
 {
     return QStringLiteral("SplitterPos/View_%1").arg(view);
@@ -76,6 +82,16 @@ QByteArray FrameProfile::windowPlacement() const
 void FrameProfile::setWindowPlacement(const QByteArray &geometry)
 {
     profile().setValue(QStringLiteral("WindowPlacement"), geometry);
+}
+
+bool FrameProfile::keepsListings() const
+{
+    return profile().value(keepListingsKey(), true).toBool();
+}
+
+void FrameProfile::setKeepsListings(bool keep)
+{
+    profile().setValue(keepListingsKey(), keep);
 }
 
 }  // namespace orv

@@ -36,6 +36,11 @@ public:
 
     QByteArray windowPlacement() const;
     void setWindowPlacement(const QByteArray &geometry);
+
+    // Whether the window's search keeps the listings of the archives it reads and asks them first; on
+    // unless turned off.
+    bool keepsListings() const;
+    void setKeepsListings(bool keep);
 };
 
 }  // namespace orv

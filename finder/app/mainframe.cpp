@@ -199,6 +199,13 @@ void CMainFrame::connectFrameCommands()
     connect(m_commands->action(Cmd::SplitFile), &QAction::triggered, m_splitMerge, &CSplitMergeCommands::OnSplitFile);
     connect(m_commands->action(Cmd::MergeFiles), &QAction::triggered, m_splitMerge,
             &CSplitMergeCommands::OnMergeFiles);
+    QAction *keep = m_commands->action(Cmd::KeepListings);
+    keep->setChecked(m_profile.keepsListings());
+    m_archives.setCatalogueEnabled(keep->isChecked());
+    connect(keep, &QAction::toggled, this, [this](bool on) {
+        m_profile.setKeepsListings(on);
+        m_archives.setCatalogueEnabled(on);
+    });
     connect(m_commands->styleGroup(), &QActionGroup::triggered, this,
             [this](QAction *action) { setApplicationLook(action->data().toInt()); });
 }

@@ -273,6 +273,7 @@ void CArchiveDockController::OnStart()
         CSearchEngine engine(*access, m_context.results);
         engine.SetCriteria(*criteria);
         engine.SetProgressWindow(&progress);
+        engine.SetCatalogue(m_context.archives.catalogue());
         QStringList sugarSync;
         for (const CCloudDriveItem &item : m_context.places.sugarSyncItems)
             sugarSync << item.m_strTargetFolder;

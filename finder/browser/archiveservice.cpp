@@ -102,4 +102,19 @@ bool CArchiveService::unpackToTemporary(CArchiveAccess &access, const COpenedArc
     return unpacked;
 }
 
+CListingCatalogue *CArchiveService::catalogue()
+{
+    if (!m_catalogueEnabled)
+        return nullptr;
+    // Opened once: a file that cannot be opened is not tried again at every search.
+    if (!m_catalogue && !m_catalogueFailed) {
+        auto catalogue = std::make_unique<CListingCatalogue>();
+        if (catalogue->open(CListingCatalogue::defaultPath()))
+            m_catalogue = std::move(catalogue);
+        else
+            m_catalogueFailed = true;
+    }
+    return m_catalogue.get();
+}
+
 }  // namespace orv

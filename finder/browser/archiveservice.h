@@ -2,6 +2,7 @@
 
 #include "finder/archive/archiveaccess.h"
 #include "finder/browser/passwordcache.h"
+#include "finder/search/listingcatalogue.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -50,6 +51,12 @@ public:
     void setSuppressOpenErrors(bool suppress) { m_layer.SetSuppressOpenErrors(suppress); }
     bool openErrorsSuppressed() const { return m_layer.config().suppressOpenErrors; }
 
+    // The catalogue of listings a search asks first: none while the option is off or when its file cannot be
+    // opened (the search then reads every archive). Turning the option off leaves the file open, as a running
+    // search may hold it.
+    void setCatalogueEnabled(bool enabled) { m_catalogueEnabled = enabled; }
+    CListingCatalogue *catalogue();
+
     // Extracts a file inside an archive to the temporary folder and opens it with its program. False for a
     // path that is no file inside an archive, and after a message when the file cannot be taken out or
     // nothing opens it.
@@ -70,6 +77,9 @@ private:
     QString m_tempFolder;
     CBusyFlags *m_busy = nullptr;
     FileLauncher m_launch;
+    bool m_catalogueEnabled = false;
+    bool m_catalogueFailed = false;
+    std::unique_ptr<CListingCatalogue> m_catalogue;
 };
 
 }  // namespace orv

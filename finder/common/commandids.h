@@ -30,6 +30,7 @@ constexpr int BookmarksManager = 32799;
 constexpr int Options = 32791;
 constexpr int SplitFile = 32834;
 constexpr int MergeFiles = 32835;
+constexpr int KeepListings = 32840;
 
 constexpr int SortByName = 32812;
 constexpr int SortByFolder = 32813;

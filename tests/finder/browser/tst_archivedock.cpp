@@ -6,6 +6,7 @@
 #include "finder/common/commandids.h"
 #include "finder/search/filedock.h"
 #include "finder/search/findprogress.h"
+#include "finder/search/listingcatalogue.h"
 #include "finder/search/searchengine.h"
 #include "finder/search/foundfilesmodel.h"
 #include "platform/prompts.h"
@@ -95,6 +96,8 @@ private Q_SLOTS:
     void searchFromThePaneFillsTheStore_data();
     void searchFromThePaneFillsTheStore();
     void cancelledDialogSearchesNothing();
+    void searchKeepsListingsWhenAsked_data();
+    void searchKeepsListingsWhenAsked();
     void stopDuringALongSearch_data();
     void stopDuringALongSearch();
     void treeUsedInsideALongOperation_data();
@@ -229,6 +232,41 @@ void TestArchiveDock::cancelledDialogSearchesNothing()
     QCOMPARE(window.frame->results().size(), std::size_t(1));
     QCOMPARE(window.dock->CheckedPaths(), QStringList{m_drive + "/a"});
     QVERIFY(prompts.texts().isEmpty());
+}
+
+void TestArchiveDock::searchKeepsListingsWhenAsked_data()
+{
+    QTest::addColumn<bool>("keep");
+    QTest::newRow("listings kept") << true;
+    QTest::newRow("listings not kept") << false;
+}
+
+// The Tools menu's option, on unless turned off, decides whether the search keeps what it lists; a search
+// that reads the kept listings finds what the first one found.
+void TestArchiveDock::searchKeepsListingsWhenAsked()
+{
+    QFETCH(bool, keep);
+    Window window(m_drive);
+    QAction *option = window.frame->commands().action(Cmd::KeepListings);
+    QVERIFY(option->isChecked());
+    option->setChecked(keep);
+    const SearchCriteria criteria = criteriaOf(SearchMode::FilesInArchives, "", "*.txt");
+    window.dock->setCriteriaSource([&criteria](FilterChoices &) { return std::optional<SearchCriteria>(criteria); });
+    QStringList runs[2];
+    for (QStringList &found : runs) {
+        window.check(m_drive + "/a");
+        ScriptedPrompter prompts;
+        window.dock->OnStart();
+        for (const CFileInfo &record : window.frame->results().CopyAll())
+            found << record.m_strFullPath;
+        found.sort();
+    }
+    QCOMPARE(runs[0].size(), 2);
+    QCOMPARE(runs[1], runs[0]);
+    CListingCatalogue catalogue;
+    QVERIFY(catalogue.open(CListingCatalogue::defaultPath()));
+    QCOMPARE(catalogue.info().archives, keep ? 2 : 0);
+    QCOMPARE(Window(m_drive).frame->commands().action(Cmd::KeepListings)->isChecked(), keep);
 }
 
 void TestArchiveDock::stopDuringALongSearch_data()
