@@ -31,9 +31,9 @@ class PageControls
 public:
     explicit PageControls(QWidget *page) : m_page(page) {}
 
-    QString state(const QString &spec) const
+    QString state(const QString &setting) const
     {
-        const auto [name, wanted] = split(spec);
+        const auto [name, wanted] = split(setting);
         QWidget *widget = control(name);
         if (!widget)
             return QStringLiteral("no control ") + name;
@@ -48,9 +48,9 @@ public:
         return name + '=' + qobject_cast<QLineEdit *>(widget)->text();
     }
 
-    void set(const QString &spec) const
+    void set(const QString &setting) const
     {
-        const auto [name, wanted] = split(spec);
+        const auto [name, wanted] = split(setting);
         QWidget *widget = control(name);
         QVERIFY2(widget, qPrintable(name));
         if (QListWidgetItem *row = listRow(name))
@@ -67,10 +67,10 @@ public:
     }
 
 private:
-    static std::pair<QString, QString> split(const QString &spec)
+    static std::pair<QString, QString> split(const QString &setting)
     {
-        const qsizetype eq = spec.lastIndexOf('=');
-        return {spec.left(eq), spec.mid(eq + 1)};
+        const qsizetype eq = setting.lastIndexOf('=');
+        return {setting.left(eq), setting.mid(eq + 1)};
     }
     QWidget *control(const QString &name) const
     {
@@ -237,10 +237,10 @@ void TestOptions::pagesShowAndSaveTheirValues()
     COptions dialog(draftOf(settings.values()));
     QVERIFY(selectItem(treeOf(dialog), item));
     const PageControls controls(dialog.currentPage());
-    for (const QString &spec : shown)
-        QCOMPARE(controls.state(spec), withHome(spec));
-    for (const QString &spec : changes)
-        controls.set(withHome(spec));
+    for (const QString &setting : shown)
+        QCOMPARE(controls.state(setting), withHome(setting));
+    for (const QString &setting : changes)
+        controls.set(withHome(setting));
     dialog.findChild<QPushButton *>("okButton")->click();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(ApplyOptions(settings, dialog.draft()).saved);
@@ -254,9 +254,10 @@ void TestOptions::pagesShowAndSaveTheirValues()
     COptions reopened(draftOf(again.values()));
     QVERIFY(selectItem(treeOf(reopened), item));
     const PageControls after(reopened.currentPage());
-    for (const QString &spec : changes)
-        if (!spec.startsWith("addButton") && !spec.startsWith("extensionEdit") && !spec.startsWith("description"))
-            QCOMPARE(after.state(spec), withHome(spec));
+    for (const QString &setting : changes)
+        if (!setting.startsWith("addButton") && !setting.startsWith("extensionEdit")
+            && !setting.startsWith("description"))
+            QCOMPARE(after.state(setting), withHome(setting));
 }
 
 void TestOptions::treeHasThePagesInOrder()
