@@ -3,7 +3,7 @@
 #include "finder/archive/archiveaccess.h"
 #include "finder/cli/consoleprompter.h"
 #include "finder/cli/interruptbridge.h"
-#include "finder/cli/terminaltext.h"
+#include "finder/cli/terminalrows.h"
 #include "finder/export/docxdocument.h"
 #include "finder/export/xlsxdocument.h"
 #include "finder/search/listingcatalogue.h"
@@ -254,10 +254,13 @@ public:
     void FreeAll() override { m_count = 0; }
     bool AddFoundFile(const CFileInfo &record) override
     {
-        add(foundFilesRow(m_format, m_file || m_format != FoundFilesFormat::Text ? record : forTerminal(record),
-                          lineEnd()),
-            false);
+        if (m_file || m_format != FoundFilesFormat::Text)
+            add(foundFilesRow(m_format, record, lineEnd()), false);
+        else
+            m_rows.append(m_block, record);
         ++m_count;
+        if (m_block.size() >= kBlockBytes)
+            flush();
         return true;
     }
     std::uint32_t foundCount() const override { return m_count; }
@@ -272,37 +275,30 @@ public:
     }
 
 private:
-    LineEnd lineEnd() const { return m_file ? LineEnd::CrLf : LineEnd::Lf; }
+    // Written out whenever it holds this much, and then reused, so its pages are taken only once.
+    static constexpr std::size_t kBlockBytes = 1 << 20;
 
-    // The plain lines on standard output show control characters in names escaped, one hit a line.
-    static CFileInfo forTerminal(CFileInfo record)
-    {
-        record.m_strName = QString::fromUtf8(terminalText(record.m_strName));
-        record.m_strFullPath = QString::fromUtf8(terminalText(record.m_strFullPath));
-        return record;
-    }
+    LineEnd lineEnd() const { return m_file ? LineEnd::CrLf : LineEnd::Lf; }
 
     void add(const QString &text, bool atStart)
     {
-        m_block += m_file ? foundFilesFileBytes(text, atStart) : text.toUtf8();
-        if (m_block.size() >= (1 << 20))
-            flush();
+        const QByteArray bytes = m_file ? foundFilesFileBytes(text, atStart) : text.toUtf8();
+        m_block.append(bytes.constData(), std::size_t(bytes.size()));
     }
     void flush()
     {
         if (m_file)
-            m_ok = m_file->write(m_block) == m_block.size() && m_ok;
+            m_ok = m_file->write(m_block.data(), qint64(m_block.size())) == qint64(m_block.size()) && m_ok;
         else
-            m_ok = std::fwrite(m_block.constData(), 1, std::size_t(m_block.size()), m_out)
-                       == std::size_t(m_block.size())
-                   && m_ok;
+            m_ok = std::fwrite(m_block.data(), 1, m_block.size(), m_out) == m_block.size() && m_ok;
         m_block.clear();
     }
 
     FoundFilesFormat m_format;
     std::FILE *m_out;
     QSaveFile *m_file;
-    QByteArray m_block;
+    std::string m_block;
+    CTerminalRows m_rows;
     bool m_ok = true;
     std::uint32_t m_count = 0;
 };
