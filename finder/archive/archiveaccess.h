@@ -107,6 +107,9 @@ public:
     const ArchiveAccessConfig &config() const { return m_config; }
 
     ArchiveKindCode GetArchiveKind(const QString &path);
+    // The same for a path the caller knows to be a regular file, without looking at the disk again
+    // (a self-extracting executable is still probed).
+    ArchiveKindCode GetArchiveFileKind(const QString &path) { return kindOfArchiveFile(path); }
     QString GetArchivePath(const QString &path);
     bool IsArchiveFile(const QString &path);
     ArchiveKindCode GetSelfExtractingKind(const QString &exePath);

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <array>
+
 namespace orv {
 
 namespace {
@@ -90,12 +92,26 @@ void SearchCriteria::setMode(SearchMode mode)
 
 CMask::CMask(const QString &mask) : m_upper(mask.toUpper()) {}
 
-bool CMask::matches(const QString &name) const
+bool CMask::matches(QStringView name) const
 {
     if (m_upper.isEmpty())
         return false;
-    const QString upperName = name.trimmed().toUpper();
-    return !upperName.isEmpty() && matchUpper(m_upper, upperName);
+    const QStringView trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    // Nearly every name is short and ASCII, and is upper-cased on the stack rather than in a new string.
+    std::array<char16_t, 256> upper;
+    if (trimmed.size() <= qsizetype(upper.size())) {
+        bool ascii = true;
+        for (qsizetype i = 0; i < trimmed.size() && ascii; ++i) {
+            const char16_t c = trimmed[i].unicode();
+            ascii = c < 0x80;
+            upper[std::size_t(i)] = c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+        }
+        if (ascii)
+            return matchUpper(m_upper, QStringView(upper.data(), trimmed.size()));
+    }
+    return matchUpper(m_upper, trimmed.toString().toUpper());
 }
 
 bool MatchMask(const QString &mask, const QString &name)

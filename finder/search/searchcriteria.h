@@ -64,7 +64,7 @@ class CMask
 {
 public:
     explicit CMask(const QString &mask = {});
-    bool matches(const QString &name) const;
+    bool matches(QStringView name) const;
 
 private:
     QString m_upper;

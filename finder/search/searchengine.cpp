@@ -32,7 +32,7 @@ const QString &productCaption()
 
 // Seconds as stored in a record: a time that the local calendar cannot express, or that falls before
 // 1900 there, is stored as unknown.
-std::int64_t recordTime(std::int64_t seconds)
+std::int64_t localRecordTime(std::int64_t seconds)
 {
     const std::time_t t = std::time_t(seconds);
     std::tm parts{};
@@ -41,14 +41,24 @@ std::int64_t recordTime(std::int64_t seconds)
     return seconds;
 }
 
+std::int64_t recordTime(std::int64_t seconds)
+{
+    // The entries of an archive mostly share a few times; the local time is costly to work out.
+    thread_local std::optional<std::pair<std::int64_t, std::int64_t>> last;
+    if (last && last->first == seconds)
+        return last->second;
+    last.emplace(seconds, localRecordTime(seconds));
+    return last->second;
+}
+
 std::int64_t secondsOf(const QDateTime &time)
 {
     return time.isValid() ? recordTime(time.toSecsSinceEpoch()) : 0;
 }
 
-QString lastComponent(const QString &path)
+QStringView lastComponent(const QString &path)
 {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return QStringView(path).sliced(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 QString withoutTrailingSeparators(QString path)
@@ -148,6 +158,8 @@ std::uint32_t CSearchEngine::Search(const QStringList &places)
     m_cancelled = false;
     m_outOfMemory = false;
     const std::optional<SearchMode> mode = modeOfText(m_criteria.strMode);
+    if (m_catalogue)
+        m_catalogue->beginReading();
     if (m_jobs > 1 && mode && *mode != SearchMode::Archives)
         m_pool = std::make_unique<CListingPool>(m_access.config(), m_criteria, m_jobs);
     for (const QString &place : places) {
@@ -339,11 +351,11 @@ void CSearchEngine::ExamineFile(const CFileInfo &record)
         break;
     case SearchMode::FilesInArchives:
         if (IsArchiveName(record.m_strName) && passesFilters())
-            listInTurn(GetArchiveType(record.m_strFullPath), record.m_strFullPath);
+            listInTurn(m_access.GetArchiveFileKind(record.m_strFullPath), record.m_strFullPath);
         break;
     case SearchMode::ArchivesAndFiles:
         if (passesFilters() && m_archiveMask.matches(record.m_strName) && IsArchiveName(record.m_strName))
-            listInTurn(GetArchiveType(record.m_strFullPath), record.m_strFullPath);
+            listInTurn(m_access.GetArchiveFileKind(record.m_strFullPath), record.m_strFullPath);
         break;
     }
 }
@@ -433,8 +445,13 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
 {
     const bool isTarItself = m_listing.tarInside && m_listing.index == 0;
     ++m_listing.index;
-    if (isTarItself)
+    if (m_listing.index == 1)
+        m_listing.hitPrefix = archivePath + QLatin1Char('/');
+    const QString hitPrefix = m_listing.hitPrefix;
+    if (isTarItself) {
         m_listing.tarName = entry.path;
+        m_listing.hitPrefix += m_listing.tarName + QLatin1Char('/');
+    }
     if (entry.folder)
         return true;
     // Spelt exactly: a folder that differs in case alone is another folder.
@@ -446,13 +463,11 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
     const std::int64_t time = recordTime(entry.modified.value_or(0));
     if (PassesInclude(m_criteria.include, FilterKind::EntryInArchive, time, entry.size)
         && !IsExcluded(m_criteria.exclude, FilterKind::EntryInArchive, time, entry.size)) {
-        if (m_fileMask.matches(lastComponent(entry.path))) {
+        const QStringView name = lastComponent(entry.path);
+        if (m_fileMask.matches(name)) {
             CFileInfo hit;
-            hit.m_strName = lastComponent(entry.path);
-            hit.m_strFullPath = archivePath + QLatin1Char('/');
-            if (m_listing.tarInside && !isTarItself)
-                hit.m_strFullPath += m_listing.tarName + QLatin1Char('/');
-            hit.m_strFullPath += entry.path;
+            hit.m_strName = name.toString();
+            hit.m_strFullPath = hitPrefix + entry.path;
             hit.m_nSize = hit.m_nSize2 = entry.size;
             hit.m_tModified = hit.m_tCreated = time;
             hit.m_bInArchive = 1;

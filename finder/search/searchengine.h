@@ -157,6 +157,8 @@ private:
         bool skipAfterTest = false;
         QString tarName;
         qint64 index = 0;
+        // What the full paths of the hits start with, made once per listing.
+        QString hitPrefix;
     } m_listing;
 };
 
