@@ -17,7 +17,7 @@ seeds="$build/seeds"
 work="$build/work"
 rm -rf "$seeds" "$work"
 mkdir -p "$seeds" "$work/src/docs/deep" "$build/corpus" "$build/crashes" "$build/tmp"
-targets=(iso9660 udf profile gzipheader rarsignature rarvolumes cab)
+targets=(iso9660 udf profile gzipheader rarsignature rarvolumes cab listing)
 for target in "${targets[@]}"; do
     mkdir -p "$seeds/$target" "$build/corpus/$target"
 done
@@ -58,6 +58,12 @@ done
 for name in a.part1.rar a.PART09.RAR a.rar A.RAR a.r99 b.z98 c.s05 part1.rar x.part.rar; do
     printf '%s' "$name" >"$seeds/rarvolumes/$name"
 done
+
+# Listings as the catalogue keeps them, after a two-byte entry count: folders sharing a path, a time, a
+# name beyond ASCII.
+printf '\x03\x00\x01\x00\x00\x04d\x00o\x00c\x00s\x00\x02\x05\xc8\x01\x04\x02/\x00a\x00\x02\x07\x02\x05\x01\xe4\x00' \
+    >"$seeds/listing/three.bin"
+printf '\x01\x00\x00\xff\xff\xff\xff\xff\xff\xff\xff\xff\x01\x00\x01\x3d\xd8' >"$seeds/listing/extremes.bin"
 
 for file in "$shared"/fixtures/cab/*.cab; do
     [ -f "$file" ] && cp "$file" "$seeds/cab/"

@@ -1,14 +1,16 @@
 #include "listingcatalogue.h"
 
+#include "finder/search/listingcodec.h"
+
 #include "platform/knownfolders.h"
 #include "platform/product.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtEndian>
 
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -19,71 +21,11 @@ namespace orv {
 namespace {
 
 // Raised whenever the tables change; a file of another layout is emptied, as it is only a cache.
-constexpr int kLayoutVersion = 1;
+constexpr int kLayoutVersion = 2;
 // Listings stored between two commits: few enough that a crash loses little, many enough that the
 // journal's syncs do not dominate a first search.
 constexpr int kStoresPerCommit = 256;
 constexpr int kBusyWaitMs = 5000;
-
-// A listing is kept as one value, its entries one after another, so that reading it back costs one row.
-// Each entry, little-endian:
-constexpr qsizetype kFlagsAt = 0;        // u8: kFolder, kHasTime
-constexpr qsizetype kSizeAt = 1;         // u64: unpacked size
-constexpr qsizetype kModifiedAt = 9;     // i64: seconds since 1970, 0 without kHasTime
-constexpr qsizetype kPathLengthAt = 17;  // u32: UTF-16 units of the path that follows
-constexpr qsizetype kPathAt = 21;        // the path, UTF-16LE
-// No entry needs more: a path longer than this is cut by every reader long before.
-constexpr quint64 kMaxEntryBytes = kPathAt + 2 * 65536;
-constexpr int kPackLevel = 1;
-constexpr quint8 kFolder = 1;
-constexpr quint8 kHasTime = 2;
-
-QByteArray encodedListing(const std::vector<ArchiveEntry> &entries)
-{
-    qsizetype total = 0;
-    for (const ArchiveEntry &entry : entries)
-        total += kPathAt + entry.path.size() * 2;
-    QByteArray bytes(total, Qt::Uninitialized);
-    char *at = bytes.data();
-    for (const ArchiveEntry &entry : entries) {
-        const quint8 flags = (entry.folder ? kFolder : 0) | (entry.modified ? kHasTime : 0);
-        qToLittleEndian(flags, at + kFlagsAt);
-        qToLittleEndian(quint64(entry.size), at + kSizeAt);
-        qToLittleEndian(qint64(entry.modified.value_or(0)), at + kModifiedAt);
-        qToLittleEndian(quint32(entry.path.size()), at + kPathLengthAt);
-        qToLittleEndian<quint16>(entry.path.utf16(), entry.path.size(), at + kPathAt);
-        at += kPathAt + entry.path.size() * 2;
-    }
-    return bytes;
-}
-
-// No value when the bytes are not a whole listing.
-std::optional<std::vector<ArchiveEntry>> decodedListing(QByteArrayView bytes, std::int64_t count)
-{
-    if (count < 0 || count > bytes.size() / kPathAt)
-        return std::nullopt;
-    std::vector<ArchiveEntry> entries(static_cast<std::size_t>(count));
-    qsizetype at = 0;
-    for (ArchiveEntry &entry : entries) {
-        if (bytes.size() - at < kPathAt)
-            return std::nullopt;
-        const char *fixed = bytes.data() + at;
-        const quint8 flags = qFromLittleEndian<quint8>(fixed + kFlagsAt);
-        const quint32 units = qFromLittleEndian<quint32>(fixed + kPathLengthAt);
-        if (flags & ~(kFolder | kHasTime) || units > quint32((bytes.size() - at - kPathAt) / 2))
-            return std::nullopt;
-        entry.folder = flags & kFolder;
-        entry.size = qFromLittleEndian<quint64>(fixed + kSizeAt);
-        if (flags & kHasTime)
-            entry.modified = qFromLittleEndian<qint64>(fixed + kModifiedAt);
-        entry.path.resize(qsizetype(units));
-        qFromLittleEndian<quint16>(fixed + kPathAt, qsizetype(units), entry.path.data());
-        at += kPathAt + qsizetype(units) * 2;
-    }
-    if (at != bytes.size())
-        return std::nullopt;
-    return entries;
-}
 
 std::int64_t nanoseconds(const timespec &time)
 {
@@ -207,23 +149,28 @@ CListingCatalogue::Statement CListingCatalogue::prepare(const char *sql)
 
 bool CListingCatalogue::createLayout()
 {
-    const Statement version = prepare("PRAGMA user_version");
-    if (!version || sqlite3_step(version.get()) != SQLITE_ROW)
-        return false;
-    const int found = sqlite3_column_int(version.get(), 0);
+    int found = -1;
+    {
+        // Finished before the tables change: a statement still running would keep them locked.
+        const Statement version = prepare("PRAGMA user_version");
+        if (!version || sqlite3_step(version.get()) != SQLITE_ROW)
+            return false;
+        found = sqlite3_column_int(version.get(), 0);
+    }
     if (found == kLayoutVersion)
         return true;
     if (found != 0 && !execute("DROP TABLE IF EXISTS archives;"))
         return false;
-    return execute("BEGIN;"
+    const std::string layout = "BEGIN;"
                    // A table with row ids keeps a listing on the page of its row where an index keeps only
                    // a quarter page, and the rest of the listing takes pages of its own.
                    "CREATE TABLE archives(id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE,"
                    " kind INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL,"
                    " changed INTEGER NOT NULL, inode INTEGER NOT NULL, device INTEGER NOT NULL,"
                    " tar_inside INTEGER NOT NULL, entries INTEGER NOT NULL, listing BLOB NOT NULL);"
-                   "PRAGMA user_version = 1;"
-                   "COMMIT;");
+                   "PRAGMA user_version = "
+                               + std::to_string(kLayoutVersion) + "; COMMIT;";
+    return execute(layout.c_str());
 }
 
 CListingCatalogue::Statement &CListingCatalogue::cached(Statement &statement, const char *sql)
@@ -243,6 +190,7 @@ std::optional<CataloguedListing> CListingCatalogue::find(const QString &archiveP
                                   .get();
     if (!row)
         return std::nullopt;
+    m_seen.insert(archivePath);
     bindText(row, 1, archivePath);
     if (sqlite3_step(row) != SQLITE_ROW)
         return std::nullopt;
@@ -254,13 +202,10 @@ std::optional<CataloguedListing> CListingCatalogue::find(const QString &archiveP
     stored.device = std::uint64_t(sqlite3_column_int64(row, 5));
     if (sqlite3_column_int(row, 0) != int(kind) || !(stored == stamp))
         return std::nullopt;
-    const auto *data = static_cast<const uchar *>(sqlite3_column_blob(row, 8));
-    const int packedBytes = data ? sqlite3_column_bytes(row, 8) : 0;
-    const std::int64_t count = sqlite3_column_int64(row, 7);
-    // qUncompress trusts the size the packed value gives; one too large for the entries is damage.
-    if (packedBytes < 4 || qFromBigEndian<quint32>(data) > quint64(count) * kMaxEntryBytes)
-        return std::nullopt;
-    std::optional<std::vector<ArchiveEntry>> entries = decodedListing(qUncompress(data, packedBytes), count);
+    const auto *data = static_cast<const char *>(sqlite3_column_blob(row, 8));
+    const int bytes = data ? sqlite3_column_bytes(row, 8) : 0;
+    std::optional<std::vector<ArchiveEntry>> entries =
+        decodeListing(QByteArray::fromRawData(data, bytes), sqlite3_column_int64(row, 7));
     if (!entries)
         return std::nullopt;
     CataloguedListing listing;
@@ -269,17 +214,27 @@ std::optional<CataloguedListing> CListingCatalogue::find(const QString &archiveP
     return listing;
 }
 
-bool CListingCatalogue::beginOnce()
+void CListingCatalogue::beginReading()
 {
-    if (!m_inTransaction)
-        m_inTransaction = execute("BEGIN IMMEDIATE");
+    if (m_db && !m_inTransaction)
+        m_inTransaction = execute("BEGIN");
+}
+
+bool CListingCatalogue::beginWriting()
+{
+    if (m_inTransaction && m_writing)
+        return true;
+    // A transaction that has only read may not become a writing one once another process has written;
+    // it is ended and a writing one begun.
+    commit();
+    m_inTransaction = m_writing = execute("BEGIN IMMEDIATE");
     return m_inTransaction;
 }
 
 void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
                               const CataloguedListing &listing)
 {
-    if (!m_db || !beginOnce())
+    if (!m_db || !beginWriting())
         return;
     sqlite3_stmt *const row = cached(m_store, "INSERT OR REPLACE INTO archives(path, kind, size, modified, changed,"
                                               " inode, device, tar_inside, entries, listing)"
@@ -287,9 +242,8 @@ void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, 
                                   .get();
     if (!row)
         return;
-    // The paths of a listing repeat their folders; packed, a listing takes a fifth of the room and of the
-    // writes that the disk must wait for.
-    const QByteArray bytes = qCompress(encodedListing(listing.entries), kPackLevel);
+    m_seen.insert(archivePath);
+    const QByteArray bytes = encodeListing(listing.entries);
     bindText(row, 1, archivePath);
     sqlite3_bind_int(row, 2, int(kind));
     sqlite3_bind_int64(row, 3, stamp.size);
@@ -311,7 +265,7 @@ bool CListingCatalogue::commit()
     m_storedSinceCommit = 0;
     if (!m_inTransaction)
         return true;
-    m_inTransaction = false;
+    m_inTransaction = m_writing = false;
     if (execute("COMMIT"))
         return true;
     execute("ROLLBACK");
@@ -327,10 +281,10 @@ void CListingCatalogue::dropGone(const QString &place)
     QStringList gone;
     while (sqlite3_step(all.get()) == SQLITE_ROW) {
         const std::optional<QString> path = columnText(all.get(), 0);
-        if (path && (*path == place || path->startsWith(below)) && !ArchiveStamp::of(*path))
+        if (path && (*path == place || path->startsWith(below)) && !m_seen.contains(*path) && !ArchiveStamp::of(*path))
             gone << *path;
     }
-    if (gone.isEmpty() || !beginOnce())
+    if (gone.isEmpty() || !beginWriting())
         return;
     const Statement drop = prepare("DELETE FROM archives WHERE path = ?");
     for (const QString &path : std::as_const(gone)) {

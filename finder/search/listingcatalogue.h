@@ -3,6 +3,7 @@
 #include "finder/archive/archivekind.h"
 #include "finder/archive/unpackerinterface.h"
 
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -55,12 +56,16 @@ public:
     bool open(const QString &path);
     const QString &errorText() const { return m_error; }
 
+    // Both take the stamp of the archive as it is on disk now.
     std::optional<CataloguedListing> find(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp);
     void store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
                const CataloguedListing &listing);
     // Drops the listings of the archive at the place, or of those below the folder, that are gone.
     void dropGone(const QString &place);
-    // Writes what is gathered.
+    // Lets the finds that follow, up to the next commit, read in one transaction instead of one each, as
+    // a search does over thousands of archives.
+    void beginReading();
+    // Writes what is gathered, and ends the reading.
     bool commit();
 
     struct Info
@@ -88,16 +93,19 @@ private:
     // The statement prepared at its first use and reset at every other.
     Statement &cached(Statement &statement, const char *sql);
     bool createLayout();
-    bool beginOnce();
+    bool beginWriting();
     bool fail(const QString &what);
 
     std::unique_ptr<sqlite3, Closer> m_db;
     // Finalized before the database closes.
     Statement m_find;
     Statement m_store;
+    // Archives found on disk since the catalogue was opened: dropGone need not look at them again.
+    QSet<QString> m_seen;
     QString m_path;
     QString m_error;
     bool m_inTransaction = false;
+    bool m_writing = false;
     int m_storedSinceCommit = 0;
 };
 

@@ -622,11 +622,12 @@ void TestSearchEngine::catalogueChangesNothing()
     if (QTest::currentTestFailed())
         return;
 
-    // A damaged listing is read anew: one that claims more than it holds, one cut short, one that is no
-    // packed value at all.
+    // A damaged listing is read anew: one that claims more entries than it holds, one cut short, one that
+    // is no listing at all.
     const char damage[] = "import sqlite3, sys\n"
                           "db = sqlite3.connect(sys.argv[1])\n"
-                          "db.execute(\"update archives set listing = case id % 3 when 0 then x'00100000789c03000000'\"\n"
+                          "db.execute(\"update archives set entries = entries + 1 where id % 3 = 0\")\n"
+                          "db.execute(\"update archives set listing = case id % 3 when 0 then listing\"\n"
                           "           \" when 1 then substr(listing, 1, length(listing) / 2) else x'0102' end\")\n"
                           "db.commit()\n";
     QVERIFY(runProcess("/usr/bin/python3", {"-c", damage, cataloguePath}).ok());
@@ -634,11 +635,23 @@ void TestSearchEngine::catalogueChangesNothing()
     if (QTest::currentTestFailed())
         return;
 
+    {
+        CListingCatalogue catalogue;
+        QVERIFY(catalogue.open(cataloguePath));
+        // Every archive but the broken and the locked ones, the removed and the renamed ones gone.
+        QCOMPARE(catalogue.info().archives, std::int64_t(24 - broken - 2 + 2));
+        QVERIFY(catalogue.clear());
+        QCOMPARE(catalogue.info().archives, std::int64_t(0));
+    }
+    // A file of another layout is emptied, and then kept as any other.
+    sameAsUncatalogued(all);
+    const char older[] = "import sqlite3, sys\n"
+                         "db = sqlite3.connect(sys.argv[1])\n"
+                         "db.execute('pragma user_version = 1')\n"
+                         "db.commit()\n";
+    QVERIFY(runProcess("/usr/bin/python3", {"-c", older, cataloguePath}).ok());
     CListingCatalogue catalogue;
-    QVERIFY(catalogue.open(cataloguePath));
-    // Every archive but the broken and the locked ones, the removed and the renamed ones gone.
-    QCOMPARE(catalogue.info().archives, std::int64_t(24 - broken - 2 + 2));
-    QVERIFY(catalogue.clear());
+    QVERIFY2(catalogue.open(cataloguePath), qPrintable(catalogue.errorText()));
     QCOMPARE(catalogue.info().archives, std::int64_t(0));
 }
 

@@ -1,0 +1,167 @@
+#include "listingcodec.h"
+
+#include "unpack/common/byteview.h"
+
+#include <cstring>
+
+namespace orv {
+
+namespace {
+
+// Each entry, in order:
+//   u8      flags: kFolder, kHasTime
+//   varint  unpacked size
+//   varint  the time's difference from the last entry's that had one, zigzagged (only with kHasTime)
+//   varint  UTF-16 units the path shares with the path before
+//   varint  UTF-16 units that follow
+//   the units that follow, UTF-16LE
+// A varint is 7 bits a byte, least significant first, the high bit set on every byte but the last.
+constexpr std::uint8_t kFolder = 1;
+constexpr std::uint8_t kHasTime = 2;
+constexpr int kMaxVarintBytes = 10;
+// The least one entry takes: the flags, a size, and the two lengths.
+constexpr std::int64_t kLeastEntryBytes = 4;
+
+void putVarint(QByteArray &out, std::uint64_t value)
+{
+    while (value >= 0x80) {
+        out.append(char((value & 0x7F) | 0x80));
+        value >>= 7;
+    }
+    out.append(char(value));
+}
+
+std::uint64_t zigzag(std::int64_t value)
+{
+    return (std::uint64_t(value) << 1) ^ std::uint64_t(value >> 63);
+}
+
+std::int64_t unzigzag(std::uint64_t value)
+{
+    return std::int64_t(value >> 1) ^ -std::int64_t(value & 1);
+}
+
+qsizetype sharedUnits(const QString &a, const QString &b)
+{
+    const qsizetype most = std::min(a.size(), b.size());
+    qsizetype n = 0;
+    while (n < most && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+class Reader
+{
+public:
+    explicit Reader(const QByteArray &bytes) : m_view(bytes) {}
+
+    bool atEnd() const { return m_at == m_view.size(); }
+    std::optional<std::uint8_t> byte()
+    {
+        if (!m_view.has(m_at, 1))
+            return std::nullopt;
+        return m_view.u8(m_at++);
+    }
+    std::optional<std::uint64_t> varint()
+    {
+        std::uint64_t value = 0;
+        for (int i = 0; i < kMaxVarintBytes; ++i) {
+            const std::optional<std::uint8_t> b = byte();
+            if (!b || (i == kMaxVarintBytes - 1 && *b > 1))
+                return std::nullopt;
+            value |= std::uint64_t(*b & 0x7F) << (7 * i);
+            if (!(*b & 0x80))
+                return value;
+        }
+        return std::nullopt;
+    }
+    bool holdsUnits(std::uint64_t count) const { return count <= (m_view.size() - m_at) / 2; }
+    // Appends that many UTF-16LE units to the text; holdsUnits first.
+    void units(std::uint64_t count, QString &text)
+    {
+        const qsizetype from = text.size();
+        text.resize(from + qsizetype(count));
+        char16_t *to = reinterpret_cast<char16_t *>(text.data()) + from;
+        for (std::uint64_t i = 0; i < count; ++i, m_at += 2)
+            to[i] = char16_t(m_view.le16(m_at));
+    }
+
+private:
+    ByteView m_view;
+    std::size_t m_at = 0;
+};
+
+bool readEntry(Reader &in, const QString &previousPath, std::int64_t &lastTime, ArchiveEntry &entry)
+{
+    const std::optional<std::uint8_t> flags = in.byte();
+    const std::optional<std::uint64_t> size = in.varint();
+    if (!flags || (*flags & ~(kFolder | kHasTime)) || !size)
+        return false;
+    entry.folder = *flags & kFolder;
+    entry.size = *size;
+    if (*flags & kHasTime) {
+        const std::optional<std::uint64_t> delta = in.varint();
+        if (!delta)
+            return false;
+        lastTime = std::int64_t(std::uint64_t(lastTime) + std::uint64_t(unzigzag(*delta)));
+        entry.modified = lastTime;
+    }
+    const std::optional<std::uint64_t> shared = in.varint();
+    const std::optional<std::uint64_t> added = in.varint();
+    if (!shared || !added || *shared > std::uint64_t(previousPath.size()) || !in.holdsUnits(*added))
+        return false;
+    entry.path.reserve(qsizetype(*shared + *added));
+    entry.path.append(previousPath.constData(), qsizetype(*shared));
+    in.units(*added, entry.path);
+    return true;
+}
+
+}  // namespace
+
+QByteArray encodeListing(const std::vector<ArchiveEntry> &entries)
+{
+    QByteArray out;
+    out.reserve(qsizetype(entries.size()) * 24);
+    const QString none;
+    const QString *previous = &none;
+    std::int64_t lastTime = 0;
+    for (const ArchiveEntry &entry : entries) {
+        out.append(char((entry.folder ? kFolder : 0) | (entry.modified ? kHasTime : 0)));
+        putVarint(out, entry.size);
+        if (entry.modified) {
+            putVarint(out, zigzag(std::int64_t(std::uint64_t(*entry.modified) - std::uint64_t(lastTime))));
+            lastTime = *entry.modified;
+        }
+        const qsizetype shared = sharedUnits(*previous, entry.path);
+        putVarint(out, std::uint64_t(shared));
+        putVarint(out, std::uint64_t(entry.path.size() - shared));
+        for (qsizetype i = shared; i < entry.path.size(); ++i) {
+            const char16_t unit = entry.path[i].unicode();
+            out.append(char(unit & 0xFF));
+            out.append(char(unit >> 8));
+        }
+        previous = &entry.path;
+    }
+    return out;
+}
+
+std::optional<std::vector<ArchiveEntry>> decodeListing(const QByteArray &bytes, std::int64_t count)
+{
+    if (count < 0 || count > bytes.size() / kLeastEntryBytes)
+        return std::nullopt;
+    std::vector<ArchiveEntry> entries(static_cast<std::size_t>(count));
+    Reader in(bytes);
+    const QString none;
+    const QString *previous = &none;
+    std::int64_t lastTime = 0;
+    for (ArchiveEntry &entry : entries) {
+        if (!readEntry(in, *previous, lastTime, entry))
+            return std::nullopt;
+        previous = &entry.path;
+    }
+    if (!in.atEnd())
+        return std::nullopt;
+    return entries;
+}
+
+}  // namespace orv
