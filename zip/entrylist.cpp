@@ -33,6 +33,7 @@ void EntryList::clear()
     m_entries.clear();
     m_byPath.clear();
     m_folders.clear();
+    m_indexBuilt = false;
     m_lastFile.clear();
     m_tracksFiles = false;
     m_byFolded.clear();
@@ -52,9 +53,11 @@ void EntryList::trackFiles()
 void EntryList::add(ArchiveEntry entry)
 {
     const int index = size();
-    m_byPath.insert(entry.path, index);
-    if (entry.isFolder())
-        m_folders.insert(entry.path, index);
+    if (m_indexBuilt) {
+        m_byPath.insert(entry.path, index);
+        if (entry.isFolder())
+            m_folders.insert(entry.path, index);
+    }
     if (m_foldedBuilt) {
         const QString folded = entry.path.toCaseFolded();
         if (!m_byFolded.contains(folded))
@@ -84,8 +87,22 @@ void EntryList::addImpliedFolders(std::int64_t modified)
         add(impliedFolder(folder, modified));
 }
 
+void EntryList::indexOnce() const
+{
+    if (m_indexBuilt)
+        return;
+    m_byPath.reserve(size());
+    for (int i = 0; i < size(); ++i) {
+        m_byPath.insert(at(i).path, i);
+        if (at(i).isFolder())
+            m_folders.insert(at(i).path, i);
+    }
+    m_indexBuilt = true;
+}
+
 QString EntryList::spelling(const QString &path) const
 {
+    indexOnce();
     if (m_byPath.contains(path))
         return path;
     if (!m_foldedBuilt) {
@@ -100,6 +117,7 @@ QString EntryList::spelling(const QString &path) const
 
 std::optional<int> EntryList::findExact(const QString &path) const
 {
+    indexOnce();
     const auto it = m_byPath.constFind(path);
     if (it == m_byPath.cend())
         return std::nullopt;
@@ -113,6 +131,7 @@ std::optional<int> EntryList::find(const QString &path) const
 
 std::optional<int> EntryList::findExactFolder(const QString &path) const
 {
+    indexOnce();
     const auto it = m_folders.constFind(path);
     if (it == m_folders.cend())
         return std::nullopt;

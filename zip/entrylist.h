@@ -73,8 +73,11 @@ private:
     QString spelling(const QString &path) const;
 
     std::vector<ArchiveEntry> m_entries;
-    QHash<QString, int> m_byPath;    // path -> last index
-    QHash<QString, int> m_folders;   // folder path -> last index
+    // Built at the first lookup: a search lists every entry and looks none up.
+    void indexOnce() const;
+    mutable QHash<QString, int> m_byPath;    // path -> last index
+    mutable QHash<QString, int> m_folders;   // folder path -> last index
+    mutable bool m_indexBuilt = false;
     // Case-folded path -> the first item spelt so; built at the first path no item spells exactly, as
     // almost every path handed in comes from the listing itself.
     mutable QHash<QString, int> m_byFolded;

@@ -171,7 +171,8 @@ void CListingPool::finish(std::uint64_t sequence, Listing listing)
         Slot &slot = m_slots[std::size_t(sequence - m_firstSequence)];
         slot.listing = std::move(listing);
         slot.done = true;
-        wake = m_takerWaiting;
+        // The taker waits for the oldest listing only; waking it for any other costs a switch for nothing.
+        wake = m_takerWaiting && sequence == m_firstSequence;
     }
     if (wake)
         m_finished.notify_one();
