@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -49,7 +50,9 @@ QByteArray storedNameBytes(const QString &decoded, bool utf8Locale)
     QByteArray bytes;
     bytes.reserve(decoded.size());
     for (const uint codePoint : decoded.toUcs4()) {
-        if (!utf8Locale && codePoint < 0x100) {
+        if (codePoint < 0x80) {
+            bytes.append(static_cast<char>(codePoint));
+        } else if (!utf8Locale && codePoint < 0x100) {
             bytes.append(static_cast<char>(codePoint));
         } else if (utf8Locale && codePoint >= escapeFirst && codePoint <= escapeLast) {
             bytes.append(static_cast<char>(codePoint & 0xFF));
@@ -74,6 +77,9 @@ QString fromCp437(const QByteArray &bytes)
 
 QString nameWithoutUtf8Flag(const QString &decoded, bool utf8Locale)
 {
+    // An ASCII name reads the same in every code page; nearly every name is one.
+    if (std::all_of(decoded.cbegin(), decoded.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return decoded;
     const QByteArray bytes = storedNameBytes(decoded, utf8Locale);
     if (isValidUtf8(bytes))
         return QString::fromUtf8(bytes);
