@@ -182,7 +182,7 @@ CListingCatalogue::Statement &CListingCatalogue::cached(Statement &statement, co
     return statement;
 }
 
-std::optional<CataloguedListing> CListingCatalogue::find(const QString &archivePath, ArchiveKindCode kind,
+std::optional<PackedListing> CListingCatalogue::findPacked(const QString &archivePath, ArchiveKindCode kind,
                                                          const ArchiveStamp &stamp)
 {
     sqlite3_stmt *const row = cached(m_find, "SELECT kind, size, modified, changed, inode, device, tar_inside,"
@@ -203,19 +203,33 @@ std::optional<CataloguedListing> CListingCatalogue::find(const QString &archiveP
     if (sqlite3_column_int(row, 0) != int(kind) || !(stored == stamp))
         return std::nullopt;
     const auto *data = static_cast<const char *>(sqlite3_column_blob(row, 8));
-    const int bytes = data ? sqlite3_column_bytes(row, 8) : 0;
-    std::optional<std::vector<ArchiveEntry>> entries =
-        decodeListing(QByteArray::fromRawData(data, bytes), sqlite3_column_int64(row, 7));
+    PackedListing listing;
+    listing.bytes = QByteArray(data, data ? sqlite3_column_bytes(row, 8) : 0);
+    listing.count = sqlite3_column_int64(row, 7);
+    listing.tarInside = sqlite3_column_int(row, 6) != 0;
+    if (!CPackedListingReader(listing.bytes, listing.count).isWhole())
+        return std::nullopt;
+    return listing;
+}
+
+std::optional<CataloguedListing> CListingCatalogue::find(const QString &archivePath, ArchiveKindCode kind,
+                                                         const ArchiveStamp &stamp)
+{
+    const std::optional<PackedListing> packed = findPacked(archivePath, kind, stamp);
+    if (!packed)
+        return std::nullopt;
+    std::optional<std::vector<ArchiveEntry>> entries = decodeListing(packed->bytes, packed->count);
     if (!entries)
         return std::nullopt;
     CataloguedListing listing;
-    listing.tarInside = sqlite3_column_int(row, 6) != 0;
+    listing.tarInside = packed->tarInside;
     listing.entries = std::move(*entries);
     return listing;
 }
 
 void CListingCatalogue::beginReading()
 {
+    m_seen.clear();
     if (m_db && !m_inTransaction)
         m_inTransaction = execute("BEGIN");
 }

@@ -36,6 +36,14 @@ struct CataloguedListing
     std::vector<ArchiveEntry> entries;
 };
 
+// The same as it is kept: read entry by entry with CPackedListingReader, checked whole already.
+struct PackedListing
+{
+    bool tarInside = false;
+    QByteArray bytes;
+    std::int64_t count = 0;
+};
+
 // The listings of archives already read, in an SQLite file private to the user, so that a search opens only
 // archives that are new or changed. A listing is found only under the path, kind and stamp it was stored
 // with. Writes are gathered in transactions, so that a crash loses at most the listings of the last one and
@@ -58,12 +66,14 @@ public:
 
     // Both take the stamp of the archive as it is on disk now.
     std::optional<CataloguedListing> find(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp);
+    std::optional<PackedListing> findPacked(const QString &archivePath, ArchiveKindCode kind,
+                                            const ArchiveStamp &stamp);
     void store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
                const CataloguedListing &listing);
     // Drops the listings of the archive at the place, or of those below the folder, that are gone.
     void dropGone(const QString &place);
-    // Lets the finds that follow, up to the next commit, read in one transaction instead of one each, as
-    // a search does over thousands of archives.
+    // A search begins: the finds that follow, up to the next commit, read in one transaction instead of
+    // one each, as a search does over thousands of archives.
     void beginReading();
     // Writes what is gathered, and ends the reading.
     bool commit();
@@ -100,7 +110,7 @@ private:
     // Finalized before the database closes.
     Statement m_find;
     Statement m_store;
-    // Archives found on disk since the catalogue was opened: dropGone need not look at them again.
+    // Archives found on disk since the search began: dropGone need not look at them again.
     QSet<QString> m_seen;
     QString m_path;
     QString m_error;

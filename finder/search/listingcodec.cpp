@@ -2,7 +2,6 @@
 
 #include "unpack/common/byteview.h"
 
-#include <cstring>
 
 namespace orv {
 
@@ -50,11 +49,13 @@ qsizetype sharedUnits(const QString &a, const QString &b)
     return n;
 }
 
-class Reader
+// The fields of one entry over a bounds-checked view; each read answers nothing past the end.
+class Cursor
 {
 public:
-    explicit Reader(const QByteArray &bytes) : m_view(bytes) {}
+    Cursor(QByteArrayView bytes, std::size_t at) : m_view(bytes.data(), std::size_t(bytes.size())), m_at(at) {}
 
+    std::size_t at() const { return m_at; }
     bool atEnd() const { return m_at == m_view.size(); }
     std::optional<std::uint8_t> byte()
     {
@@ -85,35 +86,45 @@ public:
         for (std::uint64_t i = 0; i < count; ++i, m_at += 2)
             to[i] = char16_t(m_view.le16(m_at));
     }
+    void skipUnits(std::uint64_t count) { m_at += std::size_t(count) * 2; }
 
 private:
     ByteView m_view;
-    std::size_t m_at = 0;
+    std::size_t m_at;
 };
 
-bool readEntry(Reader &in, const QString &previousPath, std::int64_t &lastTime, ArchiveEntry &entry)
+// The fields of an entry before its path's units.
+struct EntryHead
 {
+    std::uint8_t flags = 0;
+    std::uint64_t size = 0;
+    std::uint64_t timeDelta = 0;
+    std::uint64_t shared = 0;
+    std::uint64_t added = 0;
+};
+
+std::optional<EntryHead> readHead(Cursor &in, std::uint64_t previousLength)
+{
+    EntryHead head;
     const std::optional<std::uint8_t> flags = in.byte();
     const std::optional<std::uint64_t> size = in.varint();
     if (!flags || (*flags & ~(kFolder | kHasTime)) || !size)
-        return false;
-    entry.folder = *flags & kFolder;
-    entry.size = *size;
-    if (*flags & kHasTime) {
+        return std::nullopt;
+    head.flags = *flags;
+    head.size = *size;
+    if (head.flags & kHasTime) {
         const std::optional<std::uint64_t> delta = in.varint();
         if (!delta)
-            return false;
-        lastTime = std::int64_t(std::uint64_t(lastTime) + std::uint64_t(unzigzag(*delta)));
-        entry.modified = lastTime;
+            return std::nullopt;
+        head.timeDelta = *delta;
     }
     const std::optional<std::uint64_t> shared = in.varint();
     const std::optional<std::uint64_t> added = in.varint();
-    if (!shared || !added || *shared > std::uint64_t(previousPath.size()) || !in.holdsUnits(*added))
-        return false;
-    entry.path.reserve(qsizetype(*shared + *added));
-    entry.path.append(previousPath.constData(), qsizetype(*shared));
-    in.units(*added, entry.path);
-    return true;
+    if (!shared || !added || *shared > previousLength || !in.holdsUnits(*added))
+        return std::nullopt;
+    head.shared = *shared;
+    head.added = *added;
+    return head;
 }
 
 }  // namespace
@@ -145,22 +156,56 @@ QByteArray encodeListing(const std::vector<ArchiveEntry> &entries)
     return out;
 }
 
-std::optional<std::vector<ArchiveEntry>> decodeListing(const QByteArray &bytes, std::int64_t count)
+bool CPackedListingReader::isWhole() const
 {
-    if (count < 0 || count > bytes.size() / kLeastEntryBytes)
-        return std::nullopt;
-    std::vector<ArchiveEntry> entries(static_cast<std::size_t>(count));
-    Reader in(bytes);
-    const QString none;
-    const QString *previous = &none;
-    std::int64_t lastTime = 0;
-    for (ArchiveEntry &entry : entries) {
-        if (!readEntry(in, *previous, lastTime, entry))
-            return std::nullopt;
-        previous = &entry.path;
+    if (m_count < 0 || m_count > m_bytes.size() / kLeastEntryBytes)
+        return false;
+    Cursor in(m_bytes, 0);
+    std::uint64_t previousLength = 0;
+    for (std::int64_t i = 0; i < m_count; ++i) {
+        const std::optional<EntryHead> head = readHead(in, previousLength);
+        if (!head)
+            return false;
+        in.skipUnits(head->added);
+        previousLength = head->shared + head->added;
     }
-    if (!in.atEnd())
+    return in.atEnd();
+}
+
+bool CPackedListingReader::next(ArchiveEntry &entry)
+{
+    if (m_read >= m_count)
+        return false;
+    if (m_read == 0)
+        entry.path.clear();
+    Cursor in(m_bytes, m_at);
+    const std::optional<EntryHead> head = readHead(in, std::uint64_t(entry.path.size()));
+    if (!head)
+        return false;
+    entry.folder = head->flags & kFolder;
+    entry.size = head->size;
+    entry.modified.reset();
+    if (head->flags & kHasTime) {
+        m_lastTime = std::int64_t(std::uint64_t(m_lastTime) + std::uint64_t(unzigzag(head->timeDelta)));
+        entry.modified = m_lastTime;
+    }
+    entry.path.truncate(qsizetype(head->shared));
+    in.units(head->added, entry.path);
+    m_at = in.at();
+    ++m_read;
+    return true;
+}
+
+std::optional<std::vector<ArchiveEntry>> decodeListing(QByteArrayView bytes, std::int64_t count)
+{
+    CPackedListingReader reader(bytes, count);
+    if (!reader.isWhole())
         return std::nullopt;
+    std::vector<ArchiveEntry> entries;
+    entries.reserve(std::size_t(count));
+    ArchiveEntry entry;
+    while (reader.next(entry))
+        entries.push_back(entry);
     return entries;
 }
 

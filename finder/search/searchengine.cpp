@@ -2,6 +2,7 @@
 
 #include "finder/archive/archiveaccess.h"
 #include "finder/archive/archivelisting.h"
+#include "finder/search/listingcodec.h"
 #include "finder/search/listingpool.h"
 #include "platform/events.h"
 #include "platform/product.h"
@@ -421,11 +422,13 @@ QString CSearchEngine::prepareListing(ArchiveKindCode code, bool tarInside, QStr
     return restriction;
 }
 
-void CSearchEngine::replayListing(ArchiveKindCode code, const QString &archivePath, const CataloguedListing &listing,
+void CSearchEngine::replayListing(ArchiveKindCode code, const QString &archivePath, const PackedListing &listing,
                                   const QString &restriction)
 {
     const QString within = prepareListing(code, listing.tarInside, restriction);
-    for (const ArchiveEntry &entry : listing.entries) {
+    CPackedListingReader reader(listing.bytes, listing.count);
+    ArchiveEntry entry;
+    while (reader.next(entry)) {
         if (!visitEntry(entry, archivePath, within))
             return;
     }
@@ -485,7 +488,7 @@ void CSearchEngine::listInTurn(ArchiveKindCode code, const QString &archivePath)
     if (m_catalogue && !archivePath.isEmpty())
         stamp = ArchiveStamp::of(archivePath);
     if (stamp) {
-        if (const std::optional<CataloguedListing> known = m_catalogue->find(archivePath, code, *stamp)) {
+        if (const std::optional<PackedListing> known = m_catalogue->findPacked(archivePath, code, *stamp)) {
             // Its hits come after those of the archives still being listed.
             drainListings();
             if (!ended())

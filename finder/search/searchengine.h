@@ -111,7 +111,7 @@ private:
     // Lists on this thread and stores the listing when it may be catalogued.
     void listAndCatalogue(ArchiveKindCode code, const QString &archivePath, const QString &restriction,
                           const std::optional<ArchiveStamp> &stamp);
-    void replayListing(ArchiveKindCode code, const QString &archivePath, const CataloguedListing &listing,
+    void replayListing(ArchiveKindCode code, const QString &archivePath, const PackedListing &listing,
                        const QString &restriction);
     // Readies the state of a listing; returns the restriction as the entries' paths spell it.
     QString prepareListing(ArchiveKindCode code, bool tarInside, QString restriction);
