@@ -117,4 +117,11 @@ CListingCatalogue *CArchiveService::catalogue()
     return m_catalogue.get();
 }
 
+CListingCatalogue *CArchiveService::levelCatalogue(ArchiveKindCode kind, const QString &archivePath)
+{
+    if ((m_busy && m_busy->isRunning(CBusyFlags::Search)) || m_passwords.find(kind, archivePath))
+        return nullptr;
+    return catalogue();
+}
+
 }  // namespace orv

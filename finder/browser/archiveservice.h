@@ -56,6 +56,10 @@ public:
     // search may hold it.
     void setCatalogueEnabled(bool enabled) { m_catalogueEnabled = enabled; }
     CListingCatalogue *catalogue();
+    // The same catalogue for a level of the tree, but none while a search runs (the tree may be used from
+    // inside its event pump, and the catalogue is the search's until it ends) or while a password is kept
+    // for the archive (the level is read with it, and the names of such an archive may be secret).
+    CListingCatalogue *levelCatalogue(ArchiveKindCode kind, const QString &archivePath);
 
     // Extracts a file inside an archive to the temporary folder and opens it with its program. False for a
     // path that is no file inside an archive, and after a message when the file cannot be taken out or

@@ -359,7 +359,8 @@ void COrvelArchiveTree::loadArchive(QTreeWidgetItem *expanding, const QString &p
     ArchiveLevel level;
     {
         LoadScope scope(this, m_loading);
-        level = listArchiveLevel(*access, archive.path, archive.kind, inner);
+        level = listArchiveLevel(*access, archive.path, archive.kind, inner,
+                                 m_service.levelCatalogue(archive.kind, archive.path));
         QTreeWidgetItem *item = loadedNode(path);
         if (item != expanding)
             return;

@@ -1,7 +1,9 @@
 #include "treelevels.h"
 
 #include "finder/archive/archivelisting.h"
+#include "finder/search/listingcatalogue.h"
 #include "platform/numbers.h"
+#include "platform/promptwatch.h"
 #include "unpack/common/entrylookup.h"
 
 #include <QCoreApplication>
@@ -67,16 +69,6 @@ bool isArchiveName(CArchiveAccess &access, const QString &folder, const QString 
 {
     // The extension decides before anything is probed: most files are no archive and cost nothing.
     return name.contains(QLatin1Char('.')) && access.IsArchiveFile(joinPath(folder, name));
-}
-
-QString firstEntryName(IUnpacker &unpacker)
-{
-    QString name;
-    forEachEntry(unpacker, TarNames::AsListed, [&](const ArchiveEntry &entry) {
-        name = entry.path;
-        return false;
-    });
-    return name;
 }
 
 // The children of one level: a folder has content exactly when some entry lies strictly below it, whether
@@ -162,6 +154,96 @@ void sortItems(QList<ArchiveLevelItem> &items)
     items = std::move(sorted);
 }
 
+// One level from the entries in the order the reader lists them, the tar of a compressed tar first: the
+// same level whether the entries come from the reader or from a listing kept in the catalogue.
+class LevelBuilder
+{
+public:
+    LevelBuilder(ArchiveKindCode kind, const QString &innerPath, bool tarInside)
+        : m_tarAlone(isCompressedStreamKind(kind) && innerPath.isEmpty()), m_tarInside(tarInside),
+          m_collector(innerPath)
+    {
+    }
+
+    // False once the level needs no more entries.
+    bool add(ArchiveEntry entry)
+    {
+        const bool first = m_count++ == 0;
+        if (m_tarAlone) {
+            if (first && !entry.path.isEmpty())
+                m_level.files.append({entry.path, m_tarInside});
+            return false;
+        }
+        // Below the tar's name, as the reader's TarNames::UnderTar gives them.
+        if (m_tarInside) {
+            if (first)
+                m_tarPrefix = entry.path + QLatin1Char('/');
+            else
+                entry.path.prepend(m_tarPrefix);
+        }
+        m_collector.add(entry);
+        return true;
+    }
+
+    ArchiveLevel take()
+    {
+        ArchiveLevel level = m_tarAlone ? std::move(m_level) : m_collector.take();
+        level.opened = true;
+        sortItems(level.folders);
+        sortItems(level.files);
+        return level;
+    }
+
+private:
+    bool m_tarAlone;
+    bool m_tarInside;
+    qint64 m_count = 0;
+    QString m_tarPrefix;
+    ArchiveLevel m_level;
+    LevelCollector m_collector;
+};
+
+ArchiveLevel levelOfListing(ArchiveKindCode kind, const QString &innerPath, const CataloguedListing &listing)
+{
+    LevelBuilder builder(kind, innerPath, listing.tarInside);
+    for (const ArchiveEntry &entry : listing.entries) {
+        if (!builder.add(entry))
+            break;
+    }
+    return builder.take();
+}
+
+// Reads the level from the archive; with a stamp, the whole listing too, which is kept when nothing was asked
+// or shown and no password entered: the names of an archive that needs one may be secret.
+ArchiveLevel readLevel(CArchiveAccess &access, const QString &archivePath, ArchiveKindCode kind,
+                       const QString &innerPath, CListingCatalogue *catalogue,
+                       const std::optional<ArchiveStamp> &stamp)
+{
+    std::optional<CPromptWatch> questions;
+    if (catalogue && stamp)
+        questions.emplace();
+    const COpenedArchive archive = access.Open(archivePath, kind);
+    if (!archive)
+        return {};
+    const bool tarInside = isCompressedStreamKind(kind) && archive->isTarInside();
+    std::optional<CataloguedListing> captured;
+    if (questions)
+        captured.emplace().tarInside = tarInside;
+    LevelBuilder builder(kind, innerPath, tarInside);
+    bool wanted = true;
+    forEachEntry(archive.reader(), TarNames::AsListed, [&](const ArchiveEntry &entry) {
+        if (captured)
+            captured->entries.push_back(entry);
+        wanted = wanted && builder.add(entry);
+        return wanted || captured;
+    });
+    if (captured && !questions->asked() && !archive->enteredPassword()) {
+        catalogue->store(archivePath, kind, *stamp, *captured);
+        catalogue->commit();
+    }
+    return builder.take();
+}
+
 }  // namespace
 
 QString joinPath(const QString &base, const QString &name)
@@ -209,28 +291,14 @@ bool folderHasContent(const QString &folder, CArchiveAccess &access)
 }
 
 ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath, ArchiveKindCode kind,
-                              const QString &innerPath)
+                              const QString &innerPath, CListingCatalogue *catalogue)
 {
-    const COpenedArchive archive = access.Open(archivePath, kind);
-    if (!archive)
-        return {};
-    ArchiveLevel level;
-    if (isCompressedStreamKind(kind) && innerPath.isEmpty()) {
-        const QString name = firstEntryName(archive.reader());
-        if (!name.isEmpty())
-            level.files.append({name, archive->isTarInside()});
-    } else {
-        LevelCollector collector(innerPath);
-        forEachEntry(archive.reader(), TarNames::UnderTar, [&](const ArchiveEntry &entry) {
-            collector.add(entry);
-            return true;
-        });
-        level = collector.take();
+    const std::optional<ArchiveStamp> stamp = catalogue ? ArchiveStamp::of(archivePath) : std::nullopt;
+    if (stamp) {
+        if (const std::optional<CataloguedListing> known = catalogue->find(archivePath, kind, *stamp))
+            return levelOfListing(kind, innerPath, *known);
     }
-    level.opened = true;
-    sortItems(level.folders);
-    sortItems(level.files);
-    return level;
+    return readLevel(access, archivePath, kind, innerPath, catalogue, stamp);
 }
 
 QString objectsText(const FolderLevel &level)

@@ -8,6 +8,8 @@
 
 namespace orv {
 
+class CListingCatalogue;
+
 // What a disk folder shows in the tree: its sub-folders and its archive files, each sorted by name
 // without regard to case. Other files are not shown.
 struct FolderLevel
@@ -38,8 +40,10 @@ struct ArchiveLevel
 // Lists the level of an archive below innerPath ("" for the archive itself) through the access layer's
 // reader of the kind, which is opened and closed again. A compressed tar shows its tar alone at the top;
 // below the tar's name come the tar's items. Archives inside the archive are plain files.
+// With a catalogue, a listing kept for the file as it is now gives the level without opening the archive,
+// and an archive read whole, with nothing asked or shown, has its listing kept.
 ArchiveLevel listArchiveLevel(CArchiveAccess &access, const QString &archivePath, ArchiveKindCode kind,
-                              const QString &innerPath);
+                              const QString &innerPath, CListingCatalogue *catalogue = nullptr);
 
 // The status line of a selected node: the reader's description of the archive, a folder or a file in
 // it, after the reader's word that the archive is damaged when it could be read only in part; "Invalid
