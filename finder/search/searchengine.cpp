@@ -6,6 +6,7 @@
 #include "finder/search/listingpool.h"
 #include "platform/events.h"
 #include "platform/product.h"
+#include "platform/promptwatch.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 #include "unpack/common/entrylookup.h"
@@ -68,45 +69,6 @@ QString withoutTrailingSeparators(QString path)
         path.chop(1);
     return path;
 }
-
-// Notes whether anything was asked or shown on this thread while it lives, and hands every question on to
-// the prompter it stands in front of.
-class CQuestionWatch : public IPrompter
-{
-public:
-    CQuestionWatch() : m_next(prompter()), m_previous(setThreadPrompter(this)) {}
-    ~CQuestionWatch() override { setThreadPrompter(m_previous); }
-    CQuestionWatch(const CQuestionWatch &) = delete;
-    CQuestionWatch &operator=(const CQuestionWatch &) = delete;
-
-    bool asked() const { return m_asked; }
-
-    MsgAnswer message(const QString &text, const QString &caption, MsgIcon icon, MsgButtons buttons) override
-    {
-        m_asked = true;
-        return m_next.message(text, caption, icon, buttons);
-    }
-    ReplaceAnswer confirmReplace(const ReplaceQuestion &question) override
-    {
-        m_asked = true;
-        return m_next.confirmReplace(question);
-    }
-    std::optional<QString> password(const QString &archivePath) override
-    {
-        m_asked = true;
-        return m_next.password(archivePath);
-    }
-    bool confirmFile(const FileConfirmation &question) override
-    {
-        m_asked = true;
-        return m_next.confirmFile(question);
-    }
-
-private:
-    IPrompter &m_next;
-    IPrompter *m_previous;
-    bool m_asked = false;
-};
 
 }  // namespace
 
@@ -385,7 +347,7 @@ std::optional<CataloguedListing> CSearchEngine::listArchiveWithin(ArchiveKindCod
 {
     if (archivePath.isEmpty())
         return std::nullopt;
-    const CQuestionWatch questions;
+    const CPromptWatch questions;
     const COpenedArchive archive = m_access.Open(archivePath, code);
     if (!archive)
         return std::nullopt;
