@@ -263,6 +263,16 @@ public:
             flush();
         return true;
     }
+    bool AddFoundEntry(const FoundEntry &entry) override
+    {
+        if (m_file || m_format != FoundFilesFormat::Text)
+            return AddFoundFile(entry.record());
+        m_rows.append(m_block, entry);
+        ++m_count;
+        if (m_block.size() >= kBlockBytes)
+            flush();
+        return true;
+    }
     std::uint32_t foundCount() const override { return m_count; }
 
     bool finish()

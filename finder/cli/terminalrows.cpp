@@ -4,6 +4,7 @@
 #include "platform/numbers.h"
 #include "unpack/common/entrynames.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -38,40 +39,70 @@ void appendSize(std::string &out, std::uint64_t value)
     out += " bytes";
 }
 
+// Printable ASCII but the backslash passes the escaping unchanged; nearly every name is only that.
+void appendName(std::string &out, QStringView name)
+{
+    const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u >= 0x20 && u < 0x7F && u != u'\\';
+    });
+    if (!plain) {
+        appendTerminalText(out, entryNameBytes(name));
+        return;
+    }
+    for (const QChar c : name)
+        out += char(c.unicode());
+}
+
 }  // namespace
 
 void CTerminalRows::append(std::string &out, const CFileInfo &record)
 {
-    appendTerminalText(out, entryNameBytes(record.m_strName));
+    appendName(out, record.m_strName);
     out += ' ';
-    appendFolder(out, folderOf(record));
+    appendFolder(out, folderOf(record), {});
     out += ' ';
-    if (record.m_nIsFolder == 0)
-        appendSize(out, record.m_nSize);
-    out += ' ';
-    appendTime(out, record.m_tModified);
-    out += '\n';
+    appendSizeAndTime(out, record.m_nIsFolder == 0 ? &record.m_nSize : nullptr, record.m_tModified);
 }
 
-void CTerminalRows::appendFolder(std::string &out, QStringView folder)
+// The same as the row of entry.record(), without making it.
+void CTerminalRows::append(std::string &out, const FoundEntry &entry)
 {
-    if (!m_haveFolder || folder != m_folder) {
-        m_folder = folder.toString();
+    appendName(out, entry.name);
+    out += ' ';
+    const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        appendFolder(out, QStringView(entry.prefix).chopped(1), {});
+    else
+        appendFolder(out, entry.prefix, entry.path.first(slash));
+    out += ' ';
+    appendSizeAndTime(out, &entry.size, entry.modified);
+}
+
+void CTerminalRows::appendFolder(std::string &out, QStringView start, QStringView rest)
+{
+    if (!m_haveFolder || start != m_folderStart || rest != m_folderRest) {
+        m_folderStart = start.toString();
+        m_folderRest = rest.toString();
         m_folderText.clear();
-        appendTerminalText(m_folderText, entryNameBytes(m_folder));
+        appendTerminalText(m_folderText, entryNameBytes(m_folderStart + m_folderRest));
         m_haveFolder = true;
     }
     out += m_folderText;
 }
 
-void CTerminalRows::appendTime(std::string &out, std::int64_t secondsSince1970)
+void CTerminalRows::appendSizeAndTime(std::string &out, const std::uint64_t *size, std::int64_t secondsSince1970)
 {
+    if (size)
+        appendSize(out, *size);
+    out += ' ';
     if (!m_haveTime || secondsSince1970 != m_time) {
         m_time = secondsSince1970;
         m_timeText = localTimeText(secondsSince1970).toStdString();
         m_haveTime = true;
     }
     out += m_timeText;
+    out += '\n';
 }
 
 }  // namespace orv

@@ -16,12 +16,15 @@ class CTerminalRows
 {
 public:
     void append(std::string &out, const CFileInfo &record);
+    void append(std::string &out, const FoundEntry &entry);
 
 private:
-    void appendFolder(std::string &out, QStringView folder);
-    void appendTime(std::string &out, std::int64_t secondsSince1970);
+    // The folder is the two parts one after the other.
+    void appendFolder(std::string &out, QStringView start, QStringView rest);
+    void appendSizeAndTime(std::string &out, const std::uint64_t *size, std::int64_t secondsSince1970);
 
-    QString m_folder;
+    QString m_folderStart;
+    QString m_folderRest;
     std::string m_folderText;
     bool m_haveFolder = false;
     std::int64_t m_time = 0;

@@ -29,6 +29,18 @@ QString inFolderOf(const QString &folderPart)
 
 }  // namespace
 
+CFileInfo FoundEntry::record() const
+{
+    CFileInfo hit;
+    hit.m_strName = name.toString();
+    hit.m_strFullPath.reserve(prefix.size() + path.size());
+    hit.m_strFullPath.append(prefix).append(path);
+    hit.m_nSize = hit.m_nSize2 = size;
+    hit.m_tModified = hit.m_tCreated = modified;
+    hit.m_bInArchive = 1;
+    return hit;
+}
+
 QString inFolderText(const CFileInfo &record)
 {
     if (record.m_nIsFolder != 0)

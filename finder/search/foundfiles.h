@@ -32,6 +32,19 @@ struct CFileInfo
 // the full path itself for a folder record. A file in the root folder gets "/".
 QString inFolderText(const CFileInfo &record);
 
+// A hit inside an archive as its listing gives it, before any record is made of it: its full path is the
+// prefix followed by the path.
+struct FoundEntry
+{
+    const QString &prefix;  // the archive's path and "/", and below a compressed tar the tar's name and "/"
+    QStringView path;       // inside the archive
+    QStringView name;       // the last component of the path
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+
+    CFileInfo record() const;
+};
+
 // Where a search puts its hits: the result store of the window, or a writer that writes each hit out and
 // keeps none.
 class IFoundFileSink
@@ -42,6 +55,9 @@ public:
     // Takes the hit and numbers it with the found count. False when there is no memory left for it: the
     // hit is not taken and every hit before it stays as it was.
     virtual bool AddFoundFile(const CFileInfo &record) = 0;
+    // The same for a hit inside an archive; a sink that can use the parts as they are saves making the
+    // record.
+    virtual bool AddFoundEntry(const FoundEntry &entry) { return AddFoundFile(entry.record()); }
     virtual std::uint32_t foundCount() const = 0;
 };
 

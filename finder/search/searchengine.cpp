@@ -429,15 +429,8 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
     if (PassesInclude(m_criteria.include, FilterKind::EntryInArchive, time, entry.size)
         && !IsExcluded(m_criteria.exclude, FilterKind::EntryInArchive, time, entry.size)) {
         const QStringView name = lastComponent(entry.path);
-        if (m_fileMask.matches(name)) {
-            CFileInfo hit;
-            hit.m_strName = name.toString();
-            hit.m_strFullPath = hitPrefix + entry.path;
-            hit.m_nSize = hit.m_nSize2 = entry.size;
-            hit.m_tModified = hit.m_tCreated = time;
-            hit.m_bInArchive = 1;
-            addHit(hit);
-        }
+        if (m_fileMask.matches(name))
+            addHit(FoundEntry{hitPrefix, entry.path, name, entry.size, time});
         if (m_listing.skipAfterTest)
             return false;
     }
@@ -510,8 +503,18 @@ void CSearchEngine::drainListings()
 
 void CSearchEngine::addHit(const CFileInfo &record)
 {
-    if (m_sink.AddFoundFile(record))
-        return;
+    if (!m_sink.AddFoundFile(record))
+        outOfMemory();
+}
+
+void CSearchEngine::addHit(const FoundEntry &entry)
+{
+    if (!m_sink.AddFoundEntry(entry))
+        outOfMemory();
+}
+
+void CSearchEngine::outOfMemory()
+{
     m_outOfMemory = true;
     showError(OutOfMemoryMessage(m_sink.foundCount()), productCaption());
 }

@@ -106,6 +106,8 @@ private:
     bool interruptConfirmed();
     bool visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction);
     void addHit(const CFileInfo &record);
+    void addHit(const FoundEntry &entry);
+    void outOfMemory();
     std::optional<CataloguedListing> listArchiveWithin(ArchiveKindCode code, const QString &archivePath,
                                                        QString restriction, bool capture);
     // Lists on this thread and stores the listing when it may be catalogued.
