@@ -275,11 +275,16 @@ bool CSearchEngine::interruptConfirmed()
     return m_cancelled;
 }
 
-void CSearchEngine::PumpMessages()
+bool CSearchEngine::pumpDue() const
 {
     if (!m_pumping || m_stopAsked)
-        return;
-    if (m_pumpIntervalMs > 0 && m_sincePump.isValid() && m_sincePump.elapsed() < m_pumpIntervalMs)
+        return false;
+    return m_pumpIntervalMs <= 0 || !m_sincePump.isValid() || m_sincePump.elapsed() >= m_pumpIntervalMs;
+}
+
+void CSearchEngine::PumpMessages()
+{
+    if (!pumpDue())
         return;
     pumpEvents();
     m_sincePump.start();
@@ -422,7 +427,9 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
     // Spelt exactly: a folder that differs in case alone is another folder.
     if (!restriction.isEmpty() && !isAtOrBelow(entry.path, restriction))
         return true;
-    reportProgress(entry.path);
+    // Entries pass far faster than a window repaints: the path is sent when the pump that shows it is due.
+    if (pumpDue())
+        reportProgress(entry.path);
     if (interruptConfirmed())
         return false;
     const std::int64_t time = recordTime(entry.modified.value_or(0));

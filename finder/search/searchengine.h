@@ -102,6 +102,8 @@ private:
     void searchFolderOnce(const QString &folder);
     bool fillRecord(const QFileInfo &info);
     void reportProgress(const QString &path);
+    // Whether the next pump empties the queue.
+    bool pumpDue() const;
     // After a pump: asks whether to interrupt when a stop was asked for; true when the walk must end.
     bool interruptConfirmed();
     bool visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction);

@@ -57,6 +57,8 @@ private:
         CSearchEngine engine(access, store);
         engine.SetCriteria(criteria);
         engine.SetProgressWindow(progress);
+        // Every path is sent when every entry is a pump.
+        engine.SetPumpInterval(0);
         engine.SetJobs(jobs);
         QStringList absolute;
         for (const QString &place : places)
