@@ -266,6 +266,11 @@ void CSearchEngine::reportProgress(const QString &path)
 bool CSearchEngine::interruptConfirmed()
 {
     PumpMessages();
+    return stopConfirmed();
+}
+
+bool CSearchEngine::stopConfirmed()
+{
     if (!m_stopAsked || m_cancelled)
         return m_cancelled;
     if (askYesNo(tr("Interrupt the find?"), productCaption()))
@@ -284,8 +289,12 @@ bool CSearchEngine::pumpDue() const
 
 void CSearchEngine::PumpMessages()
 {
-    if (!pumpDue())
-        return;
+    if (pumpDue())
+        pumpNow();
+}
+
+void CSearchEngine::pumpNow()
+{
     pumpEvents();
     m_sincePump.start();
 }
@@ -428,9 +437,11 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
     if (!restriction.isEmpty() && !isAtOrBelow(entry.path, restriction))
         return true;
     // Entries pass far faster than a window repaints: the path is sent when the pump that shows it is due.
-    if (pumpDue())
+    if (pumpDue()) {
         reportProgress(entry.path);
-    if (interruptConfirmed())
+        pumpNow();
+    }
+    if (stopConfirmed())
         return false;
     const std::int64_t time = recordTime(entry.modified.value_or(0));
     if (PassesInclude(m_criteria.include, FilterKind::EntryInArchive, time, entry.size)

@@ -104,8 +104,11 @@ private:
     void reportProgress(const QString &path);
     // Whether the next pump empties the queue.
     bool pumpDue() const;
+    void pumpNow();
     // After a pump: asks whether to interrupt when a stop was asked for; true when the walk must end.
     bool interruptConfirmed();
+    // The question alone, when a stop was asked for.
+    bool stopConfirmed();
     bool visitEntry(const ArchiveEntry &entry, const QString &archivePath, const QString &restriction);
     void addHit(const CFileInfo &record);
     void addHit(const FoundEntry &entry);
