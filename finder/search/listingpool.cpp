@@ -3,12 +3,17 @@
 #include "finder/search/searchengine.h"
 #include "platform/prompts.h"
 
+#include <algorithm>
 #include <chrono>
 #include <new>
 
 namespace orv {
 
 namespace {
+
+// Listings queued, under way or done ahead of the oldest, for each job: the taker waits for half of them
+// at a time, so that it and the workers hand work over in runs rather than one archive at a time.
+constexpr std::size_t kListingsAheadPerJob = 16;
 
 // Takes the questions of a worker for its lifetime. Nobody may be asked from there, so a question only
 // marks the listing as one for the main thread, and gets the answer that changes nothing.
@@ -85,7 +90,7 @@ ArchiveAccessConfig forWorker(ArchiveAccessConfig config)
 }  // namespace
 
 CListingPool::CListingPool(const ArchiveAccessConfig &config, const SearchCriteria &criteria, int jobs)
-    : m_config(forWorker(config)), m_criteria(criteria), m_window(std::size_t(jobs) * 4)
+    : m_config(forWorker(config)), m_criteria(criteria), m_window(std::size_t(jobs) * kListingsAheadPerJob)
 {
     m_workers.reserve(std::size_t(jobs));
     for (int i = 0; i < jobs; ++i)
@@ -136,19 +141,33 @@ void CListingPool::submit(const QString &archivePath, ArchiveKindCode kind, cons
         m_queued.notify_one();
 }
 
-bool CListingPool::takeOldest(int waitMilliseconds, Listing &listing)
+bool CListingPool::takeOldest(Listing &listing)
 {
-    std::unique_lock lock(m_mutex);
-    const auto oldestDone = [this] { return !m_slots.empty() && m_slots.front().done; };
-    m_takerWaiting = true;
-    const bool done = m_finished.wait_for(lock, std::chrono::milliseconds(waitMilliseconds), oldestDone);
-    m_takerWaiting = false;
-    if (!done)
+    std::lock_guard lock(m_mutex);
+    if (m_slots.empty() || !m_slots.front().done)
         return false;
     listing = std::move(m_slots.front().listing);
     m_slots.pop_front();
     ++m_firstSequence;
     return true;
+}
+
+std::size_t CListingPool::doneInFront() const
+{
+    std::size_t count = 0;
+    while (count < m_slots.size() && m_slots[count].done)
+        ++count;
+    return count;
+}
+
+bool CListingPool::waitOldestDone(std::size_t count, int waitMilliseconds)
+{
+    std::unique_lock lock(m_mutex);
+    m_wantedDone = std::max<std::size_t>(1, std::min(count, m_slots.size()));
+    const bool done = m_finished.wait_for(lock, std::chrono::milliseconds(waitMilliseconds),
+                                          [this] { return doneInFront() >= m_wantedDone; });
+    m_wantedDone = 0;
+    return done;
 }
 
 std::optional<std::pair<std::uint64_t, CListingPool::Listing>> CListingPool::claim()
@@ -171,8 +190,9 @@ void CListingPool::finish(std::uint64_t sequence, Listing listing)
         Slot &slot = m_slots[std::size_t(sequence - m_firstSequence)];
         slot.listing = std::move(listing);
         slot.done = true;
-        // The taker waits for the oldest listing only; waking it for any other costs a switch for nothing.
-        wake = m_takerWaiting && sequence == m_firstSequence;
+        // Every wake-up of the taker costs a switch of threads and its caches: it is woken once for the
+        // run of listings it waits for, not for each.
+        wake = m_wantedDone > 0 && doneInFront() >= m_wantedDone;
     }
     if (wake)
         m_finished.notify_one();

@@ -50,9 +50,12 @@ public:
     bool isEmpty() const;
     void submit(const QString &archivePath, ArchiveKindCode kind, const QString &restriction,
                 const std::optional<ArchiveStamp> &stamp);
-    // Moves the oldest listing out once it is finished, waiting for it at most that long; false when it
-    // was not finished by then.
-    bool takeOldest(int waitMilliseconds, Listing &listing);
+    // Moves the oldest listing out when it is finished; false when it is not.
+    bool takeOldest(Listing &listing);
+    // Waits at most that long until that many of the oldest listings (or all there are) are finished;
+    // false when they were not by then.
+    bool waitOldestDone(std::size_t count, int waitMilliseconds);
+    std::size_t window() const { return m_window; }
 
 private:
     struct Slot
@@ -65,6 +68,8 @@ private:
     // The next queued archive, claimed for the calling worker; no value once the pool closes.
     std::optional<std::pair<std::uint64_t, Listing>> claim();
     void finish(std::uint64_t sequence, Listing listing);
+    // The listings finished from the oldest on, under the lock.
+    std::size_t doneInFront() const;
 
     ArchiveAccessConfig m_config;
     SearchCriteria m_criteria;
@@ -77,7 +82,7 @@ private:
     std::uint64_t m_firstSequence = 0;  // that of m_slots.front()
     std::uint64_t m_nextToClaim = 0;
     int m_idleWorkers = 0;
-    bool m_takerWaiting = false;
+    std::size_t m_wantedDone = 0;  // what the waiting taker waits for; 0 while none waits
     bool m_closing = false;
     std::atomic<bool> m_abandoned{false};
     std::vector<std::thread> m_workers;

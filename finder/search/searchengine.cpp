@@ -477,14 +477,15 @@ void CSearchEngine::listInTurn(ArchiveKindCode code, const QString &archivePath)
     if (ended())
         return;
     m_pool->submit(archivePath, code, restriction(), stamp);
-    while (!ended() && takeOldestListing(0)) {
+    // A stop asked for meanwhile is seen between two listings.
+    while (!ended() && !interruptConfirmed() && takeOldestListing()) {
     }
 }
 
-bool CSearchEngine::takeOldestListing(int waitMilliseconds)
+bool CSearchEngine::takeOldestListing()
 {
     CListingPool::Listing listing;
-    if (!m_pool->takeOldest(waitMilliseconds, listing))
+    if (!m_pool->takeOldest(listing))
         return false;
     if (ended())
         return true;
@@ -506,7 +507,7 @@ bool CSearchEngine::takeOldestListing(int waitMilliseconds)
 void CSearchEngine::waitForRoom()
 {
     while (!ended() && m_pool->isFull()) {
-        takeOldestListing(kListingWaitMs);
+        takeDoneListings(m_pool->window() / 2);
         interruptConfirmed();
     }
 }
@@ -514,8 +515,22 @@ void CSearchEngine::waitForRoom()
 void CSearchEngine::drainListings()
 {
     while (m_pool && !ended() && !m_pool->isEmpty()) {
-        takeOldestListing(kListingWaitMs);
+        takeDoneListings(m_pool->window() / 2);
         interruptConfirmed();
+    }
+}
+
+// Takes the finished listings from the oldest on; when the oldest is not finished, waits a little for a
+// run of that many.
+void CSearchEngine::takeDoneListings(std::size_t run)
+{
+    if (!takeOldestListing()) {
+        m_pool->waitOldestDone(run, kListingWaitMs);
+        if (!takeOldestListing())
+            return;
+    }
+    // A stop asked for meanwhile is seen between two listings.
+    while (!ended() && !interruptConfirmed() && takeOldestListing()) {
     }
 }
 

@@ -125,8 +125,9 @@ private:
     QString restriction() const;
     // Lists now, or hands the archive to the pool once the pool has room.
     void listInTurn(ArchiveKindCode code, const QString &archivePath);
-    // Takes the oldest listing of the pool when it is finished within the wait; false when none was.
-    bool takeOldestListing(int waitMilliseconds);
+    // Takes the oldest listing of the pool when it is finished; false when it is not.
+    bool takeOldestListing();
+    void takeDoneListings(std::size_t run);
     void waitForRoom();
     void drainListings();
     // Cancelled by the user or ended for want of memory: nothing more is searched.
