@@ -248,6 +248,15 @@ bool CListingCatalogue::beginWriting()
 void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
                               const CataloguedListing &listing)
 {
+    CListingEncoder encoder;
+    for (const ArchiveEntry &entry : listing.entries)
+        encoder.add(entry);
+    store(archivePath, kind, stamp, encoder.take(listing.tarInside));
+}
+
+void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
+                              const PackedListing &listing)
+{
     if (!m_db || !beginWriting())
         return;
     sqlite3_stmt *const row = cached(m_store, "INSERT OR REPLACE INTO archives(path, kind, size, modified, changed,"
@@ -257,7 +266,6 @@ void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, 
     if (!row)
         return;
     m_seen.insert(archivePath);
-    const QByteArray bytes = encodeListing(listing.entries);
     bindText(row, 1, archivePath);
     sqlite3_bind_int(row, 2, int(kind));
     sqlite3_bind_int64(row, 3, stamp.size);
@@ -266,8 +274,8 @@ void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, 
     sqlite3_bind_int64(row, 6, std::int64_t(stamp.inode));
     sqlite3_bind_int64(row, 7, std::int64_t(stamp.device));
     sqlite3_bind_int(row, 8, listing.tarInside ? 1 : 0);
-    sqlite3_bind_int64(row, 9, std::int64_t(listing.entries.size()));
-    sqlite3_bind_blob(row, 10, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(row, 9, listing.count);
+    sqlite3_bind_blob(row, 10, listing.bytes.constData(), int(listing.bytes.size()), SQLITE_STATIC);
     sqlite3_step(row);
     sqlite3_reset(row);
     if (++m_storedSinceCommit >= kStoresPerCommit)

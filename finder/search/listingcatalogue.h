@@ -2,6 +2,7 @@
 
 #include "finder/archive/archivekind.h"
 #include "finder/archive/unpackerinterface.h"
+#include "finder/search/listingcodec.h"
 
 #include <QSet>
 #include <QString>
@@ -36,14 +37,6 @@ struct CataloguedListing
     std::vector<ArchiveEntry> entries;
 };
 
-// The same as it is kept: read entry by entry with CPackedListingReader, checked whole already.
-struct PackedListing
-{
-    bool tarInside = false;
-    QByteArray bytes;
-    std::int64_t count = 0;
-};
-
 // The listings of archives already read, in an SQLite file private to the user, so that a search opens only
 // archives that are new or changed. A listing is found only under the path, kind and stamp it was stored
 // with. Writes are gathered in transactions, so that a crash loses at most the listings of the last one and
@@ -70,6 +63,8 @@ public:
                                             const ArchiveStamp &stamp);
     void store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
                const CataloguedListing &listing);
+    void store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
+               const PackedListing &listing);
     // Drops the listings of the archive at the place, or of those below the folder, that are gone.
     void dropGone(const QString &place);
     // A search begins: the finds that follow, up to the next commit, read in one transaction instead of

@@ -2,6 +2,8 @@
 
 #include "unpack/common/byteview.h"
 
+#include <utility>
+
 
 namespace orv {
 
@@ -129,31 +131,39 @@ std::optional<EntryHead> readHead(Cursor &in, std::uint64_t previousLength)
 
 }  // namespace
 
+void CListingEncoder::add(const ArchiveEntry &entry)
+{
+    m_bytes.append(char((entry.folder ? kFolder : 0) | (entry.modified ? kHasTime : 0)));
+    putVarint(m_bytes, entry.size);
+    if (entry.modified) {
+        putVarint(m_bytes, zigzag(std::int64_t(std::uint64_t(*entry.modified) - std::uint64_t(m_lastTime))));
+        m_lastTime = *entry.modified;
+    }
+    const qsizetype shared = sharedUnits(m_previousPath, entry.path);
+    putVarint(m_bytes, std::uint64_t(shared));
+    putVarint(m_bytes, std::uint64_t(entry.path.size() - shared));
+    for (qsizetype i = shared; i < entry.path.size(); ++i) {
+        const char16_t unit = entry.path[i].unicode();
+        m_bytes.append(char(unit & 0xFF));
+        m_bytes.append(char(unit >> 8));
+    }
+    m_previousPath = entry.path;
+    ++m_count;
+}
+
+PackedListing CListingEncoder::take(bool tarInside)
+{
+    PackedListing listing{tarInside, std::exchange(m_bytes, {}), m_count};
+    *this = CListingEncoder{};
+    return listing;
+}
+
 QByteArray encodeListing(const std::vector<ArchiveEntry> &entries)
 {
-    QByteArray out;
-    out.reserve(qsizetype(entries.size()) * 24);
-    const QString none;
-    const QString *previous = &none;
-    std::int64_t lastTime = 0;
-    for (const ArchiveEntry &entry : entries) {
-        out.append(char((entry.folder ? kFolder : 0) | (entry.modified ? kHasTime : 0)));
-        putVarint(out, entry.size);
-        if (entry.modified) {
-            putVarint(out, zigzag(std::int64_t(std::uint64_t(*entry.modified) - std::uint64_t(lastTime))));
-            lastTime = *entry.modified;
-        }
-        const qsizetype shared = sharedUnits(*previous, entry.path);
-        putVarint(out, std::uint64_t(shared));
-        putVarint(out, std::uint64_t(entry.path.size() - shared));
-        for (qsizetype i = shared; i < entry.path.size(); ++i) {
-            const char16_t unit = entry.path[i].unicode();
-            out.append(char(unit & 0xFF));
-            out.append(char(unit >> 8));
-        }
-        previous = &entry.path;
-    }
-    return out;
+    CListingEncoder encoder;
+    for (const ArchiveEntry &entry : entries)
+        encoder.add(entry);
+    return encoder.take(false).bytes;
 }
 
 bool CPackedListingReader::isWhole() const

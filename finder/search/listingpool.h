@@ -35,7 +35,7 @@ public:
         QString restriction;  // the folder inside the archive the search is held to; empty for all
         std::optional<ArchiveStamp> stamp;  // given when the listing is to be catalogued
         std::vector<CFileInfo> hits;
-        std::optional<CataloguedListing> captured;
+        std::optional<PackedListing> captured;
         bool needsMainThread = false;
     };
 

@@ -342,8 +342,8 @@ void CSearchEngine::ListArchive(ArchiveKindCode code, const QString &archivePath
     listArchiveWithin(code, archivePath, restriction(), false);
 }
 
-std::optional<CataloguedListing> CSearchEngine::ListArchiveAlone(ArchiveKindCode code, const QString &archivePath,
-                                                                 const QString &restriction, bool capture)
+std::optional<PackedListing> CSearchEngine::ListArchiveAlone(ArchiveKindCode code, const QString &archivePath,
+                                                             const QString &restriction, bool capture)
 {
     m_stopAsked = false;
     m_cancelled = false;
@@ -356,8 +356,8 @@ QString CSearchEngine::restriction() const
     return m_criteria.bInnerFolder ? m_criteria.strInnerFolder : QString();
 }
 
-std::optional<CataloguedListing> CSearchEngine::listArchiveWithin(ArchiveKindCode code, const QString &archivePath,
-                                                                  QString restriction, bool capture)
+std::optional<PackedListing> CSearchEngine::listArchiveWithin(ArchiveKindCode code, const QString &archivePath,
+                                                              QString restriction, bool capture)
 {
     if (archivePath.isEmpty())
         return std::nullopt;
@@ -366,21 +366,21 @@ std::optional<CataloguedListing> CSearchEngine::listArchiveWithin(ArchiveKindCod
     if (!archive)
         return std::nullopt;
     restriction = prepareListing(code, isCompressedStreamKind(code) && archive->isTarInside(), restriction);
-    std::optional<CataloguedListing> captured;
+    std::optional<CListingEncoder> captured;
     if (capture)
-        captured.emplace().tarInside = m_listing.tarInside;
+        captured.emplace();
     bool stopped = false;
     forEachEntry(archive.reader(), TarNames::AsListed, [&](const ArchiveEntry &entry) {
         if (captured)
-            captured->entries.push_back(entry);
+            captured->add(entry);
         stopped = !visitEntry(entry, archivePath, restriction);
         return !stopped;
     });
     // A listing cut short, or one that needed a password (whose names may be secret) or showed a message
     // that a replay would not show again, is read anew every time.
-    if (stopped || questions.asked() || archive->enteredPassword())
+    if (stopped || questions.asked() || archive->enteredPassword() || !captured)
         return std::nullopt;
-    return captured;
+    return captured->take(m_listing.tarInside);
 }
 
 QString CSearchEngine::prepareListing(ArchiveKindCode code, bool tarInside, QString restriction)
@@ -413,7 +413,7 @@ void CSearchEngine::replayListing(ArchiveKindCode code, const QString &archivePa
 void CSearchEngine::listAndCatalogue(ArchiveKindCode code, const QString &archivePath, const QString &restriction,
                                      const std::optional<ArchiveStamp> &stamp)
 {
-    const std::optional<CataloguedListing> captured =
+    const std::optional<PackedListing> captured =
         listArchiveWithin(code, archivePath, restriction, m_catalogue && stamp);
     if (captured && m_catalogue && stamp)
         m_catalogue->store(archivePath, code, *stamp, *captured);

@@ -79,8 +79,8 @@ public:
     // One archive as a search of its own, held to a folder inside it when one is given: what a worker of
     // the listing pool does with each archive it is handed. With capture, returns the whole listing when
     // it may be catalogued: read to its end, nothing asked or shown, no password entered.
-    std::optional<CataloguedListing> ListArchiveAlone(ArchiveKindCode code, const QString &archivePath,
-                                                      const QString &restriction, bool capture);
+    std::optional<PackedListing> ListArchiveAlone(ArchiveKindCode code, const QString &archivePath,
+                                                  const QString &restriction, bool capture);
     ArchiveKindCode GetArchiveType(const QString &path);
     bool IsArchiveName(const QString &path) const;
     void PumpMessages();
@@ -113,8 +113,8 @@ private:
     void addHit(const CFileInfo &record);
     void addHit(const FoundEntry &entry);
     void outOfMemory();
-    std::optional<CataloguedListing> listArchiveWithin(ArchiveKindCode code, const QString &archivePath,
-                                                       QString restriction, bool capture);
+    std::optional<PackedListing> listArchiveWithin(ArchiveKindCode code, const QString &archivePath,
+                                                   QString restriction, bool capture);
     // Lists on this thread and stores the listing when it may be catalogued.
     void listAndCatalogue(ArchiveKindCode code, const QString &archivePath, const QString &restriction,
                           const std::optional<ArchiveStamp> &stamp);
