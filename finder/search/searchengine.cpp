@@ -2,6 +2,7 @@
 
 #include "finder/archive/archiveaccess.h"
 #include "finder/archive/archivelisting.h"
+#include "finder/search/folderreader.h"
 #include "finder/search/listingcodec.h"
 #include "finder/search/listingpool.h"
 #include "platform/events.h"
@@ -11,7 +12,6 @@
 #include "platform/pump.h"
 #include "unpack/common/entrylookup.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
@@ -215,31 +215,46 @@ void CSearchEngine::SearchFolder(const QString &folder)
     struct stat st{};
     if (::stat(QFile::encodeName(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return;
-    if (!m_visited.emplace(quint64(st.st_dev), quint64(st.st_ino)).second)
-        return;
-    searchFolderOnce(folder);
+    searchFolderOnce(folder, quint64(st.st_dev), quint64(st.st_ino));
 }
 
-void CSearchEngine::searchFolderOnce(const QString &folder)
+void CSearchEngine::searchFolderOnce(const QString &folder, quint64 device, quint64 inode)
 {
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isDir()) {
-            if (m_criteria.bIncludeSubfolders)
-                SearchFolder(info.filePath());
+    if (!m_visited.emplace(device, inode).second)
+        return;
+    CFolderReader reader(folder);
+    FolderItem item;
+    while (reader.next(item)) {
+        if (item.folder) {
+            if (m_criteria.bIncludeSubfolders && !ended())
+                searchFolderOnce(item.path, item.stamp.device, item.stamp.inode);
             if (ended())
                 return;
             continue;
         }
-        if (!fillRecord(info))
+        if (!fillRecord(item))
             continue;
         reportProgress(m_scratch.m_strFullPath);
+        // The walk has just looked at the file: its stamp serves the catalogue.
+        m_walkStamp = item.stamp;
         ExamineFile(m_scratch);
+        m_walkStamp.reset();
         if (ended() || interruptConfirmed())
             return;
     }
+}
+
+bool CSearchEngine::fillRecord(const FolderItem &item)
+{
+    if (!item.file)
+        return false;
+    m_scratch = CFileInfo{};
+    m_scratch.m_strName = item.name;
+    m_scratch.m_strFullPath = item.path;
+    m_scratch.m_nSize = m_scratch.m_nSize2 = item.size;
+    m_scratch.m_tModified = recordTime(item.modifiedSeconds);
+    m_scratch.m_tCreated = recordTime(item.createdSeconds);
+    return true;
 }
 
 // Devices, pipes, sockets and dangling links are no files: reading a pipe named like an archive would
@@ -459,7 +474,7 @@ void CSearchEngine::listInTurn(ArchiveKindCode code, const QString &archivePath)
 {
     std::optional<ArchiveStamp> stamp;
     if (m_catalogue && !archivePath.isEmpty())
-        stamp = ArchiveStamp::of(archivePath);
+        stamp = m_walkStamp ? m_walkStamp : ArchiveStamp::of(archivePath);
     if (stamp) {
         if (const std::optional<PackedListing> known = m_catalogue->findPacked(archivePath, code, *stamp)) {
             // Its hits come after those of the archives still being listed.

@@ -27,6 +27,7 @@ class CArchiveAccess;
 class CListingPool;
 class COpenedArchive;
 struct ArchiveEntry;
+struct FolderItem;
 
 // Walks the places to search, recognises archives by their extension and, by the mode, reports the
 // archives themselves or the entries inside them that pass the criteria. Runs on the one thread (only the
@@ -99,8 +100,9 @@ public:
 private:
     void searchCheckedPlace(const QString &path);
     bool isTarLevel(const COpenedArchive &archive, const QString &inner);
-    void searchFolderOnce(const QString &folder);
+    void searchFolderOnce(const QString &folder, quint64 device, quint64 inode);
     bool fillRecord(const QFileInfo &info);
+    bool fillRecord(const FolderItem &item);
     void reportProgress(const QString &path);
     // Whether the next pump empties the queue.
     bool pumpDue() const;
@@ -154,6 +156,8 @@ private:
     bool m_cancelled = false;
     bool m_outOfMemory = false;
     CFileInfo m_scratch;
+    // The stamp of the file the walk hands to ExamineFile, while it does.
+    std::optional<ArchiveStamp> m_walkStamp;
     // Folders searched within the current place, by device and inode: a link back up the tree or a second
     // link to the same folder is not walked again.
     std::set<std::pair<quint64, quint64>> m_visited;
