@@ -13,7 +13,8 @@ cmake --build "$build" --target orvfind-cli >/dev/null
 ours=$(find "$build" -name orvfind-cli -type f -perm -u+x | head -n1)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" LC_ALL=C
+# A desktop session's locale: names are read as UTF-8 without a conversion per name.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" LC_ALL=C.UTF-8
 corpus="$work/corpus"
 
 # 50 entries per archive: 25 text files and 25 others in three folders; 10 templates differ in content.

@@ -92,7 +92,7 @@ private slots:
     void stopAsksAndObeys();
     void refusedHitEndsTheSearch_data();
     void refusedHitEndsTheSearch();
-    void linkLoopsSearchedOnce();
+    void linksAndSpecialFilesSearchedOnce();
     void refusedPasswordDoesNotStop();
     void jobsChangeNothing_data();
     void jobsChangeNothing();
@@ -279,6 +279,11 @@ void TestSearchEngine::recordFields()
     QCOMPARE(store.at(0).m_bInArchive, 0);
     QCOMPARE(store.at(0).m_nSize, std::uint64_t(QFileInfo(at("arc/a.tar")).size()));
     QCOMPARE(store.at(0).m_nSequence, 0u);
+    // The walk's times are those QFileInfo gives, the birth time where the file system keeps one.
+    const QFileInfo tar(at("arc/a.tar"));
+    const QDateTime born = tar.birthTime().isValid() ? tar.birthTime() : tar.metadataChangeTime();
+    QCOMPARE(store.at(0).m_tModified, tar.lastModified().toSecsSinceEpoch());
+    QCOMPARE(store.at(0).m_tCreated, born.toSecsSinceEpoch());
 }
 
 // Records what the progress window is sent, and posts the stop request once it has seen a few paths.
@@ -394,7 +399,7 @@ void TestSearchEngine::refusedHitEndsTheSearch()
     QCOMPARE(outcome.messages, messages);
 }
 
-void TestSearchEngine::linkLoopsSearchedOnce()
+void TestSearchEngine::linksAndSpecialFilesSearchedOnce()
 {
     QTemporaryDir dir;
     QVERIFY(test::writeFile(dir.path() + "/top/one/a.zip", test::readFile(at("arc/a.zip"))));
@@ -403,6 +408,10 @@ void TestSearchEngine::linkLoopsSearchedOnce()
                                  fs::path((dir.path() + "/top/one/back").toStdString()));
     fs::create_directory_symlink(fs::path((dir.path() + "/top/one").toStdString()),
                                  fs::path((dir.path() + "/top/again").toStdString()));
+    // Named like archives, a pipe would block a reader for good and a dangling link leads nowhere.
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.path() + "/top/pipe.zip").constData(), 0600), 0);
+    fs::create_symlink(fs::path((dir.path() + "/gone.zip").toStdString()),
+                       fs::path((dir.path() + "/top/dangling.zip").toStdString()));
     ScriptedPrompter prompts;
     CArchiveAccess access;
     CResultStore store;
