@@ -4,6 +4,8 @@
 #include "unpack/sevenzip/sevenziparchive.h"
 #include "zip/zipnames.h"
 
+#include <algorithm>
+
 namespace orv::zip {
 
 namespace {
@@ -38,12 +40,31 @@ void ZipCatalog::clear()
     m_facts.clear();
 }
 
-void ZipCatalog::build(const sz::SevenZipArchive &archive, std::int64_t impliedFolderTime)
+namespace {
+
+// The item without the texts that a listing rarely needs: the characteristics tell the UTF-8 flag, which
+// changes nothing for an ASCII name, and the data descriptor, which matters only for encrypted entries.
+sz::ItemInfo listedItem(const sz::SevenZipArchive &archive, std::uint32_t index, ZipCatalog::Methods methods)
+{
+    if (methods == ZipCatalog::Methods::Now)
+        return archive.item(index);
+    sz::ItemInfo item = archive.item(index, sz::SevenZipArchive::ItemTexts::Without);
+    const bool ascii = std::all_of(item.path.cbegin(), item.path.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (item.encrypted || !ascii)
+        item.characteristics = archive.itemText(index, sz::pid::characts);
+    if (item.encrypted)
+        item.method = archive.itemText(index, sz::pid::method);
+    return item;
+}
+
+}  // namespace
+
+void ZipCatalog::build(const sz::SevenZipArchive &archive, std::int64_t impliedFolderTime, Methods methods)
 {
     clear();
     const bool utf8Locale = localeIsUtf8();
     for (std::uint32_t i = 0; i < archive.itemCount(); ++i) {
-        const sz::ItemInfo item = archive.item(i);
+        const sz::ItemInfo item = listedItem(archive, i, methods);
         ArchiveEntry entry;
         entry.path = displayPath(item, utf8Locale);
         // "." and "/" name nothing to list or write, as in a tar.
@@ -63,12 +84,18 @@ void ZipCatalog::build(const sz::SevenZipArchive &archive, std::int64_t impliedF
         facts.crc = item.crc;
         facts.attributes = item.attrib;
         facts.hasTime = item.mTime.has_value();
-        facts.method = item.method;
+        if (methods == Methods::Now || item.encrypted)
+            facts.method = item.method;
         facts.encrypted = item.encrypted;
         facts.zipCryptoWithDescriptor = item.isZipCryptoWithDescriptor();
         m_facts.push_back(std::move(facts));
     }
     m_entries.addImpliedFolders(impliedFolderTime);
+}
+
+QString ZipCatalog::method(const ZipFacts &facts, const sz::SevenZipArchive &archive) const
+{
+    return facts.method ? *facts.method : archive.itemText(facts.index, sz::pid::method);
 }
 
 const ZipFacts *ZipCatalog::facts(int index) const

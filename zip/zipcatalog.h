@@ -23,7 +23,8 @@ struct ZipFacts
     std::optional<std::uint32_t> crc;
     std::optional<std::uint32_t> attributes;
     bool hasTime = false;
-    QString method;
+    // Read with the listing only for encrypted entries; see ZipCatalog::method.
+    std::optional<QString> method;
     bool encrypted = false;
     bool zipCryptoWithDescriptor = false;
 };
@@ -33,8 +34,12 @@ struct ZipFacts
 class ZipCatalog
 {
 public:
-    void build(const sz::SevenZipArchive &archive, std::int64_t impliedFolderTime);
+    // With Methods::Later the compression method of an entry is asked of the archive only when it is
+    // wanted, which must then still be the one listed here.
+    enum class Methods { Now, Later };
+    void build(const sz::SevenZipArchive &archive, std::int64_t impliedFolderTime, Methods methods = Methods::Now);
     void clear();
+    QString method(const ZipFacts &facts, const sz::SevenZipArchive &archive) const;
 
     const EntryList &entries() const { return m_entries; }
     int size() const { return m_entries.size(); }

@@ -26,13 +26,13 @@ using sz::UInt32;
 using sz::UInt64;
 namespace hr = sz::hr;
 
-QString failureText(OpResult result, const QString &path, const ZipFacts *facts, bool truncated)
+QString failureText(OpResult result, const QString &path, const ZipFacts *facts, const QString &method,
+                    bool truncated)
 {
     const bool brokenData = result == OpResult::DataError || result == OpResult::CrcError;
     if (result == OpResult::UnexpectedEnd || (truncated && brokenData))
         return QStringLiteral("The archive ends before the end of the file %1: it is truncated.").arg(path);
     const bool encrypted = facts && facts->encrypted;
-    const QString method = facts ? facts->method : QString();
     switch (result) {
     case OpResult::Ok:
         return {};
@@ -59,10 +59,11 @@ QString failureText(OpResult result, const QString &path, const ZipFacts *facts,
 class ExtractCallback final : public sz::FileExtractCallback
 {
 public:
-    ExtractCallback(UnpackContext &context, const ZipCatalog &catalog, const QString &targetFolder,
-                    QHash<UInt32, ZipJob> jobs, std::shared_ptr<sz::PasswordSource> passwords, bool truncated)
-        : FileExtractCallback(context, targetFolder, std::move(passwords)), m_catalog(catalog), m_jobs(std::move(jobs)),
-          m_truncated(truncated)
+    ExtractCallback(UnpackContext &context, const ZipCatalog &catalog, const sz::SevenZipArchive &archive,
+                    const QString &targetFolder, QHash<UInt32, ZipJob> jobs,
+                    std::shared_ptr<sz::PasswordSource> passwords, bool truncated)
+        : FileExtractCallback(context, targetFolder, std::move(passwords)), m_catalog(catalog), m_archive(archive),
+          m_jobs(std::move(jobs)), m_truncated(truncated)
     {
     }
 
@@ -88,10 +89,14 @@ private:
         const auto job = m_jobs.constFind(index);
         if (job == m_jobs.cend())
             return {};
-        return failureText(result, m_catalog.at(job->entry).path, m_catalog.facts(job->entry), m_truncated);
+        const ZipFacts *facts = m_catalog.facts(job->entry);
+        // The method is named only in the texts of a failure.
+        const QString method = facts && result != OpResult::Ok ? m_catalog.method(*facts, m_archive) : QString();
+        return failureText(result, m_catalog.at(job->entry).path, facts, method, m_truncated);
     }
 
     const ZipCatalog &m_catalog;
+    const sz::SevenZipArchive &m_archive;
     QHash<UInt32, ZipJob> m_jobs;
     bool m_truncated = false;
 };
@@ -193,7 +198,7 @@ bool ZipExtraction::extractFiles(const std::vector<ZipJob> &files, const QString
         m_error = QStringLiteral("The archive is not open.");
         return false;
     }
-    auto callback = sz::makeCom<ExtractCallback>(m_context, m_catalog, targetFolder, std::move(byIndex), m_passwords,
+    auto callback = sz::makeCom<ExtractCallback>(m_context, m_catalog, m_archive, targetFolder, std::move(byIndex), m_passwords,
                                                    m_truncated);
     const HRESULT code = callback->run(*handler, indices);
     m_passwordSuspect = callback->passwordSuspect();

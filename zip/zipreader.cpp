@@ -40,7 +40,7 @@ void countEntry(ArchiveTotals &totals, const ArchiveEntry &entry, const QString 
 
 }  // namespace
 
-void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipFacts *facts)
+void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipFacts *facts, const QString &method)
 {
     record = ZIPFILEFULLINFO{};
     fillShortInfo(record, entry);
@@ -51,7 +51,7 @@ void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipF
     record.nPackSize = entry.packed;
     if (facts) {
         record.dwCRC = facts->crc.value_or(0);
-        record.strMethod = facts->method;
+        record.strMethod = method;
         record.dwAttributes = facts->attributes.value_or(0);
     } else {
         record.dwAttributes = 0x10;
@@ -73,7 +73,7 @@ bool ZipReader::open(const QString &path)
     if (!m_archive.open(path, options))
         return fail(openFailureText(m_archive, path));
     m_path = path;
-    m_catalog.build(m_archive, QFileInfo(path).lastModified().toSecsSinceEpoch());
+    m_catalog.build(m_archive, QFileInfo(path).lastModified().toSecsSinceEpoch(), ZipCatalog::Methods::Later);
     if (const QString reason = m_archive.damageReason(); !reason.isEmpty())
         m_damage = damagedArchiveText(reason);
     return true;
@@ -120,7 +120,8 @@ bool ZipReader::fullInfo(ZIPFILEFULLINFO &record) const
 {
     if (!isOpen() || m_current < 0)
         return false;
-    fillFullInfo(record, m_catalog.at(m_current), m_catalog.facts(m_current));
+    const ZipFacts *facts = m_catalog.facts(m_current);
+    fillFullInfo(record, m_catalog.at(m_current), facts, facts ? m_catalog.method(*facts, m_archive) : QString());
     return true;
 }
 
@@ -137,7 +138,7 @@ QString ZipReader::fileOutputInfo(const QString &path) const
     const ArchiveEntry &entry = m_catalog.at(*index);
     const ZipFacts *facts = m_catalog.facts(*index);
     return sevenZipFileText(entry.modified, entry.size, entry.packed, facts ? facts->crc.value_or(0) : 0)
-           + QStringLiteral(", Compression method - %1").arg(facts ? facts->method : QString());
+           + QStringLiteral(", Compression method - %1").arg(facts ? m_catalog.method(*facts, m_archive) : QString());
 }
 
 QString ZipReader::folderOutputInfo(const QString &path) const

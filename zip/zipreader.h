@@ -56,6 +56,6 @@ private:
 };
 
 // The ZIP record for a listed entry.
-void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipFacts *facts);
+void fillFullInfo(ZIPFILEFULLINFO &record, const ArchiveEntry &entry, const ZipFacts *facts, const QString &method);
 
 }  // namespace orv::zip

@@ -291,7 +291,9 @@ bool ZipUpdater::currentInfo(ZIPFILEFULLINFO &record) const
 {
     if (!m_open || m_current < 0 || m_current >= m_catalog.size())
         return false;
-    fillFullInfo(record, m_catalog.at(m_current), m_catalog.facts(m_current));
+    // Built with its methods read: the archive it was read from is closed by now.
+    const ZipFacts *facts = m_catalog.facts(m_current);
+    fillFullInfo(record, m_catalog.at(m_current), facts, facts ? facts->method.value_or(QString()) : QString());
     return true;
 }
 

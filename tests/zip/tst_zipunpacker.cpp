@@ -265,7 +265,7 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("not an archive") << QStringLiteral("text") << QStringLiteral("not a ZIP archive");
         QTest::newRow("CRC error") << QStringLiteral("crc") << QStringLiteral("CRC error");
-        QTest::newRow("unsupported method") << QStringLiteral("method") << QStringLiteral("not supported");
+        QTest::newRow("unsupported method") << QStringLiteral("method") << QStringLiteral("a.txt (80) is not supported");
         QTest::newRow("truncated") << QStringLiteral("truncate") << QStringLiteral("truncated");
     }
 

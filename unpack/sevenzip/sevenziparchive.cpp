@@ -260,7 +260,7 @@ bool SevenZipArchive::tryFormat(const Guid &classId, const ComPtr<FileInStream> 
     return false;
 }
 
-ItemInfo SevenZipArchive::item(quint32 index) const
+ItemInfo SevenZipArchive::item(quint32 index, ItemTexts texts) const
 {
     ItemInfo info;
     if (!m_handler || index >= m_count)
@@ -278,11 +278,22 @@ ItemInfo SevenZipArchive::item(quint32 index) const
         info.mTime = fileTimeToUnixSeconds(*time);
     info.attrib = get(pid::attrib).toUInt32();
     info.crc = get(pid::crc).toUInt32();
-    info.method = toQString(get(pid::method).toUtf16().value_or(u""));
     info.encrypted = get(pid::encrypted).toBool().value_or(false);
     info.isAnti = get(pid::isAnti).toBool().value_or(false);
-    info.characteristics = toQString(get(pid::characts).toUtf16().value_or(u""));
+    if (texts == ItemTexts::With) {
+        info.method = itemText(index, pid::method);
+        info.characteristics = itemText(index, pid::characts);
+    }
     return info;
+}
+
+QString SevenZipArchive::itemText(quint32 index, PROPID propId) const
+{
+    if (!m_handler || index >= m_count)
+        return {};
+    PropVariant value;
+    m_handler->GetProperty(index, propId, value.out());
+    return toQString(value.toUtf16().value_or(u""));
 }
 
 std::optional<quint64> SevenZipArchive::archiveUInt64(PROPID propId) const

@@ -90,7 +90,11 @@ public:
     const QString &formatName() const { return m_format; }
 
     quint32 itemCount() const { return m_count; }
-    ItemInfo item(quint32 index) const;
+    // The texts (method and characteristics) cost the library more to make than all the rest of an item;
+    // without them they are left empty, for itemText to give when they are needed.
+    enum class ItemTexts { With, Without };
+    ItemInfo item(quint32 index, ItemTexts texts = ItemTexts::With) const;
+    QString itemText(quint32 index, PROPID propId) const;
 
     // Archive-level facts.
     quint32 errorFlags() const;
