@@ -37,7 +37,7 @@ QString inFolderText(const CFileInfo &record);
 struct FoundEntry
 {
     const QString &prefix;  // the archive's path and "/", and below a compressed tar the tar's name and "/"
-    QStringView path;       // inside the archive
+    const QString &path;    // inside the archive
     QStringView name;       // the last component of the path
     std::uint64_t size = 0;
     std::int64_t modified = 0;

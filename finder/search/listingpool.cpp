@@ -59,25 +59,29 @@ private:
     bool m_asked = false;
 };
 
-// Keeps the hits of one listing; refuses a hit only when there is no memory for it.
+// Keeps the hits of one listing; refuses a hit only when there is no memory for it. A listing gives only
+// hits inside its archive.
 class CHitCollector : public IFoundFileSink
 {
 public:
     void FreeAll() override { m_hits.clear(); }
-    bool AddFoundFile(const CFileInfo &record) override
+    // Never called: a listing gives only entries.
+    bool AddFoundFile(const CFileInfo &) override { return false; }
+    bool AddFoundEntry(const FoundEntry &entry) override
     {
         try {
-            m_hits.push_back(record);
+            m_hits.push_back({entry.prefix, entry.path, entry.path.size() - entry.name.size(), entry.size,
+                              entry.modified});
         } catch (const std::bad_alloc &) {
             return false;
         }
         return true;
     }
     std::uint32_t foundCount() const override { return std::uint32_t(m_hits.size()); }
-    std::vector<CFileInfo> take() { return std::exchange(m_hits, {}); }
+    std::vector<CListingPool::Hit> take() { return std::exchange(m_hits, {}); }
 
 private:
-    std::vector<CFileInfo> m_hits;
+    std::vector<CListingPool::Hit> m_hits;
 };
 
 ArchiveAccessConfig forWorker(ArchiveAccessConfig config)
@@ -215,7 +219,7 @@ void CListingPool::work()
         listing.needsMainThread = prompts.asked();
         if (listing.needsMainThread)
             listing.captured.reset();
-        listing.hits = listing.needsMainThread ? std::vector<CFileInfo>{} : collector.take();
+        listing.hits = listing.needsMainThread ? std::vector<Hit>{} : collector.take();
         collector.FreeAll();
         finish(job->first, std::move(listing));
     }

@@ -28,13 +28,25 @@ namespace orv {
 class CListingPool
 {
 public:
+    // A hit as the listing gave it: its texts share the listing's strings instead of being copied.
+    struct Hit
+    {
+        QString prefix;
+        QString path;
+        qsizetype nameAt = 0;
+        std::uint64_t size = 0;
+        std::int64_t modified = 0;
+
+        FoundEntry entry() const { return {prefix, path, QStringView(path).sliced(nameAt), size, modified}; }
+    };
+
     struct Listing
     {
         QString archivePath;
         ArchiveKindCode kind = ArchiveKind::None;
         QString restriction;  // the folder inside the archive the search is held to; empty for all
         std::optional<ArchiveStamp> stamp;  // given when the listing is to be catalogued
-        std::vector<CFileInfo> hits;
+        std::vector<Hit> hits;
         std::optional<PackedListing> captured;
         bool needsMainThread = false;
     };

@@ -511,8 +511,8 @@ bool CSearchEngine::takeOldestListing()
     if (listing.captured && m_catalogue && listing.stamp)
         m_catalogue->store(listing.archivePath, listing.kind, *listing.stamp, *listing.captured);
     reportProgress(listing.archivePath);
-    for (const CFileInfo &hit : listing.hits) {
-        addHit(hit);
+    for (const CListingPool::Hit &hit : listing.hits) {
+        addHit(hit.entry());
         if (ended())
             break;
     }
