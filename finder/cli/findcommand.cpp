@@ -248,6 +248,7 @@ class CHitWriter : public IFoundFileSink
 public:
     CHitWriter(FoundFilesFormat format, std::FILE *out, QSaveFile *file) : m_format(format), m_out(out), m_file(file)
     {
+        m_block.reserve(kBlockBytes + kBlockSlack);
         add(foundFilesHeader(format, lineEnd()), true);
     }
 
@@ -285,8 +286,10 @@ public:
     }
 
 private:
-    // Written out whenever it holds this much, and then reused, so its pages are taken only once.
-    static constexpr std::size_t kBlockBytes = 1 << 20;
+    // Written out whenever it holds this much, and then reused, so its pages are taken only once; small
+    // enough to stay in the cache, large enough that writes are few.
+    static constexpr std::size_t kBlockBytes = 256 << 10;
+    static constexpr std::size_t kBlockSlack = 16 << 10;
 
     LineEnd lineEnd() const { return m_file ? LineEnd::CrLf : LineEnd::Lf; }
 

@@ -125,7 +125,7 @@ bool CListingCatalogue::open(const QString &path)
     sqlite3_busy_timeout(db, kBusyWaitMs);
     // With the write-ahead log a commit appends to the log without waiting for the disk; after a crash
     // the file is still whole, at worst without the last listings, which are then read again.
-    if (!execute("PRAGMA journal_mode = WAL") || !execute("PRAGMA synchronous = NORMAL") || !createLayout()) {
+    if (!execute("PRAGMA journal_mode = WAL") || !execute("PRAGMA synchronous = NORMAL") || !execute("PRAGMA cache_size = -512") || !createLayout()) {
         const bool failed = fail(QStringLiteral("%1 is no catalogue").arg(path));
         m_find.reset();
         m_db.reset();

@@ -158,7 +158,7 @@ private slots:
         QCOMPARE(run({"drop"}, cache.path(), "catalogue").exitCode, 2);
     }
 
-    // The output is written in blocks of a megabyte; while the test does not read, the pipe fills and the
+    // The output is written in blocks of 256 KB; while the test does not read, the pipe fills and the
     // search stands in the middle of a write, so Ctrl-C surely comes during the search. It ends at a whole
     // row, with every worker stopped, and the rows before it are those one thread gives.
     void ctrlCEndsAtAWholeRow()
