@@ -25,6 +25,7 @@ namespace {
 
 // How long the main thread waits for the oldest listing of the pool before it looks at its events again.
 constexpr int kListingWaitMs = 20;
+constexpr int kKeptEntriesPerClockLook = 16;
 
 const QString &productCaption()
 {
@@ -295,11 +296,17 @@ bool CSearchEngine::stopConfirmed()
     return m_cancelled;
 }
 
-bool CSearchEngine::pumpDue() const
+bool CSearchEngine::pumpDue()
 {
     if (!m_pumping || m_stopAsked)
         return false;
-    return m_pumpIntervalMs <= 0 || !m_sincePump.isValid() || m_sincePump.elapsed() >= m_pumpIntervalMs;
+    if (m_pumpIntervalMs <= 0 || !m_sincePump.isValid())
+        return true;
+    // The entries of a kept listing pass in tens of nanoseconds, less than a look at the clock costs.
+    if (m_listing.kept && ++m_listing.looksSinceClock < kKeptEntriesPerClockLook)
+        return false;
+    m_listing.looksSinceClock = 0;
+    return m_sincePump.elapsed() >= m_pumpIntervalMs;
 }
 
 void CSearchEngine::PumpMessages()
@@ -417,6 +424,7 @@ void CSearchEngine::replayListing(ArchiveKindCode code, const QString &archivePa
                                   const QString &restriction)
 {
     const QString within = prepareListing(code, listing.tarInside, restriction);
+    m_listing.kept = true;
     CPackedListingReader reader(listing.bytes, listing.count);
     ArchiveEntry entry;
     while (reader.next(entry)) {

@@ -105,7 +105,7 @@ private:
     bool fillRecord(const FolderItem &item);
     void reportProgress(const QString &path);
     // Whether the next pump empties the queue.
-    bool pumpDue() const;
+    bool pumpDue();
     void pumpNow();
     // After a pump: asks whether to interrupt when a stop was asked for; true when the walk must end.
     bool interruptConfirmed();
@@ -171,6 +171,8 @@ private:
         qint64 index = 0;
         // What the full paths of the hits start with, made once per listing.
         QString hitPrefix;
+        bool kept = false;  // read from the catalogue
+        int looksSinceClock = 0;
     } m_listing;
 };
 
