@@ -61,7 +61,8 @@ bsdtar_loop() {
 jobs=$(nproc)
 export XDG_CACHE_HOME="$work/home/.cache"
 query=(--mode files --files '*.txt' "$corpus")
-cold() { "$ours" catalogue clear >/dev/null && "$ours" find "$@"; }
+# A first search: the catalogue is emptied before the clock starts.
+clear_catalogue() { "$ours" catalogue clear >/dev/null; }
 # The listings of the archives changed since are stored then; one in a hundred gets another template's content.
 change_one_percent() {
     local n tpl dir
@@ -79,10 +80,13 @@ change_one_percent() {
 }
 
 t_ugrep=$(seconds "$work/ugrep" ugrep -z -r -l -g '*.txt' '' "$corpus")
-t_ours=$(seconds "$work/ours" cold --jobs 1 "${query[@]}")
-t_nopump=$(seconds "$work/nopump" cold --jobs 1 --no-pump "${query[@]}")
+clear_catalogue
+t_ours=$(seconds "$work/ours" "$ours" find --jobs 1 "${query[@]}")
+clear_catalogue
+t_nopump=$(seconds "$work/nopump" "$ours" find --jobs 1 --no-pump "${query[@]}")
 t_plain=$(seconds "$work/plain" "$ours" find --no-catalogue --jobs 1 "${query[@]}")
-t_jobs=$(seconds "$work/jobs" cold --jobs "$jobs" "${query[@]}")
+clear_catalogue
+t_jobs=$(seconds "$work/jobs" "$ours" find --jobs "$jobs" "${query[@]}")
 t_repeat=$(seconds "$work/repeat" "$ours" find "${query[@]}")
 catalogue=$("$ours" catalogue info)
 change_one_percent
