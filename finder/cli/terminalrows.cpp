@@ -4,7 +4,6 @@
 #include "platform/numbers.h"
 #include "unpack/common/entrynames.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -31,27 +30,33 @@ void appendSize(std::string &out, std::uint64_t value)
     std::array<char, 24> digits{};
     const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
     const std::ptrdiff_t count = end - digits.data();
+    std::array<char, 40> text{};
+    std::size_t length = 0;
     for (std::ptrdiff_t i = 0; i < count; ++i) {
         if (i > 0 && (count - i) % 3 == 0)
-            out += ' ';
-        out += digits[std::size_t(i)];
+            text[length++] = ' ';
+        text[length++] = digits[std::size_t(i)];
     }
+    out.append(text.data(), length);
     out += " bytes";
 }
 
-// Printable ASCII but the backslash passes the escaping unchanged; nearly every name is only that.
+// Printable ASCII but the backslash passes the escaping unchanged; nearly every name is only that, and is
+// copied as it is checked.
 void appendName(std::string &out, QStringView name)
 {
-    const bool plain = std::all_of(name.begin(), name.end(), [](QChar c) {
+    const std::size_t at = out.size();
+    out.resize(at + std::size_t(name.size()));
+    char *to = out.data() + at;
+    for (const QChar c : name) {
         const char16_t u = c.unicode();
-        return u >= 0x20 && u < 0x7F && u != u'\\';
-    });
-    if (!plain) {
-        appendTerminalText(out, entryNameBytes(name));
-        return;
+        if (u < 0x20 || u >= 0x7F || u == u'\\') {
+            out.resize(at);
+            appendTerminalText(out, entryNameBytes(name));
+            return;
+        }
+        *to++ = char(u);
     }
-    for (const QChar c : name)
-        out += char(c.unicode());
 }
 
 }  // namespace

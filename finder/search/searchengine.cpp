@@ -448,12 +448,13 @@ bool CSearchEngine::visitEntry(const ArchiveEntry &entry, const QString &archive
     const bool isTarItself = m_listing.tarInside && m_listing.index == 0;
     ++m_listing.index;
     if (m_listing.index == 1)
-        m_listing.hitPrefix = archivePath + QLatin1Char('/');
-    const QString hitPrefix = m_listing.hitPrefix;
+        m_listing.archivePrefix = m_listing.hitPrefix = archivePath + QLatin1Char('/');
     if (isTarItself) {
         m_listing.tarName = entry.path;
-        m_listing.hitPrefix += m_listing.tarName + QLatin1Char('/');
+        m_listing.hitPrefix = m_listing.archivePrefix + m_listing.tarName + QLatin1Char('/');
     }
+    // Referred to, not copied: a copy of a string is an atomic operation, as dear as the rest of an entry.
+    const QString &hitPrefix = isTarItself ? m_listing.archivePrefix : m_listing.hitPrefix;
     if (entry.folder)
         return true;
     // Spelt exactly: a folder that differs in case alone is another folder.

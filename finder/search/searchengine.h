@@ -169,7 +169,9 @@ private:
         bool skipAfterTest = false;
         QString tarName;
         qint64 index = 0;
-        // What the full paths of the hits start with, made once per listing.
+        // What the full paths of the hits start with, made once per listing: the archive's path, and below
+        // a compressed tar the tar's name.
+        QString archivePrefix;
         QString hitPrefix;
         bool kept = false;  // read from the catalogue
         int looksSinceClock = 0;
