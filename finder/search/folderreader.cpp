@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <fcntl.h>
-#include <sys/sysmacros.h>
 
 namespace orv {
 
@@ -13,11 +12,6 @@ namespace {
 std::int64_t milliseconds(const statx_timestamp &time)
 {
     return std::int64_t(time.tv_sec) * 1000 + std::int64_t(time.tv_nsec) / 1000000;
-}
-
-std::int64_t nanoseconds(const statx_timestamp &time)
-{
-    return std::int64_t(time.tv_sec) * 1000000000 + std::int64_t(time.tv_nsec);
 }
 
 void fill(FolderItem &item, const struct statx &st)
@@ -29,11 +23,7 @@ void fill(FolderItem &item, const struct statx &st)
     // A birth time of 0 is none, as to QFileInfo.
     const bool born = (st.stx_mask & STATX_BTIME) && milliseconds(st.stx_btime) != 0;
     item.createdSeconds = milliseconds(born ? st.stx_btime : st.stx_ctime) / 1000;
-    item.stamp.size = std::int64_t(st.stx_size);
-    item.stamp.modifiedNs = nanoseconds(st.stx_mtime);
-    item.stamp.changedNs = nanoseconds(st.stx_ctime);
-    item.stamp.inode = st.stx_ino;
-    item.stamp.device = std::uint64_t(makedev(st.stx_dev_major, st.stx_dev_minor));
+    item.stamp = ArchiveStamp::of(st);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace orv {
@@ -27,9 +28,9 @@ constexpr int kLayoutVersion = 2;
 constexpr int kStoresPerCommit = 256;
 constexpr int kBusyWaitMs = 5000;
 
-std::int64_t nanoseconds(const timespec &time)
+std::int64_t nanoseconds(const statx_timestamp &time)
 {
-    return std::int64_t(time.tv_sec) * 1000000000 + time.tv_nsec;
+    return std::int64_t(time.tv_sec) * 1000000000 + std::int64_t(time.tv_nsec);
 }
 
 // Paths are kept as the UTF-16 of the QString, so that any name the program met comes back as it was.
@@ -54,15 +55,21 @@ std::optional<QString> columnText(sqlite3_stmt *statement, int index)
 
 std::optional<ArchiveStamp> ArchiveStamp::of(const QString &path)
 {
-    struct stat st{};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    struct statx st{};
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS, &st) != 0
+        || !S_ISREG(st.stx_mode))
         return std::nullopt;
+    return of(st);
+}
+
+ArchiveStamp ArchiveStamp::of(const struct statx &st)
+{
     ArchiveStamp stamp;
-    stamp.size = std::int64_t(st.st_size);
-    stamp.modifiedNs = nanoseconds(st.st_mtim);
-    stamp.changedNs = nanoseconds(st.st_ctim);
-    stamp.inode = std::uint64_t(st.st_ino);
-    stamp.device = std::uint64_t(st.st_dev);
+    stamp.size = std::int64_t(st.stx_size);
+    stamp.modifiedNs = nanoseconds(st.stx_mtime);
+    stamp.changedNs = nanoseconds(st.stx_ctime);
+    stamp.inode = st.stx_ino;
+    stamp.device = std::uint64_t(makedev(st.stx_dev_major, st.stx_dev_minor));
     return stamp;
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 struct sqlite3;
+struct statx;
 struct sqlite3_stmt;
 
 namespace orv {
@@ -27,6 +28,7 @@ struct ArchiveStamp
 
     // No value when the file cannot be looked at.
     static std::optional<ArchiveStamp> of(const QString &path);
+    static ArchiveStamp of(const struct statx &st);
     friend bool operator==(const ArchiveStamp &, const ArchiveStamp &) = default;
 };
 
