@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <array>
 
 namespace orv {
@@ -42,6 +43,16 @@ bool matchUpper(QStringView mask, QStringView name)
     while (m < mask.size() && mask[m] == QLatin1Char('*'))
         ++m;
     return m == mask.size();
+}
+
+char16_t asciiUpper(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+}
+
+bool isAsciiText(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 // The verdict of an active filter page, or none when the page does not apply to this kind.
@@ -90,7 +101,14 @@ void SearchCriteria::setMode(SearchMode mode)
     strMode = modeText(mode);
 }
 
-CMask::CMask(const QString &mask) : m_upper(mask.toUpper()) {}
+CMask::CMask(const QString &mask) : m_upper(mask.toUpper())
+{
+    // A star and an ASCII tail, the commonest mask, needs only the name's end compared.
+    const QStringView tail = QStringView(m_upper).sliced(std::min<qsizetype>(1, m_upper.size()));
+    if (m_upper.startsWith(QLatin1Char('*')) && !tail.isEmpty() && isAsciiText(tail) && !tail.contains(u'*')
+        && !tail.contains(u'?'))
+        m_tail = tail.toString();
+}
 
 bool CMask::matches(QStringView name) const
 {
@@ -99,6 +117,16 @@ bool CMask::matches(QStringView name) const
     const QStringView trimmed = name.trimmed();
     if (trimmed.isEmpty())
         return false;
+    // An end beyond ASCII, or a name shorter than the tail, may change length when upper-cased: the whole
+    // walk below decides those.
+    if (m_tail && trimmed.size() >= m_tail->size() && isAsciiText(trimmed.last(m_tail->size()))) {
+        const QStringView end = trimmed.last(m_tail->size());
+        for (qsizetype i = 0; i < end.size(); ++i) {
+            if (asciiUpper(end[i].unicode()) != (*m_tail)[i].unicode())
+                return false;
+        }
+        return true;
+    }
     // Nearly every name is short and ASCII, and is upper-cased on the stack rather than in a new string.
     std::array<char16_t, 256> upper;
     if (trimmed.size() <= qsizetype(upper.size())) {
@@ -106,7 +134,7 @@ bool CMask::matches(QStringView name) const
         for (qsizetype i = 0; i < trimmed.size() && ascii; ++i) {
             const char16_t c = trimmed[i].unicode();
             ascii = c < 0x80;
-            upper[std::size_t(i)] = c >= u'a' && c <= u'z' ? char16_t(c - (u'a' - u'A')) : c;
+            upper[std::size_t(i)] = asciiUpper(c);
         }
         if (ascii)
             return matchUpper(m_upper, QStringView(upper.data(), trimmed.size()));

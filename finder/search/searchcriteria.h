@@ -68,6 +68,7 @@ public:
 
 private:
     QString m_upper;
+    std::optional<QString> m_tail;  // after the star of a mask that is a star and a tail without wildcards
 };
 
 bool PassesInclude(const FilterPage &include, FilterKind kind, std::int64_t time, std::uint64_t size);

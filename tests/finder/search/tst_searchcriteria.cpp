@@ -41,6 +41,13 @@ private slots:
         QTest::newRow("question marks count") << "???" << "ab" << false;
         QTest::newRow("question marks and star") << "?*?" << "ab" << true;
         QTest::newRow("non-latin case") << "ÄRGER*" << "ärger.txt" << true;
+        QTest::newRow("star and tail, the tail alone") << "*.txt" << ".TXT" << true;
+        QTest::newRow("star and tail, shorter name") << "*.txt" << "txt" << false;
+        QTest::newRow("star and tail, name beyond ASCII") << "*.txt" << "übersicht.Txt" << true;
+        QTest::newRow("star and tail, end beyond ASCII") << "*.txt" << "a.tẋt" << false;
+        QTest::newRow("star and tail, end that upper-cases into ASCII") << "*.txi" << "a.txı" << true;
+        QTest::newRow("star and tail, end that upper-cases longer") << "*SS" << "ß" << true;
+        QTest::newRow("star and tail, tail beyond ASCII") << "*.ÄX" << "a.äx" << true;
         // Backtracking over every star would take ages here; the walk stays quadratic at worst.
         QTest::newRow("many stars, long name, no match") << "*a*a*a*a*a*a*a*b" << QString(20000, 'a') << false;
         QTest::newRow("many stars, long name, match") << "*a*a*a*a*a*a*a*b" << QString(20000, 'a') + 'b' << true;
