@@ -14,17 +14,7 @@ public:
     MsgAnswer message(const QString &text, const QString &caption, MsgIcon, MsgButtons buttons) override
     {
         QTextStream(stderr) << caption << ": " << text << Qt::endl;
-        switch (buttons) {
-        case MsgButtons::YesNo:
-        case MsgButtons::YesNoCancel:
-            return MsgAnswer::No;
-        case MsgButtons::OkCancel:
-        case MsgButtons::RetryCancel:
-            return MsgAnswer::Cancel;
-        case MsgButtons::Ok:
-            break;
-        }
-        return MsgAnswer::Ok;
+        return refusalOf(buttons);
     }
     ReplaceAnswer confirmReplace(const ReplaceQuestion &) override { return ReplaceAnswer::No; }
     std::optional<QString> password(const QString &) override { return std::nullopt; }
@@ -36,6 +26,36 @@ IPrompter *g_current = nullptr;
 thread_local IPrompter *t_threadOwn = nullptr;
 
 }  // namespace
+
+MsgAnswer refusalOf(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel:
+        return MsgAnswer::No;
+    case MsgButtons::OkCancel:
+    case MsgButtons::RetryCancel:
+        return MsgAnswer::Cancel;
+    case MsgButtons::Ok:
+        break;
+    }
+    return MsgAnswer::Ok;
+}
+
+MsgAnswer dismissalOf(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+        return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+        return MsgAnswer::No;
+    case MsgButtons::OkCancel:
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::RetryCancel:
+        break;
+    }
+    return MsgAnswer::Cancel;
+}
 
 bool IPrompter::confirmFile(const FileConfirmation &question)
 {

@@ -66,6 +66,11 @@ IPrompter *setPrompter(IPrompter *prompter);
 // that may meet a question installs its own.
 IPrompter *setThreadPrompter(IPrompter *prompter);
 
+// The answer that changes nothing when nobody can answer: No to a Yes/No question with or without Cancel.
+MsgAnswer refusalOf(MsgButtons buttons);
+// The answer of a box closed without a button: Cancel where there is one, No to a Yes/No box.
+MsgAnswer dismissalOf(MsgButtons buttons);
+
 // Convenience for the common cases.
 void showError(const QString &text, const QString &caption);
 void showInformation(const QString &text, const QString &caption);

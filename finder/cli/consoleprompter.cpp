@@ -11,21 +11,6 @@ namespace {
 
 constexpr int kPasswordTries = 8;
 
-MsgAnswer refusal(MsgButtons buttons)
-{
-    switch (buttons) {
-    case MsgButtons::YesNo:
-    case MsgButtons::YesNoCancel:
-        return MsgAnswer::No;
-    case MsgButtons::OkCancel:
-    case MsgButtons::RetryCancel:
-        return MsgAnswer::Cancel;
-    case MsgButtons::Ok:
-        break;
-    }
-    return MsgAnswer::Ok;
-}
-
 // Turns echo off on standard input for its lifetime.
 class EchoOff
 {
@@ -90,7 +75,7 @@ MsgAnswer CConsolePrompter::message(const QString &text, const QString &caption,
         return MsgAnswer::Yes;
     if (!question || !m_interactive) {
         print(caption + QStringLiteral(": ") + text + QLatin1Char('\n'));
-        return refusal(buttons);
+        return refusalOf(buttons);
     }
     const QString answer = askLine(caption + QStringLiteral(": ") + text + QStringLiteral(" [y/n] "), true);
     return answer.trimmed().startsWith(QLatin1Char('y'), Qt::CaseInsensitive) ? MsgAnswer::Yes : MsgAnswer::No;

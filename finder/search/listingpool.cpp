@@ -31,17 +31,7 @@ public:
     MsgAnswer message(const QString &, const QString &, MsgIcon, MsgButtons buttons) override
     {
         m_asked = true;
-        switch (buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::YesNo:
-            return MsgAnswer::No;
-        case MsgButtons::OkCancel:
-        case MsgButtons::YesNoCancel:
-        case MsgButtons::RetryCancel:
-            break;
-        }
-        return MsgAnswer::Cancel;
+        return dismissalOf(buttons);
     }
     ReplaceAnswer confirmReplace(const ReplaceQuestion &) override
     {

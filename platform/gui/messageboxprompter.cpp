@@ -63,17 +63,7 @@ MsgAnswer answerOf(int result, MsgButtons buttons)
     default:
         break;
     }
-    switch (buttons) {
-    case MsgButtons::Ok:
-        return MsgAnswer::Ok;
-    case MsgButtons::YesNo:
-        return MsgAnswer::No;
-    case MsgButtons::OkCancel:
-    case MsgButtons::YesNoCancel:
-    case MsgButtons::RetryCancel:
-        break;
-    }
-    return MsgAnswer::Cancel;
+    return dismissalOf(buttons);
 }
 
 // The progress window of a running operation: a visible window that does not block the others.
