@@ -28,6 +28,19 @@ void fill(FolderItem &item, const struct statx &st)
 
 }  // namespace
 
+std::optional<FolderItem> folderItemAt(const QString &path)
+{
+    struct statx st{};
+    if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), AT_STATX_SYNC_AS_STAT,
+                STATX_BASIC_STATS | STATX_BTIME, &st) != 0)
+        return std::nullopt;
+    FolderItem item;
+    item.name = QStringView(path).sliced(path.lastIndexOf(QLatin1Char('/')) + 1).toString();
+    item.path = path;
+    fill(item, st);
+    return item;
+}
+
 CFolderReader::CFolderReader(const QString &folder)
     : m_dir(::opendir(QFile::encodeName(folder).constData())),
       m_prefix(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))

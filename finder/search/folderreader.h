@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -26,6 +27,9 @@ struct FolderItem
     std::int64_t createdSeconds = 0;
     ArchiveStamp stamp;
 };
+
+// The thing at a path, as the walk would see it in its folder; none when nothing can be looked at there.
+std::optional<FolderItem> folderItemAt(const QString &path);
 
 // The things in one folder in the order the file system gives them, "." and ".." left out, each looked
 // at once: the walk of a search needs the kind, the size, the times and what tells one version of a file

@@ -54,11 +54,6 @@ std::int64_t recordTime(std::int64_t seconds)
     return last->second;
 }
 
-std::int64_t secondsOf(const QDateTime &time)
-{
-    return time.isValid() ? recordTime(time.toSecsSinceEpoch()) : 0;
-}
-
 QStringView lastComponent(const QString &path)
 {
     return QStringView(path).sliced(path.lastIndexOf(QLatin1Char('/')) + 1);
@@ -198,15 +193,12 @@ bool CSearchEngine::isTarLevel(const COpenedArchive &archive, const QString &inn
 
 void CSearchEngine::SearchPlace(const QString &path)
 {
-    const QFileInfo info(path);
-    if (info.isDir() || !info.exists()) {
+    const std::optional<FolderItem> item = folderItemAt(path);
+    if (!item || item->folder) {
         SearchFolder(path);
         return;
     }
-    if (!fillRecord(info))
-        return;
-    reportProgress(m_scratch.m_strFullPath);
-    ExamineFile(m_scratch);
+    examineWalked(*item);
 }
 
 void CSearchEngine::SearchFolder(const QString &folder)
@@ -233,19 +225,16 @@ void CSearchEngine::searchFolderOnce(const QString &folder, quint64 device, quin
                 return;
             continue;
         }
-        if (!fillRecord(item))
+        if (!examineWalked(item))
             continue;
-        reportProgress(m_scratch.m_strFullPath);
-        // The walk has just looked at the file: its stamp serves the catalogue.
-        m_walkStamp = item.stamp;
-        ExamineFile(m_scratch);
-        m_walkStamp.reset();
         if (ended() || interruptConfirmed())
             return;
     }
 }
 
-bool CSearchEngine::fillRecord(const FolderItem &item)
+// Devices, pipes, sockets and dangling links are no files: reading a pipe named like an archive would
+// block the search for good. False for those.
+bool CSearchEngine::examineWalked(const FolderItem &item)
 {
     if (!item.file)
         return false;
@@ -255,22 +244,11 @@ bool CSearchEngine::fillRecord(const FolderItem &item)
     m_scratch.m_nSize = m_scratch.m_nSize2 = item.size;
     m_scratch.m_tModified = recordTime(item.modifiedSeconds);
     m_scratch.m_tCreated = recordTime(item.createdSeconds);
-    return true;
-}
-
-// Devices, pipes, sockets and dangling links are no files: reading a pipe named like an archive would
-// block the search for good.
-bool CSearchEngine::fillRecord(const QFileInfo &info)
-{
-    if (!info.isFile())
-        return false;
-    m_scratch = CFileInfo{};
-    m_scratch.m_strName = info.fileName();
-    m_scratch.m_strFullPath = info.filePath();
-    m_scratch.m_nSize = m_scratch.m_nSize2 = std::uint64_t(info.size());
-    m_scratch.m_tModified = secondsOf(info.lastModified());
-    const QDateTime born = info.birthTime();
-    m_scratch.m_tCreated = secondsOf(born.isValid() ? born : info.metadataChangeTime());
+    reportProgress(m_scratch.m_strFullPath);
+    // The walk has just looked at the file: its stamp serves the catalogue.
+    m_walkStamp = item.stamp;
+    ExamineFile(m_scratch);
+    m_walkStamp.reset();
     return true;
 }
 

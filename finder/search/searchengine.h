@@ -18,7 +18,6 @@
 #include <set>
 #include <utility>
 
-class QFileInfo;
 class QObject;
 
 namespace orv {
@@ -101,8 +100,8 @@ private:
     void searchCheckedPlace(const QString &path);
     bool isTarLevel(const COpenedArchive &archive, const QString &inner);
     void searchFolderOnce(const QString &folder, quint64 device, quint64 inode);
-    bool fillRecord(const QFileInfo &info);
-    bool fillRecord(const FolderItem &item);
+    // Fills the scratch record from what the walk saw and examines it; false for what is no file.
+    bool examineWalked(const FolderItem &item);
     void reportProgress(const QString &path);
     // Whether the next pump empties the queue.
     bool pumpDue();
