@@ -4,110 +4,132 @@
 #include "platform/numbers.h"
 #include "unpack/common/entrynames.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 
 namespace orv {
 
 namespace {
 
-QStringView folderOf(const CFileInfo &record)
+// The most a size takes: 20 digits, 6 blanks between their groups and " bytes".
+constexpr std::size_t kSizeBytes = 32;
+
+qsizetype folderLength(const CFileInfo &record)
 {
     const QStringView path = record.m_strFullPath;
     if (record.m_nIsFolder != 0)
-        return path;
+        return path.size();
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return {};
-    if (slash == 0)
-        return u"/";
-    return path.first(slash);
+    return slash == 0 ? 1 : std::max<qsizetype>(slash, 0);
+}
+
+bool sameText(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), std::size_t(a.size()) * sizeof(QChar)) == 0;
 }
 
 // Digits in groups of three parted by blanks, as formatNumber64 writes them.
-void appendSize(std::string &out, std::uint64_t value)
+char *writeSize(char *to, std::uint64_t value)
 {
     std::array<char, 24> digits{};
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
-    const std::ptrdiff_t count = end - digits.data();
-    std::array<char, 40> text{};
-    std::size_t length = 0;
+    const std::ptrdiff_t count = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr - digits.data();
     for (std::ptrdiff_t i = 0; i < count; ++i) {
         if (i > 0 && (count - i) % 3 == 0)
-            text[length++] = ' ';
-        text[length++] = digits[std::size_t(i)];
+            *to++ = ' ';
+        *to++ = digits[std::size_t(i)];
     }
-    out.append(text.data(), length);
-    out += " bytes";
+    static constexpr char kBytes[] = " bytes";
+    std::memcpy(to, kBytes, sizeof kBytes - 1);
+    return to + sizeof kBytes - 1;
 }
 
 // Printable ASCII but the backslash passes the escaping unchanged; nearly every name is only that, and is
-// copied as it is checked.
-void appendName(std::string &out, QStringView name)
+// copied as it is checked. Null when the name holds anything else.
+char *writePlainName(char *to, QStringView name)
 {
-    const std::size_t at = out.size();
-    out.resize(at + std::size_t(name.size()));
-    char *to = out.data() + at;
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || u >= 0x7F || u == u'\\') {
-            out.resize(at);
-            appendTerminalText(out, entryNameBytes(name));
-            return;
-        }
+        if (u < 0x20 || u >= 0x7F || u == u'\\')
+            return nullptr;
         *to++ = char(u);
     }
+    return to;
+}
+
+char *writeText(char *to, const std::string &text)
+{
+    std::memcpy(to, text.data(), text.size());
+    return to + text.size();
 }
 
 }  // namespace
 
 void CTerminalRows::append(std::string &out, const CFileInfo &record)
 {
-    appendName(out, record.m_strName);
-    out += ' ';
-    appendFolder(out, folderOf(record), {});
-    out += ' ';
-    appendSizeAndTime(out, record.m_nIsFolder == 0 ? &record.m_nSize : nullptr, record.m_tModified);
+    takeFolder(record.m_strFullPath, folderLength(record), {});
+    takeTime(record.m_tModified);
+    appendRow(out, record.m_strName, record.m_nIsFolder == 0 ? &record.m_nSize : nullptr);
 }
 
 // The same as the row of entry.record(), without making it.
 void CTerminalRows::append(std::string &out, const FoundEntry &entry)
 {
-    appendName(out, entry.name);
-    out += ' ';
     const qsizetype slash = entry.path.lastIndexOf(QLatin1Char('/'));
     if (slash < 0)
-        appendFolder(out, QStringView(entry.prefix).chopped(1), {});
+        takeFolder(entry.prefix, entry.prefix.size() - 1, {});
     else
-        appendFolder(out, entry.prefix, entry.path.first(slash));
-    out += ' ';
-    appendSizeAndTime(out, &entry.size, entry.modified);
+        takeFolder(entry.prefix, entry.prefix.size(), QStringView(entry.path).first(slash));
+    takeTime(entry.modified);
+    appendRow(out, entry.name, &entry.size);
 }
 
-void CTerminalRows::appendFolder(std::string &out, QStringView start, QStringView rest)
+void CTerminalRows::takeFolder(const QString &start, qsizetype startLength, QStringView rest)
 {
-    if (!m_haveFolder || start != m_folderStart || rest != m_folderRest) {
-        m_folderStart = start.toString();
-        m_folderRest = rest.toString();
-        m_folderText.clear();
-        appendTerminalText(m_folderText, entryNameBytes(m_folderStart + m_folderRest));
-        m_haveFolder = true;
+    const bool sameStart = m_folderStart.size() == startLength
+        && (start.constData() == m_folderStart.constData()
+            || sameText(QStringView(start).first(startLength), m_folderStart));
+    if (m_haveFolder && sameStart && sameText(rest, m_folderRest))
+        return;
+    // Sharing the start keeps its characters as they are for as long as it is the folder's start.
+    m_folderStart = startLength == start.size() ? start : start.first(startLength);
+    m_folderRest = rest.toString();
+    m_folderText.clear();
+    appendTerminalText(m_folderText, entryNameBytes(m_folderStart + m_folderRest));
+    m_haveFolder = true;
+}
+
+void CTerminalRows::takeTime(std::int64_t secondsSince1970)
+{
+    if (m_haveTime && secondsSince1970 == m_time)
+        return;
+    m_time = secondsSince1970;
+    m_timeText = localTimeText(secondsSince1970).toStdString();
+    m_haveTime = true;
+}
+
+void CTerminalRows::appendRow(std::string &out, QStringView name, const std::uint64_t *size)
+{
+    const std::size_t at = out.size();
+    out.resize(at + std::size_t(name.size()) + m_folderText.size() + kSizeBytes + m_timeText.size() + 4);
+    char *to = writePlainName(out.data() + at, name);
+    if (!to) {
+        out.resize(at);
+        appendTerminalText(out, entryNameBytes(name));
+        const std::size_t named = out.size();
+        out.resize(named + m_folderText.size() + kSizeBytes + m_timeText.size() + 4);
+        to = out.data() + named;
     }
-    out += m_folderText;
-}
-
-void CTerminalRows::appendSizeAndTime(std::string &out, const std::uint64_t *size, std::int64_t secondsSince1970)
-{
+    *to++ = ' ';
+    to = writeText(to, m_folderText);
+    *to++ = ' ';
     if (size)
-        appendSize(out, *size);
-    out += ' ';
-    if (!m_haveTime || secondsSince1970 != m_time) {
-        m_time = secondsSince1970;
-        m_timeText = localTimeText(secondsSince1970).toStdString();
-        m_haveTime = true;
-    }
-    out += m_timeText;
-    out += '\n';
+        to = writeSize(to, *size);
+    *to++ = ' ';
+    to = writeText(to, m_timeText);
+    *to++ = '\n';
+    out.resize(std::size_t(to - out.data()));
 }
 
 }  // namespace orv

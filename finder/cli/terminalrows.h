@@ -11,7 +11,8 @@ namespace orv {
 
 // The plain line of a hit on standard output, as the saved text list words it with names escaped for the
 // terminal, appended as UTF-8. A search writes tens of thousands of rows whose folder and time repeat
-// from one row to the next, so the texts of the last folder and the last time are kept and reused.
+// from one row to the next, so the texts of the last folder and the last time are kept and reused, and a
+// row is written into the output in one piece.
 class CTerminalRows
 {
 public:
@@ -19,9 +20,11 @@ public:
     void append(std::string &out, const FoundEntry &entry);
 
 private:
-    // The folder is the two parts one after the other.
-    void appendFolder(std::string &out, QStringView start, QStringView rest);
-    void appendSizeAndTime(std::string &out, const std::uint64_t *size, std::int64_t secondsSince1970);
+    // The folder is the two parts one after the other; the start is often the very string of the row
+    // before, which a shared copy tells without comparing it.
+    void takeFolder(const QString &start, qsizetype startLength, QStringView rest);
+    void takeTime(std::int64_t secondsSince1970);
+    void appendRow(std::string &out, QStringView name, const std::uint64_t *size);
 
     QString m_folderStart;
     QString m_folderRest;
