@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <fcntl.h>
@@ -125,7 +126,8 @@ bool CListingCatalogue::open(const QString &path)
     }
     ::close(fd);
     sqlite3 *db = nullptr;
-    const int opened = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // One thread uses a catalogue, so SQLite need not lock around every call.
+    const int opened = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     m_db.reset(db);
     if (opened != SQLITE_OK)
         return fail(QStringLiteral("cannot open %1").arg(path));
@@ -193,14 +195,14 @@ std::optional<PackedListing> CListingCatalogue::findPacked(const QString &archiv
                                                          const ArchiveStamp &stamp)
 {
     sqlite3_stmt *const row = cached(m_find, "SELECT kind, size, modified, changed, inode, device, tar_inside,"
-                                             " entries, listing FROM archives WHERE path = ?")
+                                             " entries, listing, id FROM archives WHERE path = ?")
                                   .get();
     if (!row)
         return std::nullopt;
-    m_seen.insert(archivePath);
     bindText(row, 1, archivePath);
     if (sqlite3_step(row) != SQLITE_ROW)
         return std::nullopt;
+    m_seen.push_back(sqlite3_column_int64(row, 9));
     ArchiveStamp stored;
     stored.size = sqlite3_column_int64(row, 1);
     stored.modifiedNs = sqlite3_column_int64(row, 2);
@@ -272,7 +274,6 @@ void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, 
                                   .get();
     if (!row)
         return;
-    m_seen.insert(archivePath);
     bindText(row, 1, archivePath);
     sqlite3_bind_int(row, 2, int(kind));
     sqlite3_bind_int64(row, 3, stamp.size);
@@ -283,7 +284,8 @@ void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, 
     sqlite3_bind_int(row, 8, listing.tarInside ? 1 : 0);
     sqlite3_bind_int64(row, 9, listing.count);
     sqlite3_bind_blob(row, 10, listing.bytes.constData(), int(listing.bytes.size()), SQLITE_STATIC);
-    sqlite3_step(row);
+    if (sqlite3_step(row) == SQLITE_DONE)
+        m_seen.push_back(sqlite3_last_insert_rowid(m_db.get()));
     sqlite3_reset(row);
     if (++m_storedSinceCommit >= kStoresPerCommit)
         commit();
@@ -303,14 +305,24 @@ bool CListingCatalogue::commit()
 
 void CListingCatalogue::dropGone(const QString &place)
 {
-    const Statement all = prepare("SELECT path FROM archives");
-    if (!all)
-        return;
+    // The paths below the folder are the keys from its path and "/" up to its path and the unit after
+    // "/": in UTF-16LE the last byte of "/" is 0, and the keys that begin with it sort below that byte as 1.
     const QString below = place.endsWith(QLatin1Char('/')) ? place : place + QLatin1Char('/');
+    QByteArray end(reinterpret_cast<const char *>(below.utf16()), below.size() * 2);
+    end.back() = 1;
+    const Statement rows = prepare("SELECT id, path FROM archives WHERE path = ?1 OR (path >= ?2 AND path < ?3)");
+    if (!rows)
+        return;
+    bindText(rows.get(), 1, place);
+    bindText(rows.get(), 2, below);
+    sqlite3_bind_blob(rows.get(), 3, end.constData(), int(end.size()), SQLITE_STATIC);
+    std::sort(m_seen.begin(), m_seen.end());
     QStringList gone;
-    while (sqlite3_step(all.get()) == SQLITE_ROW) {
-        const std::optional<QString> path = columnText(all.get(), 0);
-        if (path && (*path == place || path->startsWith(below)) && !m_seen.contains(*path) && !ArchiveStamp::of(*path))
+    while (sqlite3_step(rows.get()) == SQLITE_ROW) {
+        if (std::binary_search(m_seen.cbegin(), m_seen.cend(), sqlite3_column_int64(rows.get(), 0)))
+            continue;
+        const std::optional<QString> path = columnText(rows.get(), 1);
+        if (path && !ArchiveStamp::of(*path))
             gone << *path;
     }
     if (gone.isEmpty() || !beginWriting())

@@ -4,7 +4,6 @@
 #include "finder/archive/unpackerinterface.h"
 #include "finder/search/listingcodec.h"
 
-#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -107,8 +106,8 @@ private:
     // Finalized before the database closes.
     Statement m_find;
     Statement m_store;
-    // Archives found on disk since the search began: dropGone need not look at them again.
-    QSet<QString> m_seen;
+    // The rows of the archives found on disk since the search began: dropGone need not look at them again.
+    std::vector<std::int64_t> m_seen;
     QString m_path;
     QString m_error;
     bool m_inTransaction = false;
