@@ -1,10 +1,10 @@
 #include "xlsxdocument.h"
 
 #include "finder/export/foundfileswriter.h"
+#include "finder/export/xlsxlibrary.h"
 
 #include <QDir>
 
-#include <xlsxwriter.h>
 
 namespace orv {
 
@@ -22,9 +22,11 @@ constexpr std::uint8_t kAlignments[CXlsxDocument::kColumns] = {LXW_ALIGN_NONE, L
 
 }  // namespace
 
+// A workbook was made, so the library is loaded.
 void CXlsxDocument::WorkbookDeleter::operator()(lxw_workbook *workbook) const
 {
-    lxw_workbook_free(workbook);
+    QString unused;
+    xlsxFunctions(unused)->free(workbook);
 }
 
 CXlsxDocument::CXlsxDocument() = default;
@@ -34,11 +36,15 @@ bool CXlsxDocument::check(int result)
 {
     if (result == LXW_NO_ERROR)
         return true;
-    return fail(QString::fromUtf8(lxw_strerror(static_cast<lxw_error>(result))));
+    return fail(QString::fromUtf8(m_xlsx->errorText(static_cast<lxw_error>(result))));
 }
 
 bool CXlsxDocument::create(const QString &path)
 {
+    QString error;
+    m_xlsx = xlsxFunctions(error);
+    if (!m_xlsx)
+        return fail(QStringLiteral("The workbook cannot be made: %1.").arg(error));
     if (!m_target.reserve(path))
         return fail(m_target.errorText());
     m_stagingName = QFile::encodeName(m_target.stagingPath());
@@ -46,10 +52,10 @@ bool CXlsxDocument::create(const QString &path)
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tempFolder.data();
-    m_workbook.reset(workbook_new_opt(m_stagingName.constData(), &options));
+    m_workbook.reset(m_xlsx->workbookNew(m_stagingName.constData(), &options));
     if (!m_workbook)
         return fail(QStringLiteral("The workbook cannot be made (no memory or no temporary file)."));
-    m_sheet = workbook_add_worksheet(m_workbook.get(), nullptr);
+    m_sheet = m_xlsx->addWorksheet(m_workbook.get(), nullptr);
     if (!m_sheet)
         return fail(QStringLiteral("The worksheet cannot be made."));
     return true;
@@ -57,22 +63,26 @@ bool CXlsxDocument::create(const QString &path)
 
 bool CXlsxDocument::writeHeader()
 {
-    m_header = workbook_add_format(m_workbook.get());
-    format_set_pattern(m_header, LXW_PATTERN_SOLID);
-    format_set_bg_color(m_header, kHeaderFill);
-    format_set_align(m_header, LXW_ALIGN_CENTER);
-    format_set_font_size(m_header, kHeaderFontSize);
-    format_set_bold(m_header);
-    format_set_border(m_header, LXW_BORDER_THIN);
+    m_header = m_xlsx->addFormat(m_workbook.get());
+    if (!m_header)
+        return fail(QStringLiteral("The workbook cannot be made (no memory)."));
+    m_xlsx->setPattern(m_header, LXW_PATTERN_SOLID);
+    m_xlsx->setBackground(m_header, kHeaderFill);
+    m_xlsx->setAlign(m_header, LXW_ALIGN_CENTER);
+    m_xlsx->setFontSize(m_header, kHeaderFontSize);
+    m_xlsx->setBold(m_header);
+    m_xlsx->setBorder(m_header, LXW_BORDER_THIN);
     for (int column = 0; column < kColumns; ++column) {
-        lxw_format *cell = workbook_add_format(m_workbook.get());
+        lxw_format *cell = m_xlsx->addFormat(m_workbook.get());
+        if (!cell)
+            return fail(QStringLiteral("The workbook cannot be made (no memory)."));
         if (kAlignments[column] != LXW_ALIGN_NONE)
-            format_set_align(cell, kAlignments[column]);
-        format_set_border(cell, LXW_BORDER_THIN);
+            m_xlsx->setAlign(cell, kAlignments[column]);
+        m_xlsx->setBorder(cell, LXW_BORDER_THIN);
         m_cells[std::size_t(column)] = cell;
         const auto index = static_cast<lxw_col_t>(column);
-        if (!check(worksheet_set_column(m_sheet, index, index, kWidths[column], nullptr))
-            || !check(worksheet_write_string(m_sheet, 0, index, kHeaders[column], m_header)))
+        if (!check(m_xlsx->setColumn(m_sheet, index, index, kWidths[column], nullptr))
+            || !check(m_xlsx->writeString(m_sheet, 0, index, kHeaders[column], m_header)))
             return false;
     }
     return true;
@@ -81,7 +91,7 @@ bool CXlsxDocument::writeHeader()
 bool CXlsxDocument::writeText(std::size_t row, int column, const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
-    return check(worksheet_write_string(m_sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
+    return check(m_xlsx->writeString(m_sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(column),
                                         utf8.constData(), m_cells[std::size_t(column)]));
 }
 
@@ -91,7 +101,7 @@ bool CXlsxDocument::writeRow(const CFileInfo &record, std::size_t position)
     if (row >= LXW_ROW_MAX)
         return fail(QStringLiteral("A worksheet holds at most %1 rows.").arg(LXW_ROW_MAX - 1));
     const FoundFileTexts texts = foundFileTexts(record);
-    if (!check(worksheet_write_number(m_sheet, static_cast<lxw_row_t>(row), 0, double(position + 1), m_cells[0]))
+    if (!check(m_xlsx->writeNumber(m_sheet, static_cast<lxw_row_t>(row), 0, double(position + 1), m_cells[0]))
         || !writeText(row, 1, texts.name) || !writeText(row, 2, texts.folder) || !writeText(row, 3, texts.size)
         || !writeText(row, 4, texts.time))
         return false;
@@ -102,7 +112,7 @@ bool CXlsxDocument::writeRow(const CFileInfo &record, std::size_t position)
 bool CXlsxDocument::finish()
 {
     // Closing writes the file and frees the workbook, whatever the outcome.
-    const lxw_error result = workbook_close(m_workbook.release());
+    const lxw_error result = m_xlsx->close(m_workbook.release());
     m_sheet = nullptr;
     if (!check(result))
         return false;

@@ -14,6 +14,8 @@ struct lxw_format;
 
 namespace orv {
 
+struct XlsxFunctions;
+
 // The found rows as a new workbook of one worksheet: "Num.", "Name", "Path", "Size" and "Modified" on a
 // grey, centred, small bold header row, the row's place in the list as a number and the four texts below,
 // thin lines around every cell. Rows go out to disk as they come (the library's constant-memory mode), so
@@ -43,6 +45,7 @@ private:
     CStagedFile m_target;
     QByteArray m_stagingName;
     QByteArray m_tempFolder;
+    const XlsxFunctions *m_xlsx = nullptr;
     std::unique_ptr<lxw_workbook, WorkbookDeleter> m_workbook;
     lxw_worksheet *m_sheet = nullptr;
     lxw_format *m_header = nullptr;
