@@ -87,17 +87,27 @@ void CTerminalRows::append(std::string &out, const FoundEntry &entry)
 
 void CTerminalRows::takeFolder(const QString &start, qsizetype startLength, QStringView rest)
 {
-    const bool sameStart = m_folderStart.size() == startLength
+    const bool sameStart = m_haveStart && m_folderStart.size() == startLength
         && (start.constData() == m_folderStart.constData()
             || sameText(QStringView(start).first(startLength), m_folderStart));
-    if (m_haveFolder && sameStart && sameText(rest, m_folderRest))
+    if (!sameStart) {
+        // Sharing the start keeps its characters as they are for as long as it is the folder's start.
+        m_folderStart = startLength == start.size() ? start : start.first(startLength);
+        m_startText.clear();
+        appendTerminalText(m_startText, entryNameBytes(m_folderStart));
+        m_haveStart = true;
+    }
+    if (m_haveRest && sameText(rest, m_folderRest))
         return;
-    // Sharing the start keeps its characters as they are for as long as it is the folder's start.
-    m_folderStart = startLength == start.size() ? start : start.first(startLength);
     m_folderRest = rest.toString();
-    m_folderText.clear();
-    appendTerminalText(m_folderText, entryNameBytes(m_folderStart + m_folderRest));
-    m_haveFolder = true;
+    m_restText.resize(std::size_t(rest.size()));
+    if (char *end = writePlainName(m_restText.data(), rest)) {
+        m_restText.resize(std::size_t(end - m_restText.data()));
+    } else {
+        m_restText.clear();
+        appendTerminalText(m_restText, entryNameBytes(rest));
+    }
+    m_haveRest = true;
 }
 
 void CTerminalRows::takeTime(std::int64_t secondsSince1970)
@@ -112,17 +122,19 @@ void CTerminalRows::takeTime(std::int64_t secondsSince1970)
 void CTerminalRows::appendRow(std::string &out, QStringView name, const std::uint64_t *size)
 {
     const std::size_t at = out.size();
-    out.resize(at + std::size_t(name.size()) + m_folderText.size() + kSizeBytes + m_timeText.size() + 4);
+    const std::size_t after = m_startText.size() + m_restText.size() + kSizeBytes + m_timeText.size() + 4;
+    out.resize(at + std::size_t(name.size()) + after);
     char *to = writePlainName(out.data() + at, name);
     if (!to) {
         out.resize(at);
         appendTerminalText(out, entryNameBytes(name));
         const std::size_t named = out.size();
-        out.resize(named + m_folderText.size() + kSizeBytes + m_timeText.size() + 4);
+        out.resize(named + after);
         to = out.data() + named;
     }
     *to++ = ' ';
-    to = writeText(to, m_folderText);
+    to = writeText(to, m_startText);
+    to = writeText(to, m_restText);
     *to++ = ' ';
     if (size)
         to = writeSize(to, *size);

@@ -20,16 +20,19 @@ public:
     void append(std::string &out, const FoundEntry &entry);
 
 private:
-    // The folder is the two parts one after the other; the start is often the very string of the row
-    // before, which a shared copy tells without comparing it.
+    // The folder is the two parts one after the other, each kept with its text: the start (an archive's
+    // path) is often the very string of the row before, which a shared copy tells without comparing it,
+    // and the rest (a folder inside the archive) changes far more often than the start.
     void takeFolder(const QString &start, qsizetype startLength, QStringView rest);
     void takeTime(std::int64_t secondsSince1970);
     void appendRow(std::string &out, QStringView name, const std::uint64_t *size);
 
     QString m_folderStart;
+    std::string m_startText;
+    bool m_haveStart = false;
     QString m_folderRest;
-    std::string m_folderText;
-    bool m_haveFolder = false;
+    std::string m_restText;
+    bool m_haveRest = false;
     std::int64_t m_time = 0;
     std::string m_timeText;
     bool m_haveTime = false;
