@@ -51,6 +51,33 @@ private slots:
             QCOMPARE(QByteArray::fromStdString(fromRecord), expected);
         }
     }
+
+    // The texts kept from the row before must never stand for another folder or time: one writer over a run
+    // of rows writes what a new writer writes for each row alone.
+    void keptTextsFollowEachRow()
+    {
+        const QString a = QStringLiteral("/d/a.zip/"), b = QStringLiteral("/d/b.zip/");
+        const QString aCopy = QString(a.constData(), a.size());  // the same text in another string
+        const QString x1 = QStringLiteral("x/1.txt"), x2 = QStringLiteral("x/2.txt"), y1 = QStringLiteral("y/1.txt"),
+                      top = QStringLiteral("top.txt"), deep = QStringLiteral("x/\u00e4/3.txt");
+        const struct Row
+        {
+            const QString &prefix;
+            const QString &path;
+            std::int64_t time;
+        } rows[] = {{a, x1, 1}, {a, x2, 1}, {a, y1, 2}, {a, top, 2}, {a, x1, 2}, {b, x1, 2}, {b, y1, 1},
+                    {aCopy, y1, 1}, {a, deep, 1}, {b, deep, 1}, {b, top, 1}, {a, top, 1}};
+        CTerminalRows kept;
+        std::string together, alone;
+        for (const Row &row : rows) {
+            const qsizetype slash = row.path.lastIndexOf(u'/');
+            const FoundEntry entry{row.prefix, row.path, QStringView(row.path).sliced(slash + 1), 5, row.time};
+            kept.append(together, entry);
+            CTerminalRows fresh;
+            fresh.append(alone, entry);
+        }
+        QCOMPARE(QByteArray::fromStdString(together), QByteArray::fromStdString(alone));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTerminalRows)
