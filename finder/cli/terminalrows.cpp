@@ -27,7 +27,8 @@ qsizetype folderLength(const CFileInfo &record)
 
 bool sameText(QStringView a, QStringView b)
 {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), std::size_t(a.size()) * sizeof(QChar)) == 0;
+    return a.size() == b.size()
+           && (a.isEmpty() || std::memcmp(a.data(), b.data(), std::size_t(a.size()) * sizeof(QChar)) == 0);
 }
 
 // Digits in groups of three parted by blanks, as formatNumber64 writes them.
