@@ -119,8 +119,7 @@ std::uint32_t CSearchEngine::Search(const QStringList &places)
     const std::optional<SearchMode> mode = modeOfText(m_criteria.strMode);
     if (m_catalogue)
         m_catalogue->beginReading();
-    if (m_jobs > 1 && mode && *mode != SearchMode::Archives)
-        m_pool = std::make_unique<CListingPool>(m_access.config(), m_criteria, m_jobs);
+    m_poolWanted = m_jobs > 1 && mode && *mode != SearchMode::Archives;
     for (const QString &place : places) {
         // Once the user confirmed the interruption nothing more is searched, not even a single file.
         if (ended())
@@ -130,6 +129,7 @@ std::uint32_t CSearchEngine::Search(const QStringList &places)
         drainListings();
     }
     m_pool.reset();
+    m_poolWanted = false;
     if (m_catalogue) {
         if (!m_cancelled) {
             for (const QString &place : places)
@@ -471,6 +471,8 @@ void CSearchEngine::listInTurn(ArchiveKindCode code, const QString &archivePath)
             return;
         }
     }
+    if (!m_pool && m_poolWanted)
+        m_pool = std::make_unique<CListingPool>(m_access.config(), m_criteria, m_jobs);
     if (!m_pool) {
         listAndCatalogue(code, archivePath, restriction(), stamp);
         return;

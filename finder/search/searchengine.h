@@ -148,6 +148,9 @@ private:
     int m_jobs = 1;
     std::function<bool()> m_abandoned;
     std::unique_ptr<CListingPool> m_pool;
+    // Started at the first archive the catalogue does not know: a search the catalogue answers whole
+    // starts no thread.
+    bool m_poolWanted = false;
     CListingCatalogue *m_catalogue = nullptr;
 
     bool m_running = false;
