@@ -25,12 +25,6 @@ qsizetype folderLength(const CFileInfo &record)
     return slash == 0 ? 1 : std::max<qsizetype>(slash, 0);
 }
 
-bool sameText(QStringView a, QStringView b)
-{
-    return a.size() == b.size()
-           && (a.isEmpty() || std::memcmp(a.data(), b.data(), std::size_t(a.size()) * sizeof(QChar)) == 0);
-}
-
 // Digits in groups of three parted by blanks, as formatNumber64 writes them.
 char *writeSize(char *to, std::uint64_t value)
 {
@@ -94,7 +88,7 @@ void CTerminalRows::takeFolder(const QString &start, qsizetype startLength, QStr
 {
     const bool sameStart = m_haveStart && m_folderStart.size() == startLength
         && (start.constData() == m_folderStart.constData()
-            || sameText(QStringView(start).first(startLength), m_folderStart));
+            || QStringView(start).first(startLength) == m_folderStart);
     if (!sameStart) {
         // Sharing the start keeps its characters as they are for as long as it is the folder's start.
         m_folderStart = startLength == start.size() ? start : start.first(startLength);
@@ -102,7 +96,7 @@ void CTerminalRows::takeFolder(const QString &start, qsizetype startLength, QStr
         appendTerminalText(m_startText, entryNameBytes(m_folderStart));
         m_haveStart = true;
     }
-    if (m_haveRest && sameText(rest, m_folderRest))
+    if (m_haveRest && rest == m_folderRest)
         return;
     m_folderRest = rest.toString();
     m_restText.resize(std::size_t(rest.size()));
