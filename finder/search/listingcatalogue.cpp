@@ -134,7 +134,8 @@ bool CListingCatalogue::open(const QString &path)
     sqlite3_busy_timeout(db, kBusyWaitMs);
     // With the write-ahead log a commit appends to the log without waiting for the disk; after a crash
     // the file is still whole, at worst without the last listings, which are then read again.
-    if (!execute("PRAGMA journal_mode = WAL") || !execute("PRAGMA synchronous = NORMAL") || !execute("PRAGMA cache_size = -512") || !createLayout()) {
+    if (!execute("PRAGMA journal_mode = WAL") || !execute("PRAGMA synchronous = NORMAL")
+        || !execute("PRAGMA cache_size = -512") || !createLayout()) {
         const bool failed = fail(QStringLiteral("%1 is no catalogue").arg(path));
         m_find.reset();
         m_db.reset();
@@ -171,13 +172,13 @@ bool CListingCatalogue::createLayout()
     if (found != 0 && !execute("DROP TABLE IF EXISTS archives;"))
         return false;
     const std::string layout = "BEGIN;"
-                   // A table with row ids keeps a listing on the page of its row where an index keeps only
-                   // a quarter page, and the rest of the listing takes pages of its own.
-                   "CREATE TABLE archives(id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE,"
-                   " kind INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL,"
-                   " changed INTEGER NOT NULL, inode INTEGER NOT NULL, device INTEGER NOT NULL,"
-                   " tar_inside INTEGER NOT NULL, entries INTEGER NOT NULL, listing BLOB NOT NULL);"
-                   "PRAGMA user_version = "
+                               // A table with row ids keeps a listing on the page of its row where an index
+                               // keeps only a quarter page, and the rest of the listing takes pages of its own.
+                               "CREATE TABLE archives(id INTEGER PRIMARY KEY, path BLOB NOT NULL UNIQUE,"
+                               " kind INTEGER NOT NULL, size INTEGER NOT NULL, modified INTEGER NOT NULL,"
+                               " changed INTEGER NOT NULL, inode INTEGER NOT NULL, device INTEGER NOT NULL,"
+                               " tar_inside INTEGER NOT NULL, entries INTEGER NOT NULL, listing BLOB NOT NULL);"
+                               "PRAGMA user_version = "
                                + std::to_string(kLayoutVersion) + "; COMMIT;";
     return execute(layout.c_str());
 }
@@ -257,10 +258,8 @@ bool CListingCatalogue::beginWriting()
 void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
                               const CataloguedListing &listing)
 {
-    CListingEncoder encoder;
-    for (const ArchiveEntry &entry : listing.entries)
-        encoder.add(entry);
-    store(archivePath, kind, stamp, encoder.take(listing.tarInside));
+    store(archivePath, kind, stamp,
+          PackedListing{listing.tarInside, encodeListing(listing.entries), std::int64_t(listing.entries.size())});
 }
 
 void CListingCatalogue::store(const QString &archivePath, ArchiveKindCode kind, const ArchiveStamp &stamp,
