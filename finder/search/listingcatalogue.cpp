@@ -192,8 +192,9 @@ CListingCatalogue::Statement &CListingCatalogue::cached(Statement &statement, co
     return statement;
 }
 
-std::optional<PackedListing> CListingCatalogue::findPacked(const QString &archivePath, ArchiveKindCode kind,
-                                                         const ArchiveStamp &stamp)
+// The stored value as it is, not yet checked to be a whole listing.
+std::optional<PackedListing> CListingCatalogue::storedListing(const QString &archivePath, ArchiveKindCode kind,
+                                                              const ArchiveStamp &stamp)
 {
     sqlite3_stmt *const row = cached(m_find, "SELECT kind, size, modified, changed, inode, device, tar_inside,"
                                              " entries, listing, id FROM archives WHERE path = ?")
@@ -217,7 +218,14 @@ std::optional<PackedListing> CListingCatalogue::findPacked(const QString &archiv
     listing.bytes = QByteArray(data, data ? sqlite3_column_bytes(row, 8) : 0);
     listing.count = sqlite3_column_int64(row, 7);
     listing.tarInside = sqlite3_column_int(row, 6) != 0;
-    if (!CPackedListingReader(listing.bytes, listing.count).isWhole())
+    return listing;
+}
+
+std::optional<PackedListing> CListingCatalogue::findPacked(const QString &archivePath, ArchiveKindCode kind,
+                                                         const ArchiveStamp &stamp)
+{
+    std::optional<PackedListing> listing = storedListing(archivePath, kind, stamp);
+    if (listing && !CPackedListingReader(listing->bytes, listing->count).isWhole())
         return std::nullopt;
     return listing;
 }
@@ -225,7 +233,8 @@ std::optional<PackedListing> CListingCatalogue::findPacked(const QString &archiv
 std::optional<CataloguedListing> CListingCatalogue::find(const QString &archivePath, ArchiveKindCode kind,
                                                          const ArchiveStamp &stamp)
 {
-    const std::optional<PackedListing> packed = findPacked(archivePath, kind, stamp);
+    // Decoding checks that the listing is whole.
+    const std::optional<PackedListing> packed = storedListing(archivePath, kind, stamp);
     if (!packed)
         return std::nullopt;
     std::optional<std::vector<ArchiveEntry>> entries = decodeListing(packed->bytes, packed->count);

@@ -99,6 +99,8 @@ private:
     // The statement prepared at its first use and reset at every other.
     Statement &cached(Statement &statement, const char *sql);
     bool createLayout();
+    std::optional<PackedListing> storedListing(const QString &archivePath, ArchiveKindCode kind,
+                                               const ArchiveStamp &stamp);
     bool beginWriting();
     bool fail(const QString &what);
 
